@@ -1,0 +1,416 @@
+#include "form/Form.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "common/Convert.h"
+#include "common/Error.h"
+#include "common/Text.h"
+#include "shape/ShapeFile.h"
+
+namespace quarvel {
+
+namespace fs = std::filesystem;
+
+Form::Form(FormPorts ports) : ports_(ports) {
+  // The captions the controls carry in the window's definition; the
+  // translated ones are replaced by ApplyLanguage at start-up.
+  Caption = kProgramTitle;
+  TabSheet1.caption = "Zerlegung";
+  TabSheet2.caption = "Datei";
+  TabSheet3.caption = "Einstellungen/Settings";
+
+  Label3.caption = "Beta-Version! Benutzung auf eigene Gefahr!";
+  Label11.caption = "This program is a beta. Use at your own risk!";
+  Label12.caption =
+      "Sorry, the instructions are in German only. Please do not use the program if you don't "
+      "understand the instructions.";
+  CompressButton.caption = "Compress/Decompress .s";
+  OeffnenButton.caption = "Öffnen";
+  Sub_ObjectsButton.caption = "LOD's/Subobjekte erzeugen";
+  AnimButton.caption = "Überz. Animationen löschen";
+  PunkteButton.caption = "Punkte zusammenfassen";
+  NormalenButton.caption = "Normalen zusammenfassen";
+  MatButton.caption = "TSM Mat.-Fehler korrigieren";
+  UndoButton.caption = "Alles rückgängig";
+  SpeichernBitBtn.caption = "Speichern";
+  SpeichernUnterBitBtn.caption = "Speichern unter...";
+  Button1.caption = "Weg hier!";
+
+  Label4.caption = "Elemente";
+  Label21.caption = "Alle Elemente L 1 =";
+  NrEdit.text = "1";
+  DoButton.caption = "Do!";
+  DoButton1.caption = "Do!";
+  DoButton1.enabled = false;
+  Label16.caption = "LOD:";
+  Label7.caption =
+      "Hier für jedes Element eintragen, in welches Subobjekt es verschoben werden soll (Spalte "
+      "\"L xx\"). Gleichzeitig bei den Subobjekten die Vertices beobachten.";
+  Label17.caption =
+      "L 1 bezieht sich auf das 1. LOD, L 2 auf das 2. LOD usw. Tragen Sie pro LOD eine Zahl ab 1 "
+      "(oder 0 oder 999) ein und lassen Sie keine Lücken. ";
+  Label18.caption =
+      "Eine 0 bedeutet, dass das Element in jedem Subobjekt dieses LOD's vorkommt, eine 999, dass "
+      "es in diesem LOD überhaupt nicht vorkommt.";
+  ZeilePlusButton.caption = "+";
+  ZeileMinusButton.caption = "-";
+  GrundButton.caption = "Grundeinstellung";
+  E_SpeichernButton.caption = "Einstellung speichern";
+  E_LadenButton.caption = "Einstellung laden";
+  E_DruckenButton.caption = "Einstellung drucken";
+  Label5.caption = "Subobjekte";
+  Label8.caption =
+      "Bei denjenigen Subobjekten, die sortiert werden sollen, ein \"x\" eintragen (Spalte \"L "
+      "xx\").";
+  Label9.caption = "Darauf achten, dass kein Subobjekt mehr als ca. 14000 Vertices enthält.";
+  Label24.caption = "LOD's";
+  AnimResetButton.caption = "Anim. lesen";
+  Label6.caption = "Matrizen";
+  Label13.caption =
+      "Falls eine Animation gelöscht werden soll, in der Spalte \"Anim.\" das \"x\" löschen und "
+      "Schalter \"Überz. Animationen löschen\" betätigen. Zusätzliche \"x\" erzeugen keine neuen "
+      "Animationen.";
+
+  SButton1.caption = "Anfang<<";
+  SButton2.caption = ">>Ende";
+  SButton3.caption = "Matrizen";
+  SButton4.caption = "LOD";
+  SButton5.caption = "Subobjekt";
+  SButton6.caption = "Suche...";
+
+  Label27.caption = "LOD's";
+  Label14.caption = "Anzahl der LOD's:";
+  Label15.caption = "Entfernungsstufen:";
+  Label19.caption =
+      "Tragen Sie Werte ungleich Null bis höchstens 2000 ein, von oben nach unten aufsteigend "
+      "sortiert.";
+  Label20.caption = "Der Wert bezieht sich auf die höchste Entfernung, für die das LOD gilt.";
+  Label23.caption = "Zwei oder mehr LOD's mit gleicher Stufe sind sinnlos.";
+  Label26.caption = "Zusammenfassen";
+  Label25.caption = "Punkte (Meter):";
+  Label10.caption = "Normalen:";
+  Label28.caption =
+      "Punkte oder Normalen werden zusammengefasst, wenn sie sich in allen Koordinaten höchstens "
+      "um die eingestellte Differenz oder weniger unterscheiden.";
+  Label29.caption =
+      "Standard ist Null. Dann werden nur identische Punkte oder Normalen zusammengefasst. Bei "
+      "allen anderen Werten kann es zu optischen Veränderungen des Modells kommen.";
+  Label30.caption =
+      "Möglicher Ausgangswert für beide Einstellungen: 0,001 (also 1 Millimeter bei Punkten, 1 "
+      "Tausendstel bei Normalen).";
+  Label31.caption = "Sprache:";
+  Label32.caption = "Language (under construction):";
+  Label33.caption = "Temporarily, only the buttons and labels have translated captions.";
+
+  LODSpinEdit = SpinEdit{1, 1, 99, true};
+  LODAnzSpinEdit = SpinEdit{1, 1, 99, true};
+
+  StringGrid1.defaultColWidth = 28;
+  StringGrid2.defaultColWidth = 28;
+  StringGrid3.SetColWidth(0, 139);
+  StringGrid3.SetColWidth(1, 53);
+  StringGrid3.SetColWidth(2, 32);
+  StringGrid4.defaultColWidth = 64;
+  StringGrid5.defaultColWidth = 45;
+}
+
+Form::~Form() = default;
+
+bool Form::Run(const std::function<void()>& handler) {
+  bool ok = true;
+  const Cursor cursorBefore = dialogs().CurrentCursor();
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ok = false;
+    dialogs().SetCursor(cursorBefore);
+    SMemo.visible = true;
+    Message(BoxKind::Error, error.what(), Buttons::Ok);
+  }
+  try {
+    FlushIniFiles();
+  } catch (const std::exception& error) {
+    ok = false;
+    Message(BoxKind::Error, error.what(), Buttons::Ok);
+  }
+  return ok;
+}
+
+void Form::FlushIniFiles() {
+  if (ProgramIni) ProgramIni->Flush();
+}
+
+// ---- Start-up and shutdown --------------------------------------------------
+
+std::string Form::ProgramIniPath() const {
+  const fs::path executable(ports_.system.ExecutablePath());
+  fs::path beside = executable;
+  beside.replace_extension(".INI");
+  const fs::path folder = beside.parent_path().empty() ? fs::path(".") : beside.parent_path();
+  if (::access(folder.c_str(), W_OK) == 0) return beside.string();
+  return (fs::path(ports_.system.UserConfigDir()) / beside.filename()).string();
+}
+
+std::string Form::LanguageFilePath() const {
+  return (fs::path(ports_.system.ExecutablePath()).parent_path() / "Quarvel_L.INI").string();
+}
+
+void Form::FormCreate() {
+  ResetWindow();
+  Caption = kProgramTitle;
+  ProgramIni = std::make_unique<IniFile>(ProgramIniPath());
+  LanguageFile = std::make_unique<IniFile>(LanguageFilePath());
+
+  SpracheComboBox.items.clear();
+  for (int i = 1;; ++i) {
+    const std::string name = LanguageFile->ReadString("Languages", "S" + IntToStr(i), "");
+    if (name.empty()) break;
+    SpracheComboBox.items.push_back(name);
+  }
+  LanguageSection = LanguageFile->ReadString("Languages", "Language", "Deutsch");
+  SpracheComboBox.itemIndex = -1;
+  for (std::size_t i = 0; i < SpracheComboBox.items.size(); ++i) {
+    if (SameTextIgnoringCase(SpracheComboBox.items[i], LanguageSection)) {
+      SpracheComboBox.itemIndex = static_cast<int>(i);
+      break;
+    }
+  }
+
+  if (system().ScreenWidth() < 1024 || system().ScreenHeight() < 768)
+    Message(BoxKind::Information, LangText(20), Buttons::Ok);
+  const WindowsVersionResult version = WindowsVersion();
+  if (version.level < 2)
+    Message(BoxKind::Information,
+            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26), Buttons::Ok);
+
+  StringGrid1.SetRowCount(2);
+  StringGrid1.SetCell(0, 0, "Name");
+  StringGrid1.SetCell(1, 0, "Image");
+  StringGrid1.SetCell(2, 0, "Faces");
+  StringGrid1.SetCell(3, 0, "L 1");
+  StringGrid1.SetColWidth(0, 186);
+  StringGrid1.SetColWidth(1, 100);
+  StringGrid1.SetColWidth(2, 45);
+
+  StringGrid5.SetColWidth(0, 20);
+  StringGrid5.SetColWidth(1, 60);
+  StringGrid5.SetColWidth(2, 45);
+  StringGrid5.SetCell(2, 0, "Faces");
+  StringGrid5.SetCell(2, 1, "");
+
+  // A hand-edited count outside the spin box's range would size the tables
+  // beyond what every other command accepts, so it is clamped.
+  int n = ProgramIni->ReadInteger("LODs", "Anzahl", 1);
+  n = n < 1 ? 1 : (n > 99 ? 99 : n);
+  StringGrid1.SetColCount(n + 3);
+  StringGrid2.SetColCount(n + 2);
+  StringGrid5.SetRowCount(n + 1);
+  for (int i = 1; i <= n; ++i) {
+    StringGrid1.SetCell(i + 2, 0, "L " + IntToStr(i));
+    StringGrid2.SetCell(i + 1, 0, "L " + IntToStr(i));
+    StringGrid5.SetCell(0, i, IntToStr(i));
+  }
+
+  StringGrid4.SetRowCount(n + 1);
+  StringGrid4.SetCell(1, 0, "Meter");
+  for (int i = 1; i <= n; ++i) {
+    StringGrid4.SetCell(0, i, IntToStr(i));
+    const std::string distance = ProgramIni->ReadString("LODs", IntToStr(i), "2000");
+    StringGrid4.SetCell(1, i, distance);
+    StringGrid5.SetCell(1, i, distance);
+  }
+
+  LODAnzSpinEdit.value = n;
+  LODSpinEdit.maxValue = n;
+  LODSpinEdit.enabled = n != 1;
+  LodCount = n;
+
+  StringGrid2.SetRowCount(2);
+  StringGrid2.SetCell(1, 0, "Vert. L 1");
+  StringGrid2.SetColWidth(0, 28);
+  StringGrid2.SetColWidth(1, 50);
+
+  StringGrid3.SetRowCount(2);
+  StringGrid3.SetCell(0, 0, "Name");
+  StringGrid3.SetCell(1, 0, "Faces");
+  StringGrid3.SetCell(2, 0, "Anim.");
+
+  ApplyLanguage();
+  UndoLines.clear();
+  PointTolerance = 0;
+  DeltaPointsEdit.text = "0";
+  NormalTolerance = 0;
+  DeltaNormalsEdit.text = "0";
+  AttachChangeNotification();
+}
+
+void Form::FormDestroy() {
+  if (ProgramIni) {
+    ProgramIni->EraseSection("LODs");
+    const int n = LODAnzSpinEdit.value;
+    ProgramIni->WriteInteger("LODs", "Anzahl", n);
+    for (int i = 1; i <= n; ++i) {
+      const std::string& distance = StringGrid4.Cell(1, i);
+      ProgramIni->WriteString("LODs", IntToStr(i), distance.empty() ? "2000" : distance);
+    }
+    ProgramIni->Flush();
+  }
+  UndoLines.clear();
+}
+
+void Form::ResetWindow() {
+  shapeText.Clear();
+  shapeText.SetModified(false);
+  SpeichernBitBtn.captionRed = false;
+  SpeichernUnterBitBtn.captionRed = false;
+  Label1.caption.clear();
+  Label2.caption.clear();
+  Caption = kProgramTitle;
+  CurrentFileName.clear();
+  StringGrid1.SetRowCount(2);
+  for (int col = 0; col <= 4; ++col) StringGrid1.SetCell(col, 1, "");
+  StringGrid2.SetRowCount(2);
+  for (int col = 0; col <= 2; ++col) StringGrid2.SetCell(col, 1, "");
+  StringGrid3.SetRowCount(2);
+  for (int col = 0; col <= 2; ++col) StringGrid3.SetCell(col, 1, "");
+}
+
+Form::WindowsVersionResult Form::WindowsVersion() const {
+  const OsVersion os = ports_.system.OperatingSystem();
+  WindowsVersionResult result;
+  using Platform = OsVersion::Platform;
+  switch (os.platform) {
+    case Platform::NonWindows:
+      // The systems the program was ported to are all supported.
+      return {2, os.name.empty() ? std::string("Linux") : os.name};
+    case Platform::WindowsNT:
+      if (os.major <= 4) {
+        result = {1, "Windows NT " + IntToStr(os.major)};
+      } else if (os.major == 5 && os.minor == 0) {
+        result = {2, "Windows 2000"};
+      } else if (os.major == 5) {
+        result = {2, "Windows XP"};
+      } else {
+        result = {0, "Win32s"};
+      }
+      break;
+    case Platform::Windows95:
+      if ((os.major == 4 && os.minor == 0) || os.major < 4) {
+        result = {0, "Windows 95"};
+      } else if (os.minor == 90) {
+        result = {0, "Windows ME"};
+      } else {
+        result = {0, "Windows 98"};
+      }
+      break;
+    case Platform::Win32s:
+      break;
+  }
+  if (result.name.empty()) result.name = "Win32s";
+  return result;
+}
+
+// ---- Language ---------------------------------------------------------------
+
+std::string Form::LangText(int number) const {
+  if (!LanguageFile) return "";
+  return LanguageFile->ReadString(LanguageSection, "S" + IntToStr(number), "");
+}
+
+void Form::ApplyLanguage() {
+  Button* buttons[] = {&CompressButton,  &OeffnenButton,   &Sub_ObjectsButton, &AnimButton,
+                       &PunkteButton,    &NormalenButton,  &MatButton,         &UndoButton,
+                       &SpeichernBitBtn, &SpeichernUnterBitBtn, &Button1,      &AnimResetButton,
+                       &GrundButton,     &E_SpeichernButton, &E_LadenButton,   &E_DruckenButton};
+  int number = 1;
+  for (Button* button : buttons) button->caption = LangText(number++);
+  TabSheet1.caption = LangText(17);
+  TabSheet2.caption = LangText(18);
+  TabSheet3.caption = LangText(19);
+  StringGrid5.SetCell(0, 0, LangText(27));
+  StringGrid5.SetCell(1, 0, LangText(28));
+  StringGrid4.SetCell(0, 0, "LOD " + LangText(27));
+  StringGrid2.SetCell(0, 0, LangText(27));
+  Label* firstLabels[] = {&Label4, &Label5, &Label6, &Label14, &Label15, &Label26, &Label25, &Label10};
+  number = 30;
+  for (Label* label : firstLabels) label->caption = LangText(number++);
+  Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
+  Label* hints[] = {&Label7, &Label17, &Label18, &Label8,  &Label9,  &Label13,
+                    &Label19, &Label20, &Label23, &Label28, &Label29, &Label30};
+  number = 39;
+  for (Label* label : hints) label->caption = LangText(number++);
+  Button* textButtons[] = {&SButton1, &SButton2, &SButton3, &SButton4, &SButton5, &SButton6};
+  number = 51;
+  for (Button* button : textButtons) button->caption = LangText(number++);
+}
+
+void Form::SpracheComboBoxSelect(int itemIndex) {
+  if (itemIndex < 0 || static_cast<std::size_t>(itemIndex) >= SpracheComboBox.items.size()) return;
+  const std::string language = SpracheComboBox.items[static_cast<std::size_t>(itemIndex)];
+  LanguageFile->WriteString("Languages", "Language", language);
+  try {
+    LanguageFile->Flush();
+  } catch (const WriteError&) {
+    // The choice did not reach the disk: the window keeps the language it had.
+    LanguageFile->Reload();
+    throw;
+  }
+  SpracheComboBox.itemIndex = itemIndex;
+  LanguageSection = language;
+  ApplyLanguage();
+  const WindowsVersionResult version = WindowsVersion();
+  if (version.level < 2)
+    Message(BoxKind::Information,
+            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26), Buttons::Ok);
+}
+
+// ---- Shape text ---------------------------------------------------------------
+
+void Form::AttachChangeNotification() {
+  SMemo.changeNotificationAttached = true;
+  shapeText.SetChangeListener([this] { SMemoChange(); });
+}
+
+void Form::DetachChangeNotification() {
+  SMemo.changeNotificationAttached = false;
+  shapeText.SetChangeListener({});
+}
+
+void Form::SMemoChange() {
+  SpeichernBitBtn.captionRed = true;
+  SpeichernUnterBitBtn.captionRed = true;
+}
+
+void Form::ShowLineCount() { Label2.caption = IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(22); }
+
+void Form::ShowWritingProgress(std::size_t index) {
+  Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(24) + " " +
+                   IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(23);
+}
+
+void Form::WriteShapeText() {
+  if (CurrentFileName.empty()) {
+    Message(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!", Buttons::Ok);
+    return;
+  }
+  bool written = false;
+  {
+    BusyCursor busy(dialogs());
+    written = WriteShapeFile(CurrentFileName, shapeText.All(), FileBom, [this](std::size_t index) {
+      ShowWritingProgress(index);
+      dialogs().ProcessMessages();
+      dialogs().ProcessMessages();
+    });
+    if (written) {
+      shapeText.SetModified(false);
+      SpeichernBitBtn.captionRed = false;
+      SpeichernUnterBitBtn.captionRed = false;
+    }
+  }
+  ShowWritingProgress(shapeText.Count());
+  if (!written) Message(BoxKind::Warning, LangText(59), Buttons::Ok);
+}
+
+}  // namespace quarvel

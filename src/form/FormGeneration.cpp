@@ -1,0 +1,7 @@
+#include "form/Form.h"
+
+namespace quarvel {
+
+void Form::Sub_ObjectsButtonClick() {}
+
+}  // namespace quarvel

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <string>
+#include <vector>
+
+#include "shape/ShapeText.h"
+
+namespace quarvel {
+
+// Lines of the reader's output: line 0 unsplit, every further line at most
+// 210 characters when it comes from a longer line of the file.
+inline constexpr std::size_t kMaxReadLineLength = 210;
+inline constexpr std::size_t kProgressEvery = 1000;
+
+struct ReadShapeCallbacks {
+  // Asked when the first record starts with neither FF nor FE; true goes on.
+  std::function<bool()> continueWithoutUnicodeMark;
+  // After every 1000th further line, with the number of further lines so far.
+  std::function<void(std::size_t)> progress;
+};
+
+enum class ReadOutcome { Read, Declined, Empty };
+
+// Reads the shape file at `path` and appends its lines to `text` (which the
+// caller has emptied); sets `fileBom` to the first two bytes of the file.
+// Throws quarvel::Error when the file cannot be read, starts with a line end,
+// or holds a NUL character (it is then no text file).
+ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
+                          const ReadShapeCallbacks& callbacks = {});
+
+// The same over bytes already in memory; appends to `lines`.
+ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
+                             std::string& fileBom, const ReadShapeCallbacks& callbacks = {});
+
+// The bytes a shape file holds for `lines`: the mark, line 0 as low bytes,
+// every further line as high-byte-first pairs, and a last LF without its
+// high byte.
+std::string EncodeShapeBytes(const std::vector<std::string>& lines, const std::string& fileBom,
+                             const std::function<void(std::size_t)>& progress = {});
+
+// The backup name of a shape file: its extension replaced by ".BAK".
+std::string BackupPathFor(const std::string& path);
+
+// Writes `lines` to `path` so that a failure never leaves a damaged file: the
+// text goes into a temporary file in the same folder; only when that is
+// complete does the previous file become the ".BAK" backup (replacing the old
+// one) and the new file take its place. On failure the file and the old
+// backup are as they were and the function returns false. `progress` is
+// called after every 1000th further line with the index of the line written.
+bool WriteShapeFile(const std::string& path, const std::vector<std::string>& lines,
+                    const std::string& fileBom,
+                    const std::function<void(std::size_t)>& progress = {});
+
+}  // namespace quarvel

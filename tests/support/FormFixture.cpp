@@ -1,0 +1,77 @@
+#include "support/FormFixture.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "common/Convert.h"
+#include "shape/ShapeFile.h"
+
+namespace quarvel::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::mt19937_64 random{std::random_device{}()};
+  path_ = fs::temp_directory_path() / ("quarvel-test-" + std::to_string(random()));
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+void WriteShapeLines(const std::string& path, const std::vector<std::string>& lines) {
+  WriteBytes(path, EncodeShapeBytes(lines, std::string("\xFF\xFE", 2)));
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string CorpusDir() {
+  const char* corpus = std::getenv("QUARVEL_CORPUS");
+  return corpus != nullptr ? corpus : "";
+}
+
+FormFixture::FormFixture(const std::string& programIni, bool start)
+    : form(FormPorts{dialogs, system, registry}) {
+  system.executablePath = dir.File("quarvel");
+  system.userConfigDir = dir.File("config");
+  fs::copy_file(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI", dir.File("Quarvel_L.INI"));
+  if (!programIni.empty()) WriteBytes(ProgramIniPath(), programIni);
+  SetDecimalSeparator('.');
+  if (start) form.FormCreate();
+}
+
+FormFixture::~FormFixture() { SetDecimalSeparator('.'); }
+
+void FormFixture::LoadShape(const std::vector<std::string>& lines, const std::string& fileName) {
+  form.ResetWindow();
+  form.shapeText.Assign(lines);
+  form.shapeText.SetModified(false);
+  form.SpeichernBitBtn.captionRed = false;
+  form.SpeichernUnterBitBtn.captionRed = false;
+  form.CurrentFileName = dir.File(fileName);
+  form.Sub_ObjectsButton.enabled = true;
+  form.PunkteButton.enabled = true;
+  form.NormalenButton.enabled = true;
+  form.MatButton.enabled = true;
+  form.AnalyseShape();
+  form.DefaultAssignment();
+  form.LoadSettings();
+  form.RefreshAssignment();
+  form.UndoLines = form.shapeText.All();
+}
+
+}  // namespace quarvel::testing
