@@ -139,7 +139,7 @@ bool Form::Run(const std::function<void()>& handler) {
 }
 
 void Form::FlushIniFiles() {
-  if (ProgramIni) ProgramIni->Flush();
+  if (ProgramIni && persistProgramIni) ProgramIni->Flush();
 }
 
 // ---- Start-up and shutdown --------------------------------------------------

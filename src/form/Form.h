@@ -160,6 +160,8 @@ class Form {
   // Window state.
   std::string CurrentFileName;
   int LodCount = 1;
+  // The command-line program works without leaving traces in the program INI.
+  bool persistProgramIni = true;
   long double PointTolerance = 0;
   long double NormalTolerance = 0;
   std::unique_ptr<IniFile> ProgramIni;
