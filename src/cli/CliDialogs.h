@@ -1,6 +1,7 @@
 #pragma once
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "form/Ports.h"
 
@@ -20,6 +21,8 @@ class CliDialogs : public Dialogs {
 
   int warnings = 0;  // warning and error boxes shown
   int errors = 0;
+  // While set, the texts of the warning boxes are also collected here.
+  std::vector<std::string>* recorded = nullptr;
 
  private:
   std::ostream& out_;

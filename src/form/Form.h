@@ -162,6 +162,11 @@ class Form {
   int LodCount = 1;
   // The command-line program works without leaving traces in the program INI.
   bool persistProgramIni = true;
+  // When set, the settings are loaded from this file instead of the one beside
+  // the shape (the command-line program's --settings).
+  std::string settingsFileOverride;
+  // Whether the last open command read and analysed its file to the end.
+  bool openSucceeded = false;
   long double PointTolerance = 0;
   long double NormalTolerance = 0;
   std::unique_ptr<IniFile> ProgramIni;

@@ -1,0 +1,137 @@
+#include "cli/CliOptions.h"
+
+#include <algorithm>
+
+#include "common/Convert.h"
+
+namespace quarvel::cli {
+
+namespace {
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto comma = text.find(',', start);
+    parts.push_back(
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+const std::vector<std::string>& KnownCommands() {
+  static const std::vector<std::string> commands = {"generate", "delete-animations"};
+  return commands;
+}
+
+std::string UsageText() {
+  return R"(Usage: quarvel-cli SHAPE [options]
+
+Opens a shape file (.s) as the window's "Öffnen" does: analyses it, gives every
+element the default plan and applies the settings file beside it (SHAPE with
+the extension .Quarvel) when there is one. Then runs the given commands and
+writes the result.
+
+Options:
+  --settings FILE       take the plan from FILE instead of the settings file
+                        beside SHAPE
+  --lods N              number of LODs (1..99) before the settings are loaded,
+                        as the program's own INI would set it
+  --distances D1,D2,..  their distances in metres (1..2000)
+  --do CMD[,CMD...]     run commands in order: )" +
+         [] {
+           std::string list;
+           for (const auto& command : KnownCommands()) list += (list.empty() ? "" : ", ") + command;
+           return list;
+         }() +
+         R"(
+  -o OUT                write the resulting shape to OUT
+  --in-place            save over SHAPE as "Speichern" does (SHAPE.BAK keeps
+                        the previous version, the settings file is written
+                        beside it)
+  --info                print the element, sub-object, LOD and matrix tables
+  --json                with --info: print them as one JSON object
+  --force               open a file that does not start with the Unicode mark
+  -h, --help            show this text
+
+Every message the window would show goes to standard error as "KIND: text";
+every question is answered Yes.
+
+Exit status: 0 success; 1 a command was refused or failed (nothing is
+written); 2 wrong usage; 3 SHAPE cannot be read; 4 the output cannot be
+written.
+
+Examples:
+  quarvel-cli loco.s --do generate -o loco_split.s
+  quarvel-cli loco.s --info --json
+  for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
+)";
+}
+
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+  CliOptions options;
+  const auto value = [&](std::size_t& i, const std::string& name) -> const std::string& {
+    if (i + 1 >= arguments.size()) throw UsageError{name + " needs a value"};
+    return arguments[++i];
+  };
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "-h" || argument == "--help") {
+      options.help = true;
+    } else if (argument == "--settings") {
+      options.settingsFile = value(i, argument);
+    } else if (argument == "--lods") {
+      const auto n = TryStrToInt(value(i, argument));
+      if (!n || *n < 1 || *n > 99) throw UsageError{"--lods needs a number from 1 to 99"};
+      options.lods = *n;
+    } else if (argument == "--distances") {
+      options.distances = SplitCommas(value(i, argument));
+      for (const auto& distance : options.distances) {
+        const auto metres = TryStrToInt(distance);
+        if (!metres || *metres < 1 || *metres > 2000)
+          throw UsageError{"--distances: '" + distance + "' is not a whole number from 1 to 2000"};
+      }
+    } else if (argument == "--do") {
+      for (const auto& command : SplitCommas(value(i, argument))) {
+        const auto& known = KnownCommands();
+        if (std::find(known.begin(), known.end(), command) == known.end())
+          throw UsageError{"unknown command '" + command + "' (see --help)"};
+        options.commands.push_back(command);
+      }
+    } else if (argument == "-o" || argument == "--output") {
+      options.output = value(i, argument);
+    } else if (argument == "--in-place") {
+      options.inPlace = true;
+    } else if (argument == "--info") {
+      options.info = true;
+    } else if (argument == "--json") {
+      options.json = true;
+    } else if (argument == "--force") {
+      options.force = true;
+    } else if (!argument.empty() && argument[0] == '-' && argument != "-") {
+      throw UsageError{"unknown option " + argument};
+    } else if (options.shape.empty()) {
+      options.shape = argument;
+    } else {
+      throw UsageError{"only one shape file can be given (found '" + options.shape + "' and '" +
+                       argument + "')"};
+    }
+  }
+  if (options.help) return options;
+  if (options.shape.empty()) throw UsageError{"no shape file given"};
+  if (options.output && options.inPlace) throw UsageError{"-o and --in-place exclude each other"};
+  if (options.json && !options.info) throw UsageError{"--json goes with --info"};
+  if (!options.distances.empty() && !options.lods)
+    options.lods = static_cast<int>(options.distances.size());
+  if (options.lods && !options.distances.empty() &&
+      static_cast<int>(options.distances.size()) != *options.lods)
+    throw UsageError{"--distances gives " + std::to_string(options.distances.size()) +
+                     " distances for " + std::to_string(*options.lods) + " LODs"};
+  return options;
+}
+
+}  // namespace quarvel::cli

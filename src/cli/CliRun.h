@@ -1,0 +1,21 @@
+#pragma once
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quarvel::cli {
+
+enum ExitStatus {
+  kSuccess = 0,
+  kCommandFailed = 1,
+  kUsage = 2,
+  kCannotRead = 3,
+  kCannotWrite = 4,
+};
+
+// The whole program: `arguments` without the program name; the language file
+// is looked for beside `executablePath`.
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const std::string& executablePath);
+
+}  // namespace quarvel::cli
