@@ -1,0 +1,207 @@
+#include "generation/AnimationCleanup.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "common/Convert.h"
+#include "common/Text.h"
+#include "shape/NextToken.h"
+
+namespace quarvel {
+
+namespace {
+
+constexpr std::string_view kAnimNode = "anim_node ";
+constexpr std::string_view kControllers = "controllers";
+
+// Matrix rows by their case-folded name; a node can match several rows.
+using RowsByName = std::unordered_map<std::string, std::vector<int>>;
+
+RowsByName IndexMatrixRows(const StringGrid& matrices) {
+  RowsByName rows;
+  for (int row = 1; row < matrices.RowCount(); ++row)
+    rows[CaseFoldUtf8(matrices.Cell(0, row))].push_back(row);
+  return rows;
+}
+
+const std::vector<int>& RowsNamed(const RowsByName& rows, std::string_view latin1Name) {
+  static const std::vector<int> none;
+  const auto found = rows.find(CaseFoldUtf8(Latin1ToUtf8(latin1Name)));
+  return found == rows.end() ? none : found->second;
+}
+
+bool IsMarked(const std::string& mark) {
+  return mark == "x" || mark == "X";
+}
+
+std::string_view NodeName(std::string_view line) {
+  return TokenAfter(line, "anim_node", 1).text;
+}
+
+// A controller's header reads "keyword ( keys": the third token of the line.
+std::string_view KeyCountToken(std::string_view line) {
+  std::size_t start = 1, end = 1;
+  std::string_view token;
+  for (int k = 0; k < 3; ++k) {
+    start = end;
+    token = TokenAt(line, start, end);
+  }
+  return token;
+}
+
+std::optional<int> ReadCount(std::string_view token) {
+  const std::optional<int> count = TryStrToInt(token);
+  if (!count || *count < 0) return std::nullopt;
+  return count;
+}
+
+std::string LineNumber(std::size_t index) {
+  return IntToStr(static_cast<long long>(index) + 1);
+}
+
+std::string DuplicateNameMessage(std::string_view name) {
+  return "Allgemeiner Fehler, Animation " + Latin1ToUtf8(name) +
+         " gelöscht, evtl. jedoch nicht die Daten. Vielleicht haben " +
+         "zwei oder mehr Matrizen den gleichen Namen (bitte ändern)?";
+}
+
+std::string BadCountMessage(std::string_view name, std::size_t line, std::string_view token) {
+  return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: \"" + Latin1ToUtf8(token) +
+         "\" in Zeile " + LineNumber(line) +
+         " ist keine gültige Anzahl. Es wurde keine Animation gelöscht.";
+}
+
+std::string PastEndMessage(std::string_view name, std::size_t line) {
+  return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: die Controller ab Zeile " +
+         LineNumber(line) +
+         " reichen über das Ende des Textes hinaus. Es wurde keine Animation gelöscht.";
+}
+
+// One node to clean: its "controllers" line gets the count 0 and the lines
+// [firstBlock, endBlock) go.
+struct NodeCleanup {
+  std::size_t controllersLine;
+  TokenPosition count;
+  std::size_t firstBlock;
+  std::size_t endBlock;
+};
+
+}  // namespace
+
+std::optional<std::size_t> FindAnimationsLine(const ShapeText& text) {
+  if (text.Count() < 2) return std::nullopt;
+  const std::size_t last = text.Count() - 1;
+  for (std::size_t i = 1; i < last; ++i)
+    if (Contains(text[i], "animations")) return i;
+  return std::nullopt;
+}
+
+bool ReadAnimationMarks(const ShapeText& text, StringGrid& matrices) {
+  const std::optional<std::size_t> section = FindAnimationsLine(text);
+  if (!section) return false;
+  for (int row = 1; row < matrices.RowCount(); ++row) matrices.SetCell(2, row, "");
+  const RowsByName rows = IndexMatrixRows(matrices);
+  const std::size_t last = text.Count() - 1;
+  for (std::size_t i = *section; i < last;) {
+    ++i;
+    if (!Contains(text[i], kAnimNode)) continue;
+    const std::string_view name = NodeName(text[i]);
+    ++i;
+    const std::string& controllers = text[i];
+    if (!Contains(controllers, kControllers) ||
+        TokenAfter(controllers, kControllers, 2).text == "0")
+      continue;
+    for (int row : RowsNamed(rows, name)) matrices.SetCell(2, row, "x");
+  }
+  return true;
+}
+
+AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGrid& matrices) {
+  AnimationCleanupResult result;
+  const std::optional<std::size_t> section = FindAnimationsLine(text);
+  if (!section) return result;
+  result.sectionFound = true;
+
+  // First find every node to clean and check it completely; the text is
+  // touched only when all of them can be cleaned.
+  const RowsByName rows = IndexMatrixRows(matrices);
+  const std::size_t last = text.Count() - 1;
+  std::vector<NodeCleanup> cleanups;
+  for (std::size_t i = *section; i < last;) {
+    ++i;
+    if (!Contains(text[i], kAnimNode)) continue;
+    const std::string_view name = NodeName(text[i]);
+    ++i;
+    const std::string& controllers = text[i];
+    if (!Contains(controllers, kControllers)) continue;
+    const TokenPosition countToken = TokenAfter(controllers, kControllers, 2);
+    if (countToken.text == "0") continue;
+
+    int acting = 0;
+    for (int row : RowsNamed(rows, name))
+      if (!IsMarked(matrices.Cell(2, row))) ++acting;
+    if (acting == 0) continue;
+    // Cleaning one node twice would take the second time's "controllers"
+    // line from whatever follows the deleted controllers.
+    if (acting > 1) {
+      result.error = DuplicateNameMessage(name);
+      return result;
+    }
+    const std::optional<int> controllerCount = ReadCount(countToken.text);
+    if (!controllerCount) {
+      result.error = BadCountMessage(name, i, countToken.text);
+      return result;
+    }
+
+    std::size_t block = i + 1;
+    for (int c = 0; c < *controllerCount; ++c) {
+      if (block > last) {
+        result.error = PastEndMessage(name, i + 1);
+        return result;
+      }
+      const std::string_view keyToken = KeyCountToken(text[block]);
+      const std::optional<int> keys = ReadCount(keyToken);
+      if (!keys) {
+        result.error = BadCountMessage(name, block, keyToken);
+        return result;
+      }
+      // Header, keys and closing line.
+      const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
+      if (blockEnd - 1 > last) {
+        result.error = PastEndMessage(name, i + 1);
+        return result;
+      }
+      block = blockEnd;
+    }
+    cleanups.push_back({i, countToken, i + 1, block});
+    // The walk resumes behind the deleted lines; the closing line of the
+    // controller list is passed over as well.
+    i = block;
+  }
+  if (cleanups.empty()) return result;
+
+  // Rebuild only the stretch from the first to the last cleaned node, in one
+  // pass: shapes with thousands of animated nodes would otherwise shift the
+  // rest of the text once per deleted controller.
+  const std::size_t from = cleanups.front().controllersLine;
+  const std::size_t to = cleanups.back().endBlock;
+  ShapeText::Lines rebuilt;
+  std::size_t deleted = 0;
+  for (const NodeCleanup& cleanup : cleanups) deleted += cleanup.endBlock - cleanup.firstBlock;
+  rebuilt.reserve(to - from - deleted);
+  std::size_t next = from;
+  for (const NodeCleanup& cleanup : cleanups) {
+    for (; next < cleanup.controllersLine; ++next) rebuilt.push_back(text[next]);
+    std::string line = text[cleanup.controllersLine];
+    ReplaceToken(line, cleanup.count, "0");
+    rebuilt.push_back(std::move(line));
+    next = cleanup.endBlock;
+  }
+  text.Splice(from, to - from, std::move(rebuilt));
+
+  result.cleanedNodes = cleanups.size();
+  result.deletedLines = deleted;
+  return result;
+}
+
+}  // namespace quarvel
