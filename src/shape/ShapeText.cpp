@@ -55,6 +55,13 @@ void ShapeText::Assign(Lines&& lines) {
   Changed();
 }
 
+ShapeText::Lines ShapeText::Take() {
+  Lines taken = std::move(lines_);
+  lines_.clear();
+  Changed();
+  return taken;
+}
+
 void ShapeText::Splice(std::size_t first, std::size_t removed, Lines inserted) {
   if (first > lines_.size()) first = lines_.size();
   if (removed > lines_.size() - first) removed = lines_.size() - first;

@@ -36,6 +36,9 @@ class ShapeText {
   // Replaces `removed` lines from `first` by `inserted`: how edits typed in the
   // text view reach the document.
   void Splice(std::size_t first, std::size_t removed, Lines inserted);
+  // Empties the text and hands its lines over without copying them: the
+  // rewriting commands read the old text while they build the new one.
+  Lines Take();
   void Reserve(std::size_t count) { lines_.reserve(count); }
 
   bool Modified() const { return modified_; }

@@ -1,0 +1,92 @@
+// Splitting a shape exported with one distance level and one sub-object into
+// LODs and sub-objects: the preparation of the text, the checks that refuse a
+// plan or a shape the rewrite cannot handle exactly, and the rewrite itself.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "assignment/StringGrid.h"
+#include "shape/ShapeIndex.h"
+#include "shape/ShapeText.h"
+
+namespace quarvel {
+
+inline constexpr int kMaxLods = 99;
+
+// The landmarks of the source text that the rewrite works from (line indices).
+struct GenerationLayout {
+  std::size_t sortVectorsLine = 0;
+  std::size_t firstSubobjectLine = 0;
+  std::size_t verticesLine = 0;
+  std::size_t subobjectEndLine = 0;
+};
+
+// What the rewrite reads from the window's tables.
+struct GenerationInput {
+  const StringGrid& elements;    // names, faces and the plan per LOD
+  const StringGrid& subobjects;  // sort marks per LOD
+  const StringGrid& distances;   // distance of each LOD
+  ShapeIndex& index;             // VertexShift is written by vertexCount
+  int elementCount = 0;
+  int lodCount = 1;
+  // The membership rule and the vertex count of the element assignment;
+  // vertexCount also sets index.VertexShift for the sub-object counted.
+  std::function<bool(int row, int lod, int subobject)> inSubobject;
+  std::function<int(int lod, int subobject)> vertexCount;
+};
+
+// How many sub-objects each LOD gets and how many of them are sorted.
+struct GenerationPlan {
+  std::array<int, kMaxLods + 1> lodSubobjectCount{};  // index 1..99
+  int sortCount = 0;
+};
+
+// Progress shown while the sub-objects are written.
+struct GenerationProgress {
+  std::function<void(const std::string&)> lodCaption;      // SOAnzLabel
+  std::function<void(const std::string&)> contentCaption;  // SOAnzLabel1
+  std::function<void()> processMessages;
+};
+
+// Finds the landmarks; splits a one-line "sort_vectors ( 0 )" into two lines
+// in `text` at once (that change stays even when the command is abandoned).
+bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementCount,
+                       GenerationLayout& layout);
+
+// The sort mark of sub-object `subobject` in LOD `lod` asks for sorting.
+bool SortMarked(const StringGrid& subobjects, int lod, int subobject);
+
+// Counts the non-empty sub-objects per LOD and the sorted ones. Returns the
+// refusal message when a LOD is empty or an empty sub-object lies before a
+// non-empty one, otherwise "".
+std::string CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan);
+
+// Checks that the source has the layout the rewrite relies on, so that it
+// never drops or mixes up geometry. Returns the refusal message or "".
+std::string CheckSourceLayout(const std::vector<std::string>& source,
+                              const GenerationLayout& layout, const GenerationInput& input,
+                              const GenerationPlan& plan);
+
+// A number or landmark the rewrite needed and did not find; the text is then
+// restored as it was before the rewrite.
+class RewriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RewriteResult {
+  bool distanceLevelFound = false;  // false: the header held no "distance_levels "
+  std::vector<std::string> lines;
+};
+
+// Writes the new text: header, one distance level per LOD with its
+// sub-objects, tail. Throws RewriteError; `source` is not changed.
+RewriteResult RewriteShape(const std::vector<std::string>& source, const GenerationLayout& layout,
+                           const GenerationInput& input, const GenerationPlan& plan,
+                           const GenerationProgress& progress);
+
+}  // namespace quarvel
