@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "simtools/SimulatorPath.h"
+#include "simtools/WineRegistry.h"
+#include "support/FormFixture.h"
+
+namespace quarvel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets or unsets an environment variable for one test and puts it back.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Apply(value);
+  }
+  ~ScopedEnvironment() { Apply(old_); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  void Apply(const std::optional<std::string>& value) {
+    if (value)
+      ::setenv(name_, value->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A registry file as Wine writes it, holding `body` among other keys.
+std::string RegistryFile(const std::string& body) {
+  return "WINE REGISTRY Version 2\n"
+         ";; All keys relative to \\\\Machine\n"
+         "\n"
+         "#arch=win64\n"
+         "\n"
+         "[Software\\\\Microsoft\\\\DirectX] 1712345678\n"
+         "#time=1da8c1e2b3c4d5e\n"
+         "\"EXE Path\"=\"C:\\\\wrong\"\n"
+         "\n" +
+         body +
+         "\n[Software\\\\Wine] 1712345678\n"
+         "\"Version\"=\"win10\"\n";
+}
+
+const char* kNativeKey =
+    "[Software\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0] 1712345678\n";
+const char* kWowKey =
+    "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0] "
+    "1712345678\n";
+
+std::optional<std::string> ReadExePath(const TempDir& dir, const std::string& body) {
+  WriteBytes(dir.File("system.reg"), RegistryFile(body));
+  return ReadWineRegistryString(dir.path() / "system.reg",
+                                {kSimulatorRegistryKey32, kSimulatorRegistryKey}, "EXE Path");
+}
+
+TEST(WineRegistry, ReadsTheSimulatorsStringValue) {
+  TempDir dir;
+  // Escaped backslashes and quotes, a character outside ASCII, other values
+  // around it; names match without regard to case.
+  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) +
+                                 "\"Path\"=\"C:\\\\other\"\n"
+                                 "@=\"default\"\n"
+                                 "\"exe path\"=\"C:\\\\Spiele\\\\M\\x00fcller \\\"TS\\\"\"\n"
+                                 "\"Count\"=dword:00000001\n"),
+            "C:\\Spiele\\Müller \"TS\"");
+
+  // The 32-bit view wins: it is what the simulator's own set-up wrote.
+  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) + "\"EXE Path\"=\"C:\\\\native\"\n\n" +
+                                 kWowKey + "\"EXE Path\"=\"C:\\\\wow\"\n"),
+            "C:\\wow");
+  EXPECT_EQ(ReadExePath(dir, std::string(kWowKey) + "\"EXE Path\"=\"D:\\\\MSTS\"\n"), "D:\\MSTS");
+
+  // No key, a key without the value, a value that is no plain string.
+  EXPECT_EQ(ReadExePath(dir, ""), std::nullopt);
+  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) + "\"Path\"=\"C:\\\\x\"\n"), std::nullopt);
+  EXPECT_EQ(
+      ReadExePath(dir, std::string(kNativeKey) + "\"EXE Path\"=str(2):\"%ProgramFiles%\\\\MSTS\"\n"
+                                                 "\"EXE Path\"=hex:43,00,3a,00,\\\n  5c,00\n"),
+      std::nullopt);
+  // A key whose name merely begins like the wanted one.
+  EXPECT_EQ(ReadExePath(dir,
+                        "[Software\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0"
+                        "\\\\Sub] 1\n\"EXE Path\"=\"C:\\\\sub\"\n"),
+            std::nullopt);
+  EXPECT_EQ(ReadWineRegistryString(dir.path() / "absent.reg", {kSimulatorRegistryKey}, "EXE Path"),
+            std::nullopt);
+}
+
+TEST(WineRegistry, MapsWindowsPathsThroughTheDriveLinks) {
+  TempDir prefix;
+  fs::create_directories(prefix.path() / "drive_c" / "Program Files" / "Train Simulator");
+  fs::create_directories(prefix.path() / "elsewhere" / "Games");
+  fs::create_directories(prefix.path() / "dosdevices");
+  fs::create_symlink("../drive_c", prefix.path() / "dosdevices" / "c:");
+  fs::create_symlink(prefix.path() / "elsewhere", prefix.path() / "dosdevices" / "d:");
+
+  const std::string driveC = (prefix.path() / "drive_c").string();
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "C:\\Program Files\\Train Simulator"),
+            driveC + "/Program Files/Train Simulator");
+  // Windows does not care about case, and neither does the mapping where
+  // the folder exists; a trailing separator goes.
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "c:\\PROGRAM FILES\\train simulator\\"),
+            driveC + "/Program Files/Train Simulator");
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "D:\\games\\MSTS"),
+            (prefix.path() / "elsewhere" / "Games" / "MSTS").string());
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "E:\\MSTS"), "");
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "\\\\server\\share\\MSTS"), "");
+  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "MSTS"), "");
+
+  // A prefix without drive links still has its system drive.
+  TempDir bare;
+  EXPECT_EQ(WindowsPathToWineHost(bare.path(), "C:\\MSTS"),
+            (bare.path() / "drive_c" / "MSTS").string());
+  EXPECT_EQ(WindowsPathToWineHost(bare.path(), "D:\\MSTS"), "");
+}
+
+TEST(WineRegistry, SimulatorPathReadsThePrefixEveryTime) {
+  TempDir prefix;
+  WineSimulatorRegistry registry(prefix.path());
+  EXPECT_EQ(registry.SimulatorPath(), "");  // no registry file at all
+
+  WriteBytes(prefix.File("system.reg"),
+             RegistryFile(std::string(kWowKey) + "\"EXE Path\"=\"C:\\\\MSTS\"\n"));
+  EXPECT_EQ(registry.SimulatorPath(), (prefix.path() / "drive_c" / "MSTS").string());
+
+  WriteBytes(prefix.File("system.reg"), RegistryFile(""));
+  EXPECT_EQ(registry.SimulatorPath(), "");
+}
+
+TEST(HostSimulatorRegistry, EnvironmentOverridesTheUsersPrefix) {
+  TempDir prefix;
+  WriteBytes(prefix.File("system.reg"),
+             RegistryFile(std::string(kNativeKey) + "\"EXE Path\"=\"C:\\\\MSTS\"\n"));
+  ScopedEnvironment winePrefix("WINEPREFIX", prefix.path().string());
+  {
+    ScopedEnvironment override(kSimulatorPathVariable, std::nullopt);
+#ifndef _WIN32
+    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(),
+              (prefix.path() / "drive_c" / "MSTS").string());
+#endif
+  }
+  {
+    ScopedEnvironment override(kSimulatorPathVariable, std::string("/opt/msts//"));
+    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(), "/opt/msts");
+  }
+  {
+    ScopedEnvironment override(kSimulatorPathVariable, std::string(""));  // as good as unset
+#ifndef _WIN32
+    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(),
+              (prefix.path() / "drive_c" / "MSTS").string());
+#endif
+  }
+}
+
+TEST(JoinSimulatorPath, BuildsTheFoldersBelowTheInstallation) {
+#ifdef _WIN32
+  EXPECT_EQ(
+      JoinSimulatorPath("C:\\Programme\\Microsoft Games\\Train Simulator", "\\trains\\trainset"),
+      "C:\\Programme\\Microsoft Games\\Train Simulator\\trains\\trainset");
+  EXPECT_EQ(JoinSimulatorPath("", "\\trains\\trainset"), "\\trains\\trainset");
+#else
+  TempDir msts;
+  fs::create_directories(msts.path() / "TRAINS" / "TRAINSET");
+  fs::create_directories(msts.path() / "Utils" / "FFEdit");
+  const std::string base = msts.path().string();
+  EXPECT_EQ(JoinSimulatorPath(base, "\\trains\\trainset"), base + "/TRAINS/TRAINSET");
+  // Missing parts keep the spelling they were asked for.
+  EXPECT_EQ(JoinSimulatorPath(base, "\\utils\\ffedit\\ffeditc_unicode.exe"),
+            base + "/Utils/FFEdit/ffeditc_unicode.exe");
+  EXPECT_EQ(JoinSimulatorPath(base + "/", "\\sound"), base + "/sound");
+  EXPECT_EQ(JoinSimulatorPath("", "\\trains\\trainset"), "");
+#endif
+}
+
+}  // namespace
+}  // namespace quarvel::testing
