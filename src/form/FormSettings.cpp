@@ -43,7 +43,7 @@ void Form::SaveSettings() {
 
 void Form::LoadSettings() {
   if (CurrentFileName.empty()) return;
-  const std::string path = SettingsFilePath();
+  const std::string path = settingsFileOverride.empty() ? SettingsFilePath() : settingsFileOverride;
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return;
   const IniFile file(path);
