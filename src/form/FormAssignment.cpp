@@ -1,22 +1,140 @@
+#include <algorithm>
+
+#include "assignment/ElementAssignment.h"
+#include "common/Convert.h"
 #include "form/Form.h"
+#include "shape/AnalyseShape.h"
 
 namespace quarvel {
 
-void Form::AnalyseShape() {}
-bool Form::InSubobject(int, int, int) const { return false; }
-int Form::SubobjectVertexCount(int, int) { return 0; }
-void Form::RefreshAssignment() {}
-void Form::DefaultAssignment() {}
-bool Form::StringGrid1SelectCell(int col, int) { return col > 2; }
-void Form::StringGrid1SetEditText(int col, int row, const std::string& text) { StringGrid1.SetCell(col, row, text); }
-void Form::StringGrid1Exit() {}
-bool Form::StringGrid2SelectCell(StringGrid&, int col, int) { return col >= 2; }
-void Form::StringGrid2SetEditText(StringGrid& sender, int col, int row, const std::string& text) { sender.SetCell(col, row, text); }
-void Form::LODSpinEditChange(int value) { LODSpinEdit.value = value; }
-void Form::DoButtonClick() {}
-void Form::DoButton1Click() {}
-void Form::ZeilePlusButtonClick() {}
-void Form::ZeileMinusButtonClick() {}
-void Form::GrundButtonClick() {}
+namespace {
+
+constexpr const char* kAssignmentEntryWarning =
+    "Bitte nur positive ganze Zahlen 1...99 oder 0 oder 999 eintragen!";
+constexpr const char* kMarkWarning = "Bitte nur \"x\" oder \"X\" eintragen!";
+constexpr const char* kFillNumberWarning = "Bitte nur ganze Zahlen 0...99 oder 999 eintragen!";
+constexpr const char* kShiftDownQuestion =
+    "Ab der Zeile mit dem Fokus alle Nummern eine Zeile nach unten rücken (sinnvoll, falls ein "
+    "Element hinzugekommen ist)?";
+constexpr const char* kShiftUpQuestion =
+    "Alle Nummern unterhalb der Zeile mit dem Fokus eine Zeile nach oben rücken (sinnvoll, falls "
+    "ein Element entfernt wurde)?";
+constexpr const char* kOverwriteQuestion =
+    "Evtl. hier getätigte Einstellungen werden ohne Rückfrage überschrieben. Sind Sie sicher?";
+
+}  // namespace
+
+void Form::AnalyseShape() {
+  quarvel::AnalyseShape(shapeText, shapeIndex, StringGrid1, StringGrid3,
+                        [this](const std::string& warning) {
+                          Message(BoxKind::Warning, warning, Buttons::Ok);
+                          Sub_ObjectsButton.enabled = false;
+                        });
+}
+
+bool Form::InSubobject(int row, int lod, int subobject) const {
+  return quarvel::InSubobject(StringGrid1, row, lod, subobject);
+}
+
+int Form::SubobjectVertexCount(int lod, int subobject) {
+  return quarvel::SubobjectVertexCount(StringGrid1, shapeIndex, lod, subobject);
+}
+
+void Form::RefreshAssignment() {
+  quarvel::RefreshAssignment({StringGrid1, StringGrid2, StringGrid5}, shapeIndex, LodCount,
+                             LODSpinEdit.value);
+}
+
+void Form::DefaultAssignment() {
+  ResetAssignment(StringGrid1, StringGrid2, LodCount);
+  RefreshAssignment();
+  ReadAnimations();
+}
+
+bool Form::StringGrid1SelectCell(int col, int row) {
+  const bool selectable = col > kFacesColumn;
+  if (selectable) StringGrid1.SetCurrent(col, row);
+  RefreshAssignment();
+  return selectable;
+}
+
+void Form::StringGrid1SetEditText(int col, int row, const std::string& text) {
+  // Name, image and faces belong to the analysis; only the plan is typed.
+  if (col <= kFacesColumn || row < 1) return;
+  StringGrid1.SetCell(col, row, text);
+  if (IsAcceptedAssignmentEntry(text)) return;
+  Message(BoxKind::Warning, kAssignmentEntryWarning, Buttons::Ok);
+  StringGrid1.SetCell(col, row, "");
+}
+
+void Form::StringGrid1Exit() {
+  RefreshAssignment();
+}
+
+bool Form::StringGrid2SelectCell(StringGrid& sender, int col, int row) {
+  const bool selectable = col >= 2;
+  if (selectable) sender.SetCurrent(col, row);
+  return selectable;
+}
+
+void Form::StringGrid2SetEditText(StringGrid& sender, int col, int row, const std::string& text) {
+  // Numbers, vertex counts, names and faces are the program's own.
+  if (col < 2 || row < 1) return;
+  sender.SetCell(col, row, text);
+  if (IsAcceptedMark(text)) return;
+  Message(BoxKind::Warning, kMarkWarning, Buttons::Ok);
+  sender.SetCell(col, row, "");
+}
+
+void Form::LODSpinEditChange(int value) {
+  // A spin box never goes below 1; the element columns start behind "Faces".
+  const int n = std::clamp(value, 1, kHighestLod);
+  LODSpinEdit.value = n;
+  RefreshAssignment();
+  StringGrid2.SetCell(1, 0, "Vert. L " + IntToStr(n));
+  Label21.caption = LangText(38) + " L " + IntToStr(n) + " =";
+  if (n < 2) {
+    Label22.caption.clear();
+    DoButton1.enabled = false;
+  } else {
+    Label22.caption = "L " + IntToStr(n - 1) + " -> L " + IntToStr(n) + ":";
+    DoButton1.enabled = true;
+  }
+}
+
+void Form::DoButtonClick() {
+  if (Message(BoxKind::Confirmation, LangText(62), Buttons::YesNo) != Answer::Yes) return;
+  if (!IsAcceptedFillNumber(NrEdit.text)) {
+    Message(BoxKind::Warning, kFillNumberWarning, Buttons::Ok);
+    return;
+  }
+  FillLodColumn(StringGrid1, LODSpinEdit.value, NrEdit.text);
+  RefreshAssignment();
+}
+
+void Form::DoButton1Click() {
+  const int n = LODSpinEdit.value;
+  if (n < 2) return;  // there is no previous LOD to copy from
+  if (Message(BoxKind::Confirmation, LangText(62), Buttons::YesNo) != Answer::Yes) return;
+  CopyLodColumn(StringGrid1, n - 1, n);
+  RefreshAssignment();
+}
+
+void Form::ZeilePlusButtonClick() {
+  if (Message(BoxKind::Confirmation, kShiftDownQuestion, Buttons::YesNo) != Answer::Yes) return;
+  ShiftAssignmentDown(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
+  RefreshAssignment();
+}
+
+void Form::ZeileMinusButtonClick() {
+  if (Message(BoxKind::Confirmation, kShiftUpQuestion, Buttons::YesNo) != Answer::Yes) return;
+  ShiftAssignmentUp(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
+  RefreshAssignment();
+}
+
+void Form::GrundButtonClick() {
+  if (Message(BoxKind::Confirmation, kOverwriteQuestion, Buttons::YesNo) != Answer::Yes) return;
+  DefaultAssignment();
+}
 
 }  // namespace quarvel

@@ -1,3 +1,30 @@
+// The analysis of a shape: one pass from top to bottom that collects its
+// matrices, images, textures, vertex states, elements (prim_states), the
+// vertex sets and primitives of its first sub-object, and fills the element
+// and matrix tables from them.
 #pragma once
+#include <functional>
+#include <string>
 
-namespace quarvel {}  // namespace quarvel
+#include "assignment/StringGrid.h"
+#include "shape/ShapeIndex.h"
+#include "shape/ShapeText.h"
+
+namespace quarvel {
+
+// Called with the text of each warning at the moment the analysis meets it:
+// the shape has more than one distance level, or more than one sub-object in
+// its first. The window shows the warning and disables the generation.
+using AnalysisWarning = std::function<void(const std::string& text)>;
+
+// Starts from an empty `index` (an empty text changes nothing at all) and
+// writes columns 0..2 of `elementTable` and columns 0..1 of `matrixTable`; the
+// assignment columns of the element rows and the "Anim." column keep what
+// they held. Throws quarvel::Error when the shape has no element, more
+// entries than the index holds, an index outside it, a primitive whose matrix
+// lies beyond the matrix table, or a number that does not read as an integer
+// (ConvertError). Whatever was filled before the failure stays.
+void AnalyseShape(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
+                  StringGrid& matrixTable, const AnalysisWarning& warn);
+
+}  // namespace quarvel

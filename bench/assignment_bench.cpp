@@ -1,0 +1,65 @@
+// The evaluation of the element plan runs at every cell the user selects in
+// the element table, so it has to fit well within one frame (16 ms) even for
+// the biggest plan: 801 elements, 99 LODs and 99 sub-objects.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "SyntheticShape.h"
+#include "assignment/ElementAssignment.h"
+#include "assignment/StringGrid.h"
+#include "shape/AnalyseShape.h"
+
+namespace {
+
+constexpr int kElements = 801;
+constexpr int kLods = 99;
+
+struct BigPlan {
+  quarvel::ShapeIndex index;
+  quarvel::StringGrid elements{kLods + 3, kElements + 1};
+  quarvel::StringGrid subobjects{kLods + 2, 2};
+  quarvel::StringGrid summary{3, kLods + 1};
+  quarvel::StringGrid matrices{3, 2};
+
+  // Element k goes into sub-object k % 99 + 1; with `every`, all elements
+  // after the first 99 go into every sub-object ("0"), the most vertex sets
+  // each count can select.
+  explicit BigPlan(bool every) {
+    quarvel::bench::SyntheticShapeOptions options;
+    options.elements = kElements;
+    options.matrices = 8;
+    options.images = 16;
+    quarvel::ShapeText text;
+    text.Assign(quarvel::bench::MakeSyntheticShape(options));
+    quarvel::AnalyseShape(text, index, elements, matrices, {});
+    for (int row = 1; row <= kElements; ++row)
+      for (int lod = 1; lod <= kLods; ++lod)
+        elements.SetCell(quarvel::AssignmentColumn(lod), row,
+                         every && row > 99 ? "0" : std::to_string((row - 1) % 99 + 1));
+  }
+};
+
+void BM_RefreshAssignment(benchmark::State& state) {
+  BigPlan plan(state.range(0) != 0);
+  for (auto _ : state) {
+    quarvel::RefreshAssignment({plan.elements, plan.subobjects, plan.summary}, plan.index, kLods,
+                               kLods);
+    benchmark::DoNotOptimize(plan.subobjects.RowCount());
+  }
+  state.counters["subobjects"] = plan.subobjects.RowCount() - 1;
+}
+BENCHMARK(BM_RefreshAssignment)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_SubobjectVertexCount(benchmark::State& state) {
+  BigPlan plan(false);
+  int vertices = 0;
+  for (auto _ : state) {
+    vertices = quarvel::SubobjectVertexCount(plan.elements, plan.index, 50, 7);
+    benchmark::DoNotOptimize(vertices);
+  }
+  state.counters["vertices"] = vertices;
+}
+BENCHMARK(BM_SubobjectVertexCount)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,325 @@
+#include "shape/AnalyseShape.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "common/Convert.h"
+#include "common/Error.h"
+#include "common/Text.h"
+#include "shape/NextToken.h"
+
+namespace quarvel {
+
+namespace {
+
+bool IsNumberChar(char c) {
+  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e';
+}
+
+// A run of number characters in a line, 0-based and half open.
+struct NumberRun {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// The run that starts at the first number character at or after `from`; an
+// empty run at the end of the line when there is none.
+NumberRun NextNumberRun(std::string_view line, std::size_t from) {
+  while (from < line.size() && !IsNumberChar(line[from])) ++from;
+  std::size_t end = from;
+  while (end < line.size() && IsNumberChar(line[end])) ++end;
+  return {from, end};
+}
+
+// The word behind a keyword: from one character behind the keyword's start
+// to the next space, over the spaces, then up to the next space or the end
+// of the line. Only the space separates here, not the tab, as in the files
+// the exporter writes.
+std::string_view WordAfter(std::string_view line, std::string_view keyword) {
+  const std::size_t at = line.find(keyword);
+  if (at == std::string_view::npos) return {};
+  std::size_t start = line.find(' ', at + 1);
+  if (start == std::string_view::npos) return {};
+  while (start < line.size() && line[start] == ' ') ++start;
+  const std::size_t end = std::min(line.find(' ', start), line.size());
+  return line.substr(start, end - start);
+}
+
+std::string LineText(std::size_t index) {
+  return IntToStr(static_cast<long long>(index) + 1);
+}
+
+// Walks the text with one line cursor, the way the analysis reads a shape:
+// keyword tests are case-sensitive substring tests, and lines beyond the end
+// read as empty.
+class Analysis {
+ public:
+  Analysis(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
+           StringGrid& matrixTable, const AnalysisWarning& warn)
+      : text_(text),
+        index_(index),
+        elements_(elementTable),
+        matrices_(matrixTable),
+        warn_(warn),
+        last_(text.Count() - 1) {}
+
+  void Run() {
+    ReadMatrices();
+    ReadImages();
+    ReadTextures();
+    ReadVertexStates();
+    ReadElements();
+    CheckDistanceLevels();
+    CheckSubobjects();
+    ReadVertexSets();
+    ReadPrimitives();
+  }
+
+ private:
+  void Warn(const std::string& text) const {
+    if (warn_) warn_(text);
+  }
+
+  const std::string& Line() const { return text_.Get(i_); }
+  bool LineHas(std::string_view keyword) const { return Contains(Line(), keyword); }
+
+  // Moves to the next line that holds `keyword`, or to the last line. The
+  // line the cursor stands on is never tested.
+  void ScanFor(std::string_view keyword) {
+    ++i_;
+    while (!LineHas(keyword) && i_ < last_) ++i_;
+  }
+
+  // The run of consecutive lines holding `keyword` that starts on the next
+  // line (or on the one after it, when the next line lacks the keyword).
+  template <typename Action>
+  void Block(std::string_view keyword, Action action) {
+    ++i_;
+    for (;;) {
+      if (LineHas(keyword)) action();
+      ++i_;
+      if (!(LineHas(keyword) && i_ < last_)) break;
+    }
+  }
+
+  // The first (nth = 1) or second (nth = 2) number behind the first `mark`
+  // of the current line, as written. A line without the mark, or without a
+  // number behind it, gives the empty text, which no conversion accepts.
+  std::string_view NumberAfter(char mark, int nth) const {
+    const std::string_view line = Line();
+    const std::size_t at = line.find(mark);
+    if (at == std::string_view::npos) return {};
+    NumberRun run = NextNumberRun(line, at + 1);
+    if (nth == 2) run = NextNumberRun(line, run.end);
+    return line.substr(run.begin, run.end - run.begin);
+  }
+
+  int ToInt(std::string_view number) const {
+    if (const auto value = TryStrToInt(number)) return *value;
+    throw ConvertError("'" + Latin1ToUtf8(number) + "' ist kein gültiger Integerwert (Zeile " +
+                       LineText(i_) + ")");
+  }
+
+  int IntAfter(char mark, int nth) const { return ToInt(NumberAfter(mark, nth)); }
+
+  // Every index the shape gives must lie within the tables of the index.
+  int CheckedIndex(int value, const char* what) const {
+    if (value < 0 || value >= kShapeIndexSize)
+      throw Error(std::string(what) + " " + IntToStr(value) +
+                  " liegt außerhalb des zulässigen Bereichs 0...800 (Zeile " + LineText(i_) + ").");
+    return value;
+  }
+
+  [[noreturn]] void TooMany(const char* what) const {
+    throw Error("Die Datei enthält mehr als 801 " + std::string(what) + " (Zeile " + LineText(i_) +
+                "). Solche Dateien können nicht bearbeitet werden.");
+  }
+
+  // Refuses an entry that would not fit, before anything is written.
+  void CheckRoom(int filled, const char* what) const {
+    if (filled >= kShapeIndexSize) TooMany(what);
+  }
+
+  void ReadMatrices() {
+    i_ = 0;
+    ScanFor("matrices");
+    Block("matrix", [this] {
+      CheckRoom(index_.MatrixCount, "Matrizen");
+      index_.MatrixNames[static_cast<std::size_t>(index_.MatrixCount++)] =
+          std::string(WordAfter(Line(), "matrix"));
+    });
+    const int count = index_.MatrixCount;
+    matrices_.SetRowCount(count + 1);
+    for (int r = 1; r <= count; ++r) {
+      matrices_.SetCell(0, r, Latin1ToUtf8(index_.MatrixNames[static_cast<std::size_t>(r - 1)]));
+      matrices_.SetCell(1, r, "0");
+    }
+    matrixFaces_.assign(static_cast<std::size_t>(count), 0);
+  }
+
+  void ReadImages() {
+    ScanFor("images");
+    Block("image", [this] {
+      CheckRoom(index_.ImageCount, "Images");
+      const std::string_view line = Line();
+      std::string_view name;
+      const std::size_t open = line.find('(');
+      if (open != std::string_view::npos) {
+        const std::size_t close = line.find(')', open + 1);
+        name = line.substr(
+            open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+      }
+      while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+      while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+      index_.ImageNames[static_cast<std::size_t>(index_.ImageCount++)] = AnsiLowerLatin1(name);
+    });
+  }
+
+  void ReadTextures() {
+    ScanFor("textures");
+    Block("texture", [this] {
+      CheckRoom(index_.TextureCount, "Texturen");
+      const int image = CheckedIndex(IntAfter('(', 1), "Der Image-Index");
+      index_.TextureImages[static_cast<std::size_t>(index_.TextureCount++)] = image;
+    });
+  }
+
+  void ReadVertexStates() {
+    ScanFor("vtx_states");
+    Block("vtx_state", [this] {
+      CheckRoom(index_.VtxStateCount, "Vertex-States");
+      const int matrix = CheckedIndex(IntAfter('(', 2), "Der Matrixindex");
+      index_.VtxStateMatrices[static_cast<std::size_t>(index_.VtxStateCount++)] = matrix;
+    });
+  }
+
+  void ReadElements() {
+    ScanFor("prim_states");
+    ++i_;
+    elements_.SetRowCount(1);
+    int k = 0;
+    for (;;) {
+      if (LineHas("prim_state")) {
+        CheckRoom(k, "Elemente (prim_states)");
+        const int row = k + 1;
+        elements_.SetRowCount(row + 1);
+        elements_.SetCell(0, row, Latin1ToUtf8(WordAfter(Line(), "prim_state")));
+        // A row may hold the face count of an earlier shape; an element that
+        // no primitive draws has none.
+        elements_.SetCell(2, row, "0");
+        ++i_;
+        const int texture = CheckedIndex(IntAfter('(', 2), "Der Texturindex");
+        const int image = index_.TextureImages[static_cast<std::size_t>(texture)];
+        elements_.SetCell(1, row, Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]));
+        index_.ElementVtxStates[static_cast<std::size_t>(k)] =
+            CheckedIndex(IntAfter(')', 2), "Der vtx_state-Index");
+        index_.ElementCount = ++k;
+      }
+      ++i_;
+      if (LineHas("lod_controls") || i_ >= last_) break;
+    }
+    if (k == 0)
+      throw Error(
+          "Die Datei enthält keine Elemente: keine Zeile \"prim_state\" zwischen \"prim_states\" "
+          "und \"lod_controls\".");
+  }
+
+  void CheckDistanceLevels() {
+    ScanFor("distance_levels ");
+    if (!LineHas("distance_levels ")) return;
+    const std::string_view written = NumberAfter('(', 1);
+    if (ToInt(written) > 1)
+      Warn("Die Datei enthält " + Latin1ToUtf8(written) + " LOD's, es werden keine weiteren" +
+           " LOD's und Subobjekte hergestellt.");
+  }
+
+  void CheckSubobjects() {
+    ScanFor("sub_objects");
+    if (!LineHas("sub_objects")) return;
+    const std::string_view written = NumberAfter('(', 1);
+    if (ToInt(written) > 1)
+      Warn("Das erste LOD enthält " + Latin1ToUtf8(written) +
+           " Subobjekte, es werden keine weiteren" +
+           " LOD's oder Subobjekte hergestellt. Es handelt sich NICHT um eine originale "
+           "TSM-Datei!");
+  }
+
+  void ReadVertexSets() {
+    ScanFor("vertex_sets");
+    if (!LineHas("vertex_sets")) return;
+    const std::string_view line = Line();
+    std::size_t start = line.find("vertex_sets") + std::string_view("vertex_sets").size() + 1;
+    std::size_t end = start;
+    TokenAt(line, start, end);  // "("
+    start = end;
+    const int count = ToInt(TokenAt(line, start, end));
+    if (count > kShapeIndexSize) TooMany("Vertex-Sets");
+    index_.VertexSetCount = count;
+    for (int v = 0; v < count; ++v) {
+      ++i_;
+      const std::string_view setLine = Line();
+      VertexSetEntry& set = index_.VertexSets[static_cast<std::size_t>(v)];
+      const std::size_t open = setLine.find('(');
+      // Without "(" the tokens are missing, and so is the number.
+      start = open == std::string_view::npos ? setLine.size() + 1 : open + 2;
+      end = start;
+      int* fields[] = {&set.vtxState, &set.firstVertex, &set.vertexCount};
+      for (int* field : fields) {
+        start = end;
+        *field = ToInt(TokenAt(setLine, start, end));
+      }
+    }
+  }
+
+  void ReadPrimitives() {
+    ScanFor("primitives");
+    int primitives = 0;
+    if (LineHas("primitives")) primitives = IntAfter('(', 1) / 2;
+    for (int p = 0; p < primitives; ++p) {
+      ScanFor("prim_state_idx");
+      if (i_ >= last_) return;
+      const int element = CheckedIndex(IntAfter('(', 1), "Der prim_state-Index");
+      const int row = element + 1;
+      i_ += 2;
+      if (LineHas("vertex_idxs")) {
+        const int faces = IntAfter('(', 1) / 3;
+        elements_.SetCell(2, row, IntToStr(faces));
+        const int vtxState = index_.ElementVtxStates[static_cast<std::size_t>(element)];
+        const int matrix = index_.VtxStateMatrices[static_cast<std::size_t>(vtxState)];
+        if (matrix >= index_.MatrixCount)
+          throw Error("Das Primitiv verweist auf die Matrix " + IntToStr(matrix) +
+                      ", die Datei enthält aber nur " + IntToStr(index_.MatrixCount) +
+                      " Matrizen (Zeile " + LineText(i_) + ").");
+        long long& sum = matrixFaces_[static_cast<std::size_t>(matrix)];
+        sum += faces;
+        matrices_.SetCell(1, matrix + 1, IntToStr(sum));
+      }
+      ScanFor("flags");
+      while (!LineHas(")") && i_ < last_) ++i_;
+    }
+  }
+
+  const ShapeText& text_;
+  ShapeIndex& index_;
+  StringGrid& elements_;
+  StringGrid& matrices_;
+  const AnalysisWarning& warn_;
+  std::size_t i_ = 0;
+  std::size_t last_;
+  // The face sums of the matrix table's rows, kept wide so that no shape can
+  // make them overflow.
+  std::vector<long long> matrixFaces_;
+};
+
+}  // namespace
+
+void AnalyseShape(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
+                  StringGrid& matrixTable, const AnalysisWarning& warn) {
+  if (text.Empty()) return;
+  index.Clear();
+  Analysis(text, index, elementTable, matrixTable, warn).Run();
+}
+
+}  // namespace quarvel
