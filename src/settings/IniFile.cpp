@@ -45,7 +45,9 @@ std::string Truncate(std::string_view utf8, std::size_t maxCharacters) {
 
 }  // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) { Reload(); }
+IniFile::IniFile(std::string path) : path_(std::move(path)) {
+  Reload();
+}
 
 void IniFile::Reload() {
   sections_.clear();
@@ -53,6 +55,10 @@ void IniFile::Reload() {
   dirty_ = false;
   std::ifstream in(path_, std::ios::binary);
   existed_ = static_cast<bool>(in);
+  // A file that is there but cannot be read must not be replaced by the few
+  // keys this run writes: its content would be lost.
+  std::error_code error;
+  unreadable_ = !existed_ && fs::exists(fs::symlink_status(path_, error));
   std::string content;
   if (in) {
     std::ostringstream buffer;
@@ -80,9 +86,8 @@ void IniFile::Parse(const std::string& content) {
     if (!trimmed.empty() && trimmed.front() == '[') {
       const auto close = trimmed.find(']');
       Section section;
-      section.name = std::string(Trim(trimmed.substr(1, close == std::string_view::npos
-                                                             ? std::string_view::npos
-                                                             : close - 1)));
+      section.name = std::string(Trim(
+          trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
       section.header = text;
       const std::string folded = CaseFoldUtf8(section.name);
       sectionIndex_.try_emplace(folded, sections_.size());  // the first of duplicates wins
@@ -97,7 +102,8 @@ void IniFile::Parse(const std::string& content) {
       line.value = std::string(Unquote(Trim(trimmed.substr(equals + 1))));
     }
     Section& section = sections_.back();
-    if (!line.key.empty()) section.keyIndex.try_emplace(CaseFoldUtf8(line.key), section.lines.size());
+    if (!line.key.empty())
+      section.keyIndex.try_emplace(CaseFoldUtf8(line.key), section.lines.size());
     section.lines.push_back(std::move(line));
   }
 }
@@ -128,7 +134,8 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
   const Section* found = FindSection(section);
   if (found != nullptr) {
     const auto line = found->keyIndex.find(CaseFoldUtf8(key));
-    if (line != found->keyIndex.end()) return Truncate(found->lines[line->second].value, kMaxValueLength);
+    if (line != found->keyIndex.end())
+      return Truncate(found->lines[line->second].value, kMaxValueLength);
   }
   return Truncate(fallback, kMaxValueLength);
 }
@@ -144,7 +151,9 @@ long double IniFile::ReadFloat(std::string_view section, std::string_view key,
   return TryStrToFloat(text).value_or(fallback);
 }
 
-bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+bool IniFile::SectionExists(std::string_view section) const {
+  return FindSection(section) != nullptr;
+}
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
   const Section* found = FindSection(section);
@@ -213,6 +222,7 @@ std::string IniFile::Serialise() const {
 
 void IniFile::Flush() {
   if (!dirty_) return;
+  if (unreadable_) throw WriteError(path_);
   const fs::path target(path_);
   std::error_code error;
   if (target.has_parent_path() && !fs::exists(target.parent_path(), error))

@@ -38,7 +38,8 @@ class IniFile {
 
   bool Dirty() const { return dirty_; }
   // Writes pending changes; throws WriteError naming the file on failure (the
-  // file on disk then stays as it was, the changes stay pending).
+  // file on disk then stays as it was, the changes stay pending). A file that
+  // exists but could not be read is never written over.
   void Flush();
   // Re-reads the file from disk, dropping pending changes.
   void Reload();
@@ -52,8 +53,8 @@ class IniFile {
     std::string value;
   };
   struct Section {
-    std::string name;   // empty for the lines before the first section
-    std::string header; // the "[name]" line as in the file
+    std::string name;    // empty for the lines before the first section
+    std::string header;  // the "[name]" line as in the file
     std::vector<Line> lines;
     std::unordered_map<std::string, std::size_t> keyIndex;  // folded key -> line
     bool erased = false;
@@ -68,6 +69,7 @@ class IniFile {
   std::string path_;
   bool existed_ = false;
   bool dirty_ = false;
+  bool unreadable_ = false;  // on disk but not readable: never overwritten
   std::string lineEnd_ = "\r\n";
   std::vector<Section> sections_;
   std::unordered_map<std::string, std::size_t> sectionIndex_;  // folded name -> section

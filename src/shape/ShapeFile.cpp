@@ -1,11 +1,9 @@
 #include "shape/ShapeFile.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -17,97 +15,287 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One record of the file: the bytes up to the next LF, without a CR directly
-// before it; CR bytes elsewhere are dropped. Records without a stray CR are
-// returned as views into the file's bytes, so nothing is copied for them.
-class RecordReader {
+// Both sources hand out the file's records: the bytes up to the next LF, with
+// a CR directly before that LF taken off. Other CR bytes are still in the
+// record; the decoder drops them. Memory holds the whole file, File reads it
+// in chunks so that a file of hundreds of megabytes never sits in memory
+// beside its own lines.
+class MemoryRecords {
  public:
-  explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
-  bool AtEnd() const { return position_ >= bytes_.size(); }
+  explicit MemoryRecords(std::string_view bytes) : bytes_(bytes) {}
 
-  std::string_view Next() {
+  bool Next(std::string_view& record) {
+    if (position_ >= bytes_.size()) return false;
     const char* data = bytes_.data();
-    const std::size_t size = bytes_.size();
-    const void* found = std::memchr(data + position_, '\n', size - position_);
-    const std::size_t lineEnd =
-        found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : size;
-    std::size_t stop = lineEnd;
+    const void* found = std::memchr(data + position_, '\n', bytes_.size() - position_);
+    std::size_t stop =
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : bytes_.size();
+    const std::size_t next = found ? stop + 1 : stop;
     if (found && stop > position_ && data[stop - 1] == '\r') --stop;
-    const std::size_t start = position_;
-    position_ = found ? lineEnd + 1 : size;
-    const std::string_view record(data + start, stop - start);
-    if (record.find('\r') == std::string_view::npos) return record;
-    buffer_.clear();
-    for (char c : record)
-      if (c != '\r') buffer_.push_back(c);
-    return buffer_;
+    record = std::string_view(data + position_, stop - position_);
+    position_ = next;
+    return true;
   }
 
  private:
   std::string_view bytes_;
   std::size_t position_ = 0;
-  std::string buffer_;
+};
+
+class FileRecords {
+ public:
+  explicit FileRecords(const std::string& path) : path_(path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
+    if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
+    // A device or pipe may never end; a shape is always a plain file.
+    if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) throw CannotRead();
+    buffer_.resize(kChunk);
+  }
+  ~FileRecords() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  FileRecords(const FileRecords&) = delete;
+  FileRecords& operator=(const FileRecords&) = delete;
+
+  bool Next(std::string_view& record) {
+    std::size_t searched = begin_;
+    for (;;) {
+      const void* found = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
+      if (found != nullptr) {
+        std::size_t stop =
+            static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
+        const std::size_t next = stop + 1;
+        if (stop > begin_ && buffer_[stop - 1] == '\r') --stop;
+        record = std::string_view(buffer_.data() + begin_, stop - begin_);
+        begin_ = next;
+        return true;
+      }
+      searched = end_;
+      if (atEnd_) {
+        if (begin_ == end_) return false;
+        record = std::string_view(buffer_.data() + begin_, end_ - begin_);
+        begin_ = end_;
+        return true;
+      }
+      // Keep the unfinished record, move it to the front and read on; a
+      // record longer than the buffer makes the buffer grow.
+      const std::size_t kept = end_ - begin_;
+      if (begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+      searched -= begin_;
+      begin_ = 0;
+      end_ = kept;
+      if (buffer_.size() - end_ < kChunk / 2) buffer_.resize(buffer_.size() * 2);
+      const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+      if (got == 0) {
+        if (std::ferror(file_)) throw CannotRead();
+        atEnd_ = true;
+      }
+      end_ += got;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  Error CannotRead() const { return Error("Die Datei " + path_ + " kann nicht gelesen werden."); }
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first byte of the next record
+  std::size_t end_ = 0;    // end of the bytes read so far
+  bool atEnd_ = false;
 };
 
 [[noreturn]] void ThrowNotText(std::size_t lineIndex) {
-  throw Error("Die Datei ist keine Textdatei (Nullzeichen in Zeile " + std::to_string(lineIndex + 1) +
-              ").");
+  throw Error("Die Datei ist keine Textdatei (Nullzeichen in Zeile " +
+              std::to_string(lineIndex + 1) + ").");
 }
 
 // Appends `line` to `lines`, cut into pieces of at most 210 characters at the
 // last blank within reach; with no blank in reach a piece of one character.
-void AppendSplit(std::vector<std::string>& lines, std::string&& line) {
-  if (line.size() <= kMaxReadLineLength) {
-    lines.push_back(std::move(line));
-    return;
-  }
+// Every character is looked at a bounded number of times, so even a long line
+// without blanks takes linear time.
+void AppendSplit(std::vector<std::string>& lines, std::string_view line) {
   std::size_t offset = 0;
+  std::size_t searchedUpTo = 0;  // [offset, searchedUpTo) is known to hold no blank
   while (line.size() - offset > kMaxReadLineLength) {
+    const std::size_t windowEnd = offset + kMaxReadLineLength;
+    const std::size_t floor = std::max(offset, searchedUpTo);
     std::size_t cut = 1;
-    for (std::size_t p = kMaxReadLineLength; p >= 1; --p) {
-      if (line[offset + p - 1] == ' ') {
-        cut = p;
+    for (std::size_t i = windowEnd; i > floor; --i) {
+      if (line[i - 1] == ' ') {
+        cut = i - offset;
         break;
       }
     }
-    lines.emplace_back(line, offset, cut);
+    // Behind the blank found (or in the whole window) there is none.
+    searchedUpTo = windowEnd;
+    lines.emplace_back(line.substr(offset, cut));
     offset += cut;
   }
-  lines.emplace_back(line, offset);
+  lines.emplace_back(line.substr(offset));
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::error_code error;
-  if (!fs::exists(path, error)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
-  if (fs::is_directory(path, error)) throw Error(path + " ist ein Ordner, keine Datei.");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("Die Datei " + path + " kann nicht gelesen werden.");
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw Error("Die Datei " + path + " kann nicht gelesen werden.");
-  in.seekg(0, std::ios::beg);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (size > 0 && !in.read(bytes.data(), size))
-    throw Error("Die Datei " + path + " kann nicht gelesen werden.");
-  return bytes;
+// Character j of a further record is the low byte R[2j] of the pair R[2j],
+// R[2j+1]; a pair of two zero bytes is a NUL character, which no text holds.
+// The loop is kept simple enough for the compiler to vectorise.
+bool DecodePairs(const char* pairs, std::size_t count, char* out) {
+  unsigned char nul = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    out[j] = pairs[2 * j];
+    nul |= static_cast<unsigned char>((pairs[2 * j] | pairs[2 * j + 1]) == 0);
+  }
+  return nul != 0;
 }
 
-std::string TemporaryPathBeside(const fs::path& target, const char* purpose) {
+template <typename Records>
+ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std::string& fileBom,
+                          const ReadShapeCallbacks& callbacks) {
+  std::string_view raw;
+  if (!records.Next(raw)) return ReadOutcome::Empty;
+  std::string withoutCr;  // a record whose stray CR bytes had to be dropped
+  const auto dropCr = [&withoutCr](std::string_view record) {
+    withoutCr.clear();
+    for (char c : record)
+      if (c != '\r') withoutCr.push_back(c);
+    return std::string_view(withoutCr);
+  };
+
+  const std::string_view first = dropCr(raw);
+  if (first.empty())
+    throw Error("Die Datei beginnt mit einem Zeilenende und ist keine Shape-Datei.");
+  fileBom = std::string(first.substr(0, 2));
+  const auto byte1 = static_cast<unsigned char>(first[0]);
+  const auto byte2 = first.size() > 1 ? static_cast<unsigned char>(first[1]) : 0;
+  if (byte1 != 0xFF && byte2 != 0xFE) {
+    if (!callbacks.continueWithoutUnicodeMark || !callbacks.continueWithoutUnicodeMark())
+      return ReadOutcome::Declined;
+  }
+  // Line 0: the bytes at the odd positions from 3 that lie below n, unsplit.
+  std::string line0;
+  line0.reserve(first.size() / 2);
+  for (std::size_t p = 3; p < first.size(); p += 2) {
+    if (first[p - 1] == '\0' && first[p] == '\0') ThrowNotText(0);
+    line0.push_back(first[p - 1]);
+  }
+  lines.push_back(std::move(line0));
+
+  std::string longLine;
+  std::size_t further = 0;
+  while (records.Next(raw)) {
+    // A UTF-16 line holds one CR byte, the one before "00 0A"; the record is
+    // then the bytes without it, and the decoder never reaches the byte
+    // behind it, so the record is decoded in place. Any other CR means a copy.
+    std::string_view record = raw;
+    const void* cr = std::memchr(raw.data(), '\r', raw.size());
+    if (cr != nullptr) {
+      const auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - raw.data());
+      if (at + 2 == raw.size() && raw.back() != '\r') {
+        record = std::string_view(raw.data(), raw.size() - 1);
+      } else {
+        record = dropCr(raw);
+      }
+    }
+    const std::size_t n = record.size();
+    const std::size_t k = n >= 2 ? n / 2 - 1 : 0;
+    bool sawNul = false;
+    if (k <= kMaxReadLineLength) {
+      std::string& line = lines.emplace_back(k, '\0');
+      sawNul = DecodePairs(record.data() + 1, k, line.data());
+    } else {
+      longLine.resize(k);
+      sawNul = DecodePairs(record.data() + 1, k, longLine.data());
+      if (!sawNul) AppendSplit(lines, longLine);
+    }
+    if (sawNul) ThrowNotText(further + 1);
+    ++further;
+    if (further % kProgressEvery == 0 && callbacks.progress) callbacks.progress(further);
+  }
+  return ReadOutcome::Read;
+}
+
+// Line 0 as the file holds it: each character as the pair c, 0.
+char* EncodeFirstLine(std::string_view line, char* at) {
+  for (std::size_t j = 0; j < line.size(); ++j) {
+    at[2 * j] = line[j];
+    at[2 * j + 1] = '\0';
+  }
+  at += 2 * line.size();
+  *at++ = '\r';
+  *at++ = '\0';
+  *at++ = '\n';
+  return at;
+}
+
+// A further line: each character as the pair 0, c, then 0 CR 0 LF. Together
+// with the single LF byte behind line 0 this is UTF-16 little-endian shifted
+// by one byte, so the file ends with a lone 0x0A.
+char* EncodeFurtherLine(std::string_view line, char* at) {
+  for (std::size_t j = 0; j < line.size(); ++j) {
+    at[2 * j] = '\0';
+    at[2 * j + 1] = line[j];
+  }
+  at += 2 * line.size();
+  at[0] = '\0';
+  at[1] = '\r';
+  at[2] = '\0';
+  at[3] = '\n';
+  return at + 4;
+}
+
+// Feeds the encoded file to `sink` in pieces of about a megabyte.
+template <typename Sink>
+bool EncodeInChunks(const std::vector<std::string>& lines, const std::string& fileBom,
+                    const std::function<void(std::size_t)>& progress, Sink&& sink) {
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  std::vector<char> buffer(kChunk);
+  std::size_t used = 0;
+  const auto reserve = [&](std::size_t needed) {
+    if (used + needed > buffer.size()) {
+      if (!sink(buffer.data(), used)) return false;
+      used = 0;
+      if (needed > buffer.size()) buffer.resize(needed);
+    }
+    return true;
+  };
+  const std::string_view line0 = lines.empty() ? std::string_view() : std::string_view(lines[0]);
+  if (!reserve(fileBom.size() + 2 * line0.size() + 3)) return false;
+  std::memcpy(buffer.data(), fileBom.data(), fileBom.size());
+  used = static_cast<std::size_t>(EncodeFirstLine(line0, buffer.data() + fileBom.size()) -
+                                  buffer.data());
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (!reserve(2 * lines[i].size() + 4)) return false;
+    used =
+        static_cast<std::size_t>(EncodeFurtherLine(lines[i], buffer.data() + used) - buffer.data());
+    if (i % kProgressEvery == 0 && progress) progress(i);
+  }
+  return used == 0 || sink(buffer.data(), used);
+}
+
+// Short on purpose: a long shape name plus a suffix must not exceed the
+// file system's limit for a name.
+fs::path TemporaryPathBeside(const fs::path& target, const char* purpose) {
   static std::mt19937_64 random{std::random_device{}()};
   for (;;) {
     const fs::path candidate =
         target.parent_path() /
-        ("." + target.filename().string() + "." + purpose + "-" + std::to_string(random() % 1000000000) +
-         ".tmp");
+        (std::string(".qv-") + purpose + "-" + std::to_string(random() % 1000000000) + ".tmp");
     std::error_code error;
-    if (!fs::exists(candidate, error)) return candidate.string();
+    if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
   }
 }
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+bool WriteChunked(const fs::path& path, const std::vector<std::string>& lines,
+                  const std::string& fileBom, const std::function<void(std::size_t)>& progress) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
   if (file == nullptr) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool ok = EncodeInChunks(lines, fileBom, progress, [file](const char* data, std::size_t size) {
+    return std::fwrite(data, 1, size, file) == size;
+  });
   ok = std::fflush(file) == 0 && ok;
   ok = std::fclose(file) == 0 && ok;
   return ok;
@@ -117,53 +305,22 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
                              std::string& fileBom, const ReadShapeCallbacks& callbacks) {
-  if (bytes.empty()) return ReadOutcome::Empty;
-  RecordReader reader(bytes);
-  std::string_view record = reader.Next();
-  if (record.empty())
-    throw Error("Die Datei beginnt mit einem Zeilenende und ist keine Shape-Datei.");
-  fileBom = std::string(record.substr(0, 2));
-  const auto first = static_cast<unsigned char>(record[0]);
-  const auto second = record.size() > 1 ? static_cast<unsigned char>(record[1]) : 0;
-  if (first != 0xFF && second != 0xFE) {
-    if (!callbacks.continueWithoutUnicodeMark || !callbacks.continueWithoutUnicodeMark())
-      return ReadOutcome::Declined;
-  }
-  // Line 0: the bytes at the odd positions from 3 that lie below n.
-  std::string line;
-  for (std::size_t p = 3; p < record.size(); p += 2) {
-    if (record[p - 1] == '\0' && record[p] == '\0') ThrowNotText(0);
-    line.push_back(record[p - 1]);
-  }
-  lines.push_back(std::move(line));
-
-  std::size_t further = 0;
-  while (!reader.AtEnd()) {
-    record = reader.Next();
-    const std::size_t n = record.size();
-    const std::size_t k = n >= 2 ? n / 2 - 1 : 0;
-    // Character j is the pair R[2j] (low byte), R[2j+1] (high byte).
-    std::string decoded(k, '\0');
-    const char* pair = record.data() + 1;
-    bool sawNul = false;
-    for (std::size_t j = 0; j < k; ++j, pair += 2) {
-      decoded[j] = pair[0];
-      sawNul |= (pair[0] | pair[1]) == 0;
-    }
-    if (sawNul) ThrowNotText(lines.size());
-    AppendSplit(lines, std::move(decoded));
-    ++further;
-    if (further % kProgressEvery == 0 && callbacks.progress) callbacks.progress(further);
-  }
-  return ReadOutcome::Read;
+  MemoryRecords records(bytes);
+  return DecodeRecords(records, lines, fileBom, callbacks);
 }
 
 ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
                           const ReadShapeCallbacks& callbacks) {
-  const std::string bytes = ReadWholeFile(path);
+  FileRecords records(path);
   std::vector<std::string> lines;
-  lines.reserve(bytes.size() / 64);
-  const ReadOutcome outcome = DecodeShapeBytes(bytes, lines, fileBom, callbacks);
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  if (!error) lines.reserve(static_cast<std::size_t>(size / 80));
+  // The mark is taken over only when the whole file could be read, so a
+  // failed read leaves the window's state as it was.
+  std::string bom = fileBom;
+  const ReadOutcome outcome = DecodeRecords(records, lines, bom, callbacks);
+  fileBom = bom;
   if (outcome == ReadOutcome::Read) {
     if (text.Empty()) {
       text.Assign(std::move(lines));
@@ -178,29 +335,12 @@ std::string EncodeShapeBytes(const std::vector<std::string>& lines, const std::s
                              const std::function<void(std::size_t)>& progress) {
   std::size_t size = fileBom.size() + 3;
   for (const auto& l : lines) size += 2 * l.size() + 4;
-  std::string out(size, '\0');
-  char* at = out.data();
-  at = std::copy(fileBom.begin(), fileBom.end(), at);
-  if (!lines.empty()) {
-    for (char c : lines[0]) {
-      *at = c;  // the high byte is already 0
-      at += 2;
-    }
-  }
-  *at++ = '\r';
-  *at++ = '\0';
-  *at++ = '\n';
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    for (char c : lines[i]) {
-      at[1] = c;
-      at += 2;
-    }
-    at[1] = '\r';
-    at[3] = '\n';
-    at += 4;
-    if (i % kProgressEvery == 0 && progress) progress(i);
-  }
-  out.resize(static_cast<std::size_t>(at - out.data()));
+  std::string out;
+  out.reserve(size);
+  EncodeInChunks(lines, fileBom, progress, [&out](const char* data, std::size_t count) {
+    out.append(data, count);
+    return true;
+  });
   return out;
 }
 
@@ -213,26 +353,26 @@ std::string BackupPathFor(const std::string& path) {
 bool WriteShapeFile(const std::string& path, const std::vector<std::string>& lines,
                     const std::string& fileBom, const std::function<void(std::size_t)>& progress) {
   const fs::path target(path);
-  const std::string temporary = TemporaryPathBeside(target, "new");
-  const std::string bytes = EncodeShapeBytes(lines, fileBom, progress);
-  if (!WriteAll(temporary, bytes)) {
+  std::error_code error;
+  const fs::file_status targetStatus = fs::status(target, error);
+  // A folder of that name is not a file to replace.
+  if (fs::is_directory(targetStatus)) return false;
+  const bool hadFile = fs::exists(targetStatus);
+
+  const fs::path temporary = TemporaryPathBeside(target, "new");
+  if (!WriteChunked(temporary, lines, fileBom, progress)) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
     return false;
   }
+  // The new file keeps the permissions of the one it replaces.
+  if (hadFile) fs::permissions(temporary, targetStatus.permissions(), error);
 
-  std::error_code error;
-  const bool hadFile = fs::exists(target, error);
-  if (hadFile) {
-    // The new file keeps the permissions of the one it replaces.
-    const auto permissions = fs::status(target, error).permissions();
-    if (!error) fs::permissions(temporary, permissions, error);
-  }
   const fs::path backup(BackupPathFor(path));
-  const bool backupIsTarget = fs::equivalent(backup, target, error) || backup == target;
-  std::string savedBackup;
+  const bool backupIsTarget = backup == target || fs::equivalent(backup, target, error);
+  fs::path savedBackup;
   if (hadFile && !backupIsTarget) {
-    if (fs::exists(backup, error)) {
+    if (fs::exists(fs::symlink_status(backup, error))) {
       savedBackup = TemporaryPathBeside(backup, "old");
       fs::rename(backup, savedBackup, error);
       if (error) {
@@ -258,7 +398,7 @@ bool WriteShapeFile(const std::string& path, const std::vector<std::string>& lin
     fs::remove(temporary, ignored);
     return false;
   }
-  if (!savedBackup.empty()) fs::remove(savedBackup, error);
+  if (!savedBackup.empty()) fs::remove_all(savedBackup, error);
   return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <functional>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shape/ShapeText.h"
@@ -25,12 +25,15 @@ enum class ReadOutcome { Read, Declined, Empty };
 
 // Reads the shape file at `path` and appends its lines to `text` (which the
 // caller has emptied); sets `fileBom` to the first two bytes of the file.
-// Throws quarvel::Error when the file cannot be read, starts with a line end,
-// or holds a NUL character (it is then no text file).
+// Throws quarvel::Error when the file is missing, no plain file or cannot be
+// read, starts with a line end, or holds a NUL character (it is then no text
+// file); `text` and `fileBom` are then as they were. The file is read in
+// chunks, so its size is bounded only by the memory its lines take.
 ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
                           const ReadShapeCallbacks& callbacks = {});
 
-// The same over bytes already in memory; appends to `lines`.
+// The same over bytes already in memory; appends to `lines` (which hold part
+// of the text when it throws).
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
                              std::string& fileBom, const ReadShapeCallbacks& callbacks = {});
 
