@@ -121,6 +121,7 @@ TEST(LodLevels, LoweringBelowTheChosenLodMovesTheChoice) {
 
   SetLodCount(form, 2);
   EXPECT_EQ(form.LODSpinEdit.value, 2);
+  EXPECT_EQ(form.StringGrid2.Cell(1, 0), "Vert. L 2");
   EXPECT_EQ(form.LODSpinEdit.maxValue, 2);
   EXPECT_TRUE(form.LODSpinEdit.enabled);
 

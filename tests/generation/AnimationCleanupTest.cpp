@@ -107,6 +107,23 @@ TEST(AnimationMarks, ReadingMarksExactlyTheMatricesWhoseNodeHasControllers) {
   EXPECT_TRUE(f.dialogs.AllAnswersUsed());
 }
 
+TEST(AnimationMarks, OnlyXMarksCanBeTypedAndTheSubobjectTableIsNotTouched) {
+  FormFixture f;
+  FillMatrices(f.form, {{"MAIN", "10", ""}, {"Wheel1", "20", "x"}});
+  f.form.StringGrid2.SetCell(2, 2, "x");
+
+  f.form.StringGrid2SetEditText(f.form.StringGrid3, 2, 2, "y");
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
+  EXPECT_EQ(f.dialogs.Shown(0).text, "Bitte nur \"x\" oder \"X\" eintragen!");
+  EXPECT_EQ(Marks(f.form), "[][]");
+  EXPECT_EQ(f.form.StringGrid2.Cell(2, 2), "x");
+
+  f.form.StringGrid2SetEditText(f.form.StringGrid3, 2, 1, "X");
+  EXPECT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(Marks(f.form), "[X][]");
+}
+
 TEST(AnimationMarks, WithoutAnAnimationSectionTheMarksStay) {
   FormFixture f;
   Lines lines = ShapeWithNodes({});
