@@ -192,36 +192,6 @@ TEST(AnimationCleanup, MarkedAndUnknownNodesAreLeftAlone) {
   EXPECT_EQ(f.form.Label2.caption, std::to_string(original.size()) + " " + f.Lang(22));
 }
 
-TEST(AnimationCleanup, EveryUnmarkedNodeIsCleanedInOnePass) {
-  FormFixture f;
-  const Lines original = ShapeWithNodes(
-      {{"MAIN", {}}, {"WHEEL1", {5, 2}}, {"DOOR", {3}}, {"GHOST", {1}}, {"wheel1", {0, 1}}});
-  Open(f, original);
-  FillMatrices(f.form, {{"MAIN", "10", ""}, {"Wheel1", "20", ""}, {"Door", "30", "y"}});
-
-  f.form.AnimButtonClick();
-  const Lines& text = f.form.shapeText.All();
-  // 11 for WHEEL1, 5 for DOOR, 5 for the second wheel1 node (0 keys + 1 key).
-  EXPECT_EQ(text.size(), original.size() - 21);
-  int cleaned = 0;
-  for (std::size_t i = 0; i + 3 < text.size(); ++i) {
-    if (text[i].find("anim_node ") == std::string::npos) continue;
-    if (text[i].find("GHOST") != std::string::npos) {
-      EXPECT_EQ(text[i + 1], "\t\t\t\t\tcontrollers ( 1");
-      continue;
-    }
-    EXPECT_TRUE(text[i + 1] == "\t\t\t\t\tcontrollers ( 0" ||
-                text[i + 1] == "\t\t\t\t\tcontrollers ( 0 )")
-        << text[i + 1];
-    if (text[i + 1] == "\t\t\t\t\tcontrollers ( 0") {
-      EXPECT_EQ(text[i + 2], "\t\t\t\t\t)");
-      ++cleaned;
-    }
-    EXPECT_EQ(text[i + 2 + (text[i + 1].back() == ')' ? 0 : 1)], "\t\t\t\t)");
-  }
-  EXPECT_EQ(cleaned, 3);
-}
-
 TEST(AnimationCleanup, TwoRowsWithTheNodesNameLeaveTheTextUnchanged) {
   FormFixture f;
   const Lines original = ShapeWithNodes(kNodes);
@@ -283,23 +253,6 @@ TEST(AnimationCleanup, CountsThatCannotBeReadLeaveTheTextUnchanged) {
     EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Error);
     EXPECT_EQ(f.dialogs.Shown(0).text, c.message);
   }
-}
-
-TEST(AnimationCleanup, ControllersClosingOnTheNextLineAreRecognised) {
-  // Some exporters put the ")" of an empty controller list on its own line.
-  FormFixture f;
-  Lines lines = ShapeWithNodes({{"MAIN", {}}, {"WHEEL1", {2}}});
-  const std::size_t main = IndexOf(lines, "\t\t\t\t\tcontrollers ( 0 )");
-  lines[main] = "\t\t\t\t\tcontrollers ( 0";
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(main) + 1, "\t\t\t\t\t)");
-  Open(f, lines);
-  FillMatrices(f.form, {{"main", "10", ""}, {"wheel1", "20", ""}});
-  f.form.ReadAnimations();
-  EXPECT_EQ(Marks(f.form), "[][x]");
-  f.form.StringGrid3.SetCell(2, 2, "");
-  f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.Count(), lines.size() - 4);
-  EXPECT_EQ(f.form.shapeText[main], lines[main]);
 }
 
 }  // namespace
