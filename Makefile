@@ -36,7 +36,7 @@ test: build-test
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: build-release
-	./build/release/quarvel-bench --benchmark_counters_tabular=true
+	./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
 
 clean:
 	rm -rf build

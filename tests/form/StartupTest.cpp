@@ -1,0 +1,264 @@
+// Start-up, shutdown and the window's reset, as the user meets them: the
+// tables sized from the program INI, the notices about screen and system, and
+// what the program INI holds after the window has closed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/FormFixture.h"
+
+namespace quarvel {
+namespace {
+
+using testing::FormFixture;
+using testing::ReadBytes;
+using testing::WriteBytes;
+namespace fs = std::filesystem;
+
+std::vector<std::string> Column(const StringGrid& grid, int col) {
+  std::vector<std::string> cells;
+  for (int row = 0; row < grid.RowCount(); ++row) cells.push_back(grid.Cell(col, row));
+  return cells;
+}
+std::vector<std::string> HeaderRow(const StringGrid& grid) {
+  std::vector<std::string> cells;
+  for (int col = 0; col < grid.ColCount(); ++col) cells.push_back(grid.Cell(col, 0));
+  return cells;
+}
+
+TEST(Startup, FirstRunWithoutProgramIniStartsWithOneLodAndCreatesItAtShutdown) {
+  FormFixture f;
+  Form& form = f.form;
+  EXPECT_EQ(f.dialogs.Count(), 0u);
+  EXPECT_EQ(form.Caption, kProgramTitle);
+  EXPECT_EQ(HeaderRow(form.StringGrid1),
+            (std::vector<std::string>{"Name", "Image", "Faces", "L 1"}));
+  EXPECT_EQ(form.StringGrid1.RowCount(), 2);
+  EXPECT_EQ(HeaderRow(form.StringGrid2), (std::vector<std::string>{"Nr.", "Vert. L 1", "L 1"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid3), (std::vector<std::string>{"Name", "Faces", "Anim."}));
+  EXPECT_EQ(Column(form.StringGrid4, 0), (std::vector<std::string>{"LOD Nr.", "1"}));
+  EXPECT_EQ(Column(form.StringGrid4, 1), (std::vector<std::string>{"Meter", "2000"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid5), (std::vector<std::string>{"Nr.", "Entfernung", "Faces"}));
+  EXPECT_EQ(Column(form.StringGrid5, 1), (std::vector<std::string>{"Entfernung", "2000"}));
+  EXPECT_EQ(form.StringGrid1.ColWidth(0), 186);
+  EXPECT_EQ(form.StringGrid1.ColWidth(3), 28);
+  EXPECT_EQ(form.StringGrid5.ColWidth(1), 60);
+  EXPECT_FALSE(form.LODSpinEdit.enabled);
+  EXPECT_EQ(form.LodCount, 1);
+  EXPECT_EQ(form.DeltaPointsEdit.text, "0");
+  EXPECT_EQ(form.DeltaNormalsEdit.text, "0");
+  EXPECT_EQ(form.SpeichernBitBtn.caption, "Speichern");
+  EXPECT_EQ(form.Label21.caption, "Alle Elemente L 1 =");
+  EXPECT_FALSE(fs::exists(f.ProgramIniPath()));
+
+  form.FormDestroy();
+  const IniFile ini(f.ProgramIniPath());
+  EXPECT_EQ(ini.ReadString("LODs", "Anzahl", ""), "1");
+  EXPECT_EQ(ini.ReadString("LODs", "1", ""), "2000");
+}
+
+TEST(Startup, ThreeLodsWithOneStoredDistance) {
+  FormFixture f("[Dir]\r\nInitialDir=/models\r\n[LODs]\r\nAnzahl=3\r\n1=50\r\n");
+  Form& form = f.form;
+  EXPECT_EQ(Column(form.StringGrid4, 1), (std::vector<std::string>{"Meter", "50", "2000", "2000"}));
+  EXPECT_EQ(Column(form.StringGrid4, 0), (std::vector<std::string>{"LOD Nr.", "1", "2", "3"}));
+  EXPECT_EQ(Column(form.StringGrid5, 0), (std::vector<std::string>{"Nr.", "1", "2", "3"}));
+  EXPECT_EQ(Column(form.StringGrid5, 1),
+            (std::vector<std::string>{"Entfernung", "50", "2000", "2000"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid1),
+            (std::vector<std::string>{"Name", "Image", "Faces", "L 1", "L 2", "L 3"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid2),
+            (std::vector<std::string>{"Nr.", "Vert. L 1", "L 1", "L 2", "L 3"}));
+  EXPECT_TRUE(form.LODSpinEdit.enabled);
+  EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
+  EXPECT_EQ(form.LODAnzSpinEdit.value, 3);
+  EXPECT_EQ(form.LodCount, 3);
+
+  // Reset after a file was open: six columns stay, the data rows go.
+  form.StringGrid1.SetRowCount(5);
+  for (int col = 0; col < 6; ++col) form.StringGrid1.SetCell(col, 1, "x");
+  form.StringGrid3.SetRowCount(4);
+  form.StringGrid3.SetCell(0, 1, "MAIN");
+  form.shapeText.Assign({"line"});
+  form.CurrentFileName = "lok.s";
+  form.Label1.caption = "lok.s";
+  form.ResetWindow();
+  EXPECT_EQ(form.StringGrid1.ColCount(), 6);
+  EXPECT_EQ(form.StringGrid1.RowCount(), 2);
+  EXPECT_EQ(form.StringGrid1.Cell(4, 1), "");
+  EXPECT_EQ(form.StringGrid1.Cell(5, 1), "x") << "only columns 0 to 4 are emptied";
+  EXPECT_EQ(form.StringGrid3.RowCount(), 2);
+  EXPECT_EQ(form.StringGrid3.Cell(0, 1), "");
+  EXPECT_TRUE(form.shapeText.Empty());
+  EXPECT_FALSE(form.shapeText.Modified());
+  EXPECT_FALSE(form.SpeichernBitBtn.captionRed);
+  EXPECT_EQ(form.CurrentFileName, "");
+  EXPECT_EQ(form.Label1.caption, "");
+  EXPECT_EQ(form.LodCount, 3);
+
+  // Shutdown writes what the settings tab shows: two LODs, an empty
+  // distance as 2000; the third key of the old section goes, "Dir" stays.
+  form.LODAnzSpinEdit.value = 2;
+  form.StringGrid4.SetCell(1, 2, "");
+  form.FormDestroy();
+  const IniFile ini(f.ProgramIniPath());
+  EXPECT_EQ(ini.ReadString("LODs", "Anzahl", ""), "2");
+  EXPECT_EQ(ini.ReadString("LODs", "1", ""), "50");
+  EXPECT_EQ(ini.ReadString("LODs", "2", ""), "2000");
+  EXPECT_FALSE(ini.ValueExists("LODs", "3"));
+  EXPECT_EQ(ini.ReadString("Dir", "InitialDir", ""), "/models");
+}
+
+TEST(Startup, LodCountOutsideTheSpinRangeIsClamped) {
+  for (const auto& [stored, expected] :
+       std::vector<std::pair<std::string, int>>{{"0", 1}, {"-4", 1}, {"150", 99}, {"zwei", 1}}) {
+    FormFixture f("[LODs]\nAnzahl=" + stored + "\n");
+    EXPECT_EQ(f.form.LodCount, expected) << stored;
+    EXPECT_EQ(f.form.StringGrid1.ColCount(), expected + 3) << stored;
+  }
+}
+
+TEST(Startup, SmallScreensGetANotice) {
+  struct Case {
+    int width, height;
+    bool notice;
+  };
+  for (const Case c : {Case{1280, 720, true}, Case{1024, 768, false}, Case{1023, 900, true}}) {
+    FormFixture f("", false);
+    f.system.screenWidth = c.width;
+    f.system.screenHeight = c.height;
+    f.form.FormCreate();
+    ASSERT_EQ(f.dialogs.Count(), c.notice ? 1u : 0u) << c.width << "x" << c.height;
+    if (c.notice) {
+      EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(20));
+      EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Information);
+    }
+  }
+}
+
+TEST(Startup, OperatingSystemsAreClassifiedAndNoticedBelowLevelTwo) {
+  using P = OsVersion::Platform;
+  struct Case {
+    OsVersion os;
+    int level;
+    std::string name;
+  };
+  const std::vector<Case> cases = {
+      {{P::WindowsNT, 5, 1, ""}, 2, "Windows XP"},    {{P::WindowsNT, 5, 2, ""}, 2, "Windows XP"},
+      {{P::WindowsNT, 5, 0, ""}, 2, "Windows 2000"},  {{P::WindowsNT, 4, 0, ""}, 1, "Windows NT 4"},
+      {{P::WindowsNT, 3, 51, ""}, 1, "Windows NT 3"}, {{P::WindowsNT, 6, 0, ""}, 0, "Win32s"},
+      {{P::Windows95, 4, 10, ""}, 0, "Windows 98"},   {{P::Windows95, 4, 0, ""}, 0, "Windows 95"},
+      {{P::Windows95, 3, 95, ""}, 0, "Windows 95"},   {{P::Windows95, 4, 90, ""}, 0, "Windows ME"},
+      {{P::Win32s, 3, 1, ""}, 0, "Win32s"},           {{P::NonWindows, 6, 1, "Linux"}, 2, "Linux"},
+  };
+  for (const Case& c : cases) {
+    FormFixture f("", false);
+    f.system.os = c.os;
+    f.form.FormCreate();
+    const auto version = f.form.WindowsVersion();
+    EXPECT_EQ(version.level, c.level) << c.name;
+    EXPECT_EQ(version.name, c.name);
+    if (c.level == 2) {
+      EXPECT_EQ(f.dialogs.Count(), 0u) << c.name;
+    } else {
+      ASSERT_EQ(f.dialogs.Count(), 1u) << c.name;
+      EXPECT_EQ(f.dialogs.Shown(0).text,
+                f.Lang(21) + " " + c.name + f.Lang(c.level == 0 ? 25 : 26));
+    }
+  }
+}
+
+TEST(Startup, ProgramIniMovesToTheConfigurationFolderWhenTheExecutableFolderIsNotWritable) {
+  FormFixture f("", false);
+  // A folder that does not exist is not writable, also for root.
+  f.system.executablePath = f.dir.File("readonly/quarvel");
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.ProgramIniPath(), f.dir.File("config/quarvel.INI"));
+  f.form.FormDestroy();
+  EXPECT_EQ(IniFile(f.dir.File("config/quarvel.INI")).ReadString("LODs", "Anzahl", ""), "1");
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "") << "no language file beside this executable";
+  EXPECT_EQ(f.form.LanguageSection, "Deutsch");
+}
+
+// ---- Language files ---------------------------------------------------------
+
+std::string LanguageFile(const std::string& languages) {
+  return "[Languages]\r\n" + languages +
+         "[Deutsch]\r\nS9=Speichern\r\nS21=System:\r\nS25=\" alt\"\r\nS27=Nr.\r\nS38=Alle "
+         "Elemente\r\n"
+         "[English]\r\nS9=Save\r\nS21=System:\r\nS25=\" old\"\r\nS27=No.\r\nS38=All elements\r\n"
+         "[Klingon]\r\nS9=Qagh\r\n";
+}
+
+struct LanguageFixture : FormFixture {
+  explicit LanguageFixture(const std::string& languages) : FormFixture("", false) {
+    WriteBytes(dir.File("Quarvel_L.INI"), LanguageFile(languages));
+  }
+};
+
+TEST(Languages, ListStopsAtTheFirstGapAndSelectionIgnoresCase) {
+  LanguageFixture f("S1=Deutsch\r\nS3=English\r\nLanguage=deutsch\r\n");
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.SpracheComboBox.items, (std::vector<std::string>{"Deutsch"}));
+  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 0);
+  EXPECT_EQ(f.form.LanguageSection, "deutsch");
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Speichern");
+}
+
+TEST(Languages, LanguageMissingFromTheListIsStillUsedForTexts) {
+  LanguageFixture f("S1=Deutsch\r\nS2=English\r\nLanguage=Klingon\r\n");
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, -1);
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Qagh");
+  EXPECT_EQ(f.form.OeffnenButton.caption, "") << "texts the language lacks are empty";
+}
+
+TEST(Languages, MissingLanguageFileLeavesEmptyCaptions) {
+  FormFixture f("", false);
+  fs::remove(f.dir.File("Quarvel_L.INI"));
+  f.form.FormCreate();
+  EXPECT_TRUE(f.form.SpracheComboBox.items.empty());
+  EXPECT_EQ(f.form.LanguageSection, "Deutsch");
+  EXPECT_EQ(f.form.TabSheet1.caption, "");
+  EXPECT_EQ(f.form.StringGrid4.Cell(0, 0), "LOD ");
+  EXPECT_EQ(f.form.Label21.caption, " L 1 =");
+  EXPECT_EQ(f.form.Label3.caption, "Beta-Version! Benutzung auf eigene Gefahr!")
+      << "not translated";
+}
+
+TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
+  LanguageFixture f("S1=Deutsch\r\nS2=English\r\n");
+  f.system.os = {OsVersion::Platform::Windows95, 4, 10, ""};
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.LanguageSection, "Deutsch");
+  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 0);
+  f.form.LODSpinEdit.value = 3;
+  f.dialogs.ClearShown();
+
+  ASSERT_TRUE(f.form.Run([&] { f.form.SpracheComboBoxSelect(1); }));
+  EXPECT_EQ(f.form.LanguageSection, "English");
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Save");
+  EXPECT_EQ(f.form.StringGrid2.Cell(0, 0), "No.");
+  EXPECT_EQ(f.form.StringGrid4.Cell(0, 0), "LOD No.");
+  EXPECT_EQ(f.form.Label21.caption, "All elements L 3 =");
+  EXPECT_EQ(IniFile(f.dir.File("Quarvel_L.INI")).ReadString("Languages", "Language", ""),
+            "English");
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).text, "System: Windows 98 old");
+
+  // A language file that cannot be written keeps the language in use.
+  f.dialogs.ClearShown();
+  fs::remove(f.dir.File("Quarvel_L.INI"));
+  fs::create_directory(f.dir.File("Quarvel_L.INI"));
+  EXPECT_FALSE(f.form.Run([&] { f.form.SpracheComboBoxSelect(0); }));
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).text,
+            "In " + f.dir.File("Quarvel_L.INI") + " kann nicht geschrieben werden");
+  EXPECT_EQ(f.form.LanguageSection, "English");
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Save");
+  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 1);
+}
+
+}  // namespace
+}  // namespace quarvel
