@@ -4,10 +4,9 @@
 
 namespace quarvel::testing {
 
-// A small shape in the layout the modelling tool exports, described by its
-// parts, for tests that need irregular shapes (shared vertex states, unused
-// elements, several primitives per element). Every list is written as given,
-// so a test can also describe a shape that refers to what it lacks.
+// A small shape in the exported layout, described by its parts, for tests
+// that need irregular shapes. Lists are written as given, so a shape may
+// also refer to what it lacks.
 struct ShapeParts {
   struct Element {
     std::string name;
@@ -29,18 +28,16 @@ struct ShapeParts {
   std::vector<int> textures = {0};   // the image of each texture
   std::vector<int> vtxStates = {0};  // the matrix of each vertex state
   std::vector<Element> elements;
-  // Empty: one set of 10 vertices per vertex state, set i for state i.
-  std::vector<VertexSet> vertexSets;
-  // Empty: one primitive of 4 faces per element, in element order.
-  std::vector<Primitive> primitives;
+  std::vector<VertexSet> vertexSets;  // empty: 10 vertices per vertex state
+  std::vector<Primitive> primitives;  // empty: 4 faces per element
   int distanceLevels = 1;
   int subObjects = 1;
 };
 
 std::vector<std::string> BuildShape(const ShapeParts& parts);
 
-// `count` elements, each with a vertex state and a vertex set of its own
-// (of 10 + k vertices) on matrix MAIN and a primitive of 2 + k faces.
+// `count` elements on matrix MAIN; element k has a vertex state and a
+// vertex set of 10 + k vertices of its own and a primitive of 2 + k faces.
 ShapeParts SimpleParts(int count);
 
 // The index of the first line that holds `text` (the test fails when none).
