@@ -23,12 +23,17 @@ class TextTable {
       if (widths.size() < row.size()) widths.resize(row.size(), 0);
       for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], Width(row[c]));
     }
+    // A column of numbers is right-aligned, its heading with it.
+    std::vector<bool> numeric(widths.size(), rows_.size() > 1);
+    for (std::size_t r = 1; r < rows_.size(); ++r)
+      for (std::size_t c = 0; c < rows_[r].size(); ++c)
+        if (!rows_[r][c].empty() && !TryStrToInt(rows_[r][c])) numeric[c] = false;
     for (std::size_t r = 0; r < rows_.size(); ++r) {
       std::string line = " ";
       for (std::size_t c = 0; c < rows_[r].size(); ++c) {
         const std::string& cell = rows_[r][c];
         const std::string padding(widths[c] - Width(cell), ' ');
-        const bool right = r > 0 && TryStrToInt(cell).has_value();
+        const bool right = numeric[c];
         line += " " + (right ? padding + cell : cell + padding);
       }
       while (!line.empty() && line.back() == ' ') line.pop_back();
@@ -45,7 +50,7 @@ class TextTable {
   std::vector<std::vector<std::string>> rows_;
 };
 
-nlohmann::json NumberOrText(const std::string& cell) {
+nlohmann::ordered_json NumberOrText(const std::string& cell) {
   if (const auto number = TryStrToInt(cell)) return *number;
   if (cell.empty()) return nullptr;
   return cell;
@@ -113,11 +118,11 @@ void PrintInfoJson(std::ostream& out, const Form& form, const std::vector<std::s
   const StringGrid& matrices = form.StringGrid3;
   const int lods = form.LodCount;
 
-  nlohmann::json result;
+  nlohmann::ordered_json result;
   result["warnings"] = warnings;
-  result["elements"] = nlohmann::json::array();
+  result["elements"] = nlohmann::ordered_json::array();
   for (int r = 1; r <= form.ElementCount(); ++r) {
-    nlohmann::json assignment = nlohmann::json::array();
+    nlohmann::ordered_json assignment = nlohmann::ordered_json::array();
     // The plan stays text: "05" and "5" mean different things to the splitter.
     for (int l = 1; l <= lods; ++l) assignment.push_back(elements.Cell(l + 2, r));
     result["elements"].push_back({{"name", elements.Cell(0, r)},
@@ -125,20 +130,20 @@ void PrintInfoJson(std::ostream& out, const Form& form, const std::vector<std::s
                                   {"faces", NumberOrText(elements.Cell(2, r))},
                                   {"lods", assignment}});
   }
-  result["subobjects"] = nlohmann::json::array();
+  result["subobjects"] = nlohmann::ordered_json::array();
   for (int r = 1; r < subobjects.RowCount(); ++r) {
-    nlohmann::json sort = nlohmann::json::array();
+    nlohmann::ordered_json sort = nlohmann::ordered_json::array();
     for (int l = 1; l <= lods; ++l) sort.push_back(IsMark(subobjects.Cell(l + 1, r)));
     result["subobjects"].push_back({{"number", NumberOrText(subobjects.Cell(0, r))},
                                     {"vertices", NumberOrText(subobjects.Cell(1, r))},
                                     {"sort", sort}});
   }
-  result["lods"] = nlohmann::json::array();
+  result["lods"] = nlohmann::ordered_json::array();
   for (int r = 1; r < summary.RowCount(); ++r)
     result["lods"].push_back({{"number", NumberOrText(summary.Cell(0, r))},
                               {"distance", NumberOrText(summary.Cell(1, r))},
                               {"faces", NumberOrText(summary.Cell(2, r))}});
-  result["matrices"] = nlohmann::json::array();
+  result["matrices"] = nlohmann::ordered_json::array();
   for (int r = 1; r < matrices.RowCount(); ++r)
     result["matrices"].push_back({{"name", matrices.Cell(0, r)},
                                   {"faces", NumberOrText(matrices.Cell(1, r))},

@@ -52,6 +52,7 @@ void Form::OeffnenButtonClick() {
 
 void Form::OpenShape(const std::string& chosenPath) {
   const std::string path = FullShapePath(chosenPath);
+  openSucceeded = false;
   ResetWindow();
 
   // Appending hundreds of thousands of lines to a visible, notifying view
@@ -105,6 +106,7 @@ void Form::OpenShape(const std::string& chosenPath) {
     DefaultAssignment();
     LoadSettings();
     RefreshAssignment();
+    openSucceeded = true;
   };
   auto finish = [&] {
     if (!readingFinished) FileBom = previousBom;

@@ -118,9 +118,15 @@ class LayoutChecker {
     const auto count = Number(*nodes, "geometry_nodes", 2, problem);
     if (!count) return problem;
     nodeCount_ = *count;
-    const std::size_t map = *nodes + 1 + 3 * static_cast<std::size_t>(std::max(0, nodeCount_));
-    if (nodeCount_ < 1 || nodeCount_ > kShapeIndexSize || map >= layout_.verticesLine ||
-        !Contains(Line(map), "geometry_node_map"))
+    bool blocks = nodeCount_ >= 1 && nodeCount_ <= kShapeIndexSize;
+    for (int m = 0; blocks && m < nodeCount_; ++m) {
+      const std::size_t block = *nodes + 1 + 3 * static_cast<std::size_t>(m);
+      blocks = block + 2 < layout_.verticesLine && Contains(Line(block), "geometry_node") &&
+               Contains(Line(block + 1), "cullable_prims");
+    }
+    if (!blocks || !Find("geometry_node_map",
+                         *nodes + 1 + 3 * static_cast<std::size_t>(std::max(0, nodeCount_)),
+                         layout_.verticesLine))
       return "Die Geometrieknoten ab Zeile " + LineNumber(*nodes) +
              " haben nicht den erwarteten Aufbau (je Knoten drei Zeilen, dann "
              "\"geometry_node_map\")." +
