@@ -33,7 +33,7 @@ class ShapeOnDisk {
   const std::string& folder() const { return folder_; }
   const std::vector<std::string>& lines() const { return lines_; }
   std::size_t bytes() const { return bytes_; }
-  // Seconds to read the file's bytes into memory, best of a few runs.
+  // Seconds to read the file's bytes into memory, best of 20 runs.
   double rawReadSeconds() const { return rawReadSeconds_; }
 
   ~ShapeOnDisk() {
@@ -53,7 +53,7 @@ class ShapeOnDisk {
     std::ofstream(path_, std::ios::binary)
         .write(data.data(), static_cast<std::streamsize>(data.size()));
     rawReadSeconds_ = 1e9;
-    for (int run = 0; run < 5; ++run) {
+    for (int run = 0; run < 20; ++run) {
       const auto start = Clock::now();
       std::ifstream in(path_, std::ios::binary);
       std::string content(bytes_, '\0');
