@@ -7,7 +7,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)
 
-.PHONY: run test bench deps build-release build-test clean
+.PHONY: run test bench deps configure-release build-test clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -20,22 +20,23 @@ deps:
 	       $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; }; \
 	fi
 
-build-release: deps
+configure-release: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/release -j $(JOBS)
 
 build-test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
 
-run: build-release
-	./build/release/quarvel
+run: configure-release
+	cmake --build build/release --target quarvel -j $(JOBS)
+	./build/release/src/quarvel
 
 test: build-test
 	cd build/test && QT_QPA_PLATFORM=offscreen QUARVEL_CORPUS="$(CORPUS)" \
 	  ctest --output-on-failure -j $(JOBS)
 
-bench: build-release
+bench: configure-release
+	cmake --build build/release --target quarvel-bench -j $(JOBS)
 	./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
 
 clean:
