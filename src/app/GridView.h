@@ -1,0 +1,103 @@
+// The window's tables: a model that shows a StringGrid (row 0 as the header
+// row) and a table view that asks the form before a cell becomes current or is
+// edited, and hands every keystroke of its cell editor to the form.
+#pragma once
+#include <QAbstractTableModel>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+#include <string>
+
+#include "assignment/StringGrid.h"
+
+class QLineEdit;
+
+namespace quarvel {
+
+class GridModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  GridModel(StringGrid& grid, bool editable, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Follows the grid's size and shows its cells again. Rows and columns are
+  // added or removed at the end, so an open editor and the current cell stay.
+  void Sync();
+
+  StringGrid& grid() const { return grid_; }
+  // Model row of a grid row and back: grid row 0 is the header.
+  static int GridRow(int modelRow) { return modelRow + 1; }
+
+ private:
+  StringGrid& grid_;
+  bool editable_;
+  int rows_ = 0;
+  int columns_ = 0;
+};
+
+class GridView : public QTableView {
+  Q_OBJECT
+
+ public:
+  // Grid coordinates (column, row with the header as row 0), as the form
+  // addresses cells.
+  struct Handlers {
+    std::function<bool(int col, int row)> selectCell;
+    std::function<void(int col, int row, const std::string& text)> setEditText;
+  };
+
+  GridView(StringGrid& grid, bool editable, Handlers handlers, QWidget* parent = nullptr);
+
+  // Shows the grid as it is now: size, cells, headers, column widths and the
+  // current cell.
+  void SyncFromGrid();
+  GridModel& gridModel() const { return *model_; }
+  int RowHeight() const { return rowHeight_; }
+  void SetRowHeight(int height);
+
+  // Called by the cell editor after every keystroke.
+  void EditorTextEdited(QLineEdit* editor, const QPersistentModelIndex& index, const QString& text);
+
+ protected:
+  QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+ private:
+  bool MaySelect(const QModelIndex& index);
+
+  GridModel* model_;
+  Handlers handlers_;
+  QPersistentModelIndex approved_;  // the last cell the form allowed
+  bool asking_ = false;             // the form is deciding on a move
+  int rowHeight_ = 18;
+};
+
+// The cell editor: a frameless line edit whose every keystroke reaches the
+// form. Enter, Tab and Escape close it; the text has already reached the grid.
+class GridDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  explicit GridDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+ private:
+  GridView* view_;
+};
+
+}  // namespace quarvel

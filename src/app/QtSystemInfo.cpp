@@ -1,0 +1,52 @@
+#include "app/QtSystemInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QOperatingSystemVersion>
+#include <QScreen>
+#include <QSysInfo>
+
+namespace quarvel {
+
+int QtSystemInfo::ScreenWidth() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry().width() : 0;
+}
+
+int QtSystemInfo::ScreenHeight() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry().height() : 0;
+}
+
+OsVersion QtSystemInfo::OperatingSystem() const {
+  OsVersion os;
+#ifdef _WIN32
+  const QOperatingSystemVersion current = QOperatingSystemVersion::current();
+  os.platform = OsVersion::Platform::WindowsNT;
+  os.major = current.majorVersion();
+  os.minor = current.minorVersion();
+  os.name = QSysInfo::prettyProductName().toStdString();
+#else
+  os.platform = OsVersion::Platform::NonWindows;
+  const QOperatingSystemVersion current = QOperatingSystemVersion::current();
+  os.major = current.majorVersion();
+  os.minor = current.minorVersion();
+  os.name = QSysInfo::prettyProductName().toStdString();
+  if (os.name.empty()) os.name = QSysInfo::productType().toStdString();
+#endif
+  return os;
+}
+
+std::string QtSystemInfo::ExecutablePath() const {
+  return QCoreApplication::applicationFilePath().toStdString();
+}
+
+std::string QtSystemInfo::UserConfigDir() const {
+  const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+  const QString base =
+      configHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configHome;
+  return (base + QStringLiteral("/quarvel")).toStdString();
+}
+
+}  // namespace quarvel

@@ -1,0 +1,124 @@
+// The program's window: shows the state of the headless Form and forwards
+// every event to the Form's handler of the same name. It holds no rule of its
+// own; after each handler it shows the Form's state again.
+#pragma once
+#include <QWidget>
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "form/Form.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace quarvel {
+
+class GridView;
+class ShapeTextView;
+
+class TQVForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 989;
+  static constexpr int kClientHeight = 604;
+
+  // The program's window over the system's own dialogs, system information
+  // and simulator registry.
+  explicit TQVForm(QWidget* parent = nullptr);
+  // The window over ports of the caller's choosing (tests script the dialogs).
+  explicit TQVForm(FormPorts ports, QWidget* parent = nullptr);
+  ~TQVForm() override;
+
+  Form& form() { return form_; }
+
+  // Runs `handler` as an event of the window does: through Form::Run (an
+  // error becomes a message box), then the widgets show the Form's state.
+  bool Run(const std::function<void()>& handler);
+  // Shows the Form's whole state (after the Form was changed directly).
+  void RefreshFromForm();
+
+  ShapeTextView& textView() const { return *memo_; }
+  // StringGrid1 .. StringGrid5.
+  GridView& grid(int number) const { return *grids_.at(static_cast<std::size_t>(number - 1)); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  struct OwnedPorts;
+  struct ButtonBinding {
+    QPushButton* widget;
+    Button* state;
+    bool red = false;
+  };
+  struct LabelBinding {
+    QLabel* widget;
+    Label* state;
+  };
+  struct EditBinding {
+    QLineEdit* widget;
+    Edit* state;
+  };
+  struct ExitBinding {
+    QWidget* widget;
+    std::function<void()> handler;
+  };
+  enum LabelStyle { Plain = 0, Wrap = 1, Right = 2, Centre = 4, Bold = 8, Red = 16 };
+
+  TQVForm(std::unique_ptr<OwnedPorts> owned, QWidget* parent);
+  void Build();
+  void BuildCommandPanel();
+  void BuildStatusPanel();
+  void BuildAssignmentPage(QWidget* page);
+  void BuildTextPage(QWidget* page);
+  void BuildSettingsPage(QWidget* page);
+  void SetKeyboardOrder();
+  void FitInterfaceFont();
+
+  QPushButton* MakeButton(QWidget* parent, const char* name, Button& state, QRect geometry,
+                          void (Form::*handler)());
+  QLabel* MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
+                    int style = Plain);
+  QLineEdit* MakeEdit(QWidget* parent, const char* name, Edit& state, QRect geometry);
+  QSpinBox* MakeSpinEdit(QWidget* parent, const char* name, QRect geometry,
+                         void (Form::*change)(int));
+  GridView* MakeGrid(QWidget* parent, const char* name, StringGrid& grid, QRect geometry,
+                     bool editable, std::function<bool(int, int)> selectCell,
+                     std::function<void(int, int, const std::string&)> setEditText);
+
+  void Refresh(bool caretMovedByHandler);
+  // What a long command shows while it lets events run: captions, labels,
+  // enabled states, the visibility of the text view.
+  void RefreshCaptions();
+  void FocusChanged(QWidget* old, QWidget* now);
+
+  std::unique_ptr<OwnedPorts> owned_;
+  Form form_;
+  QMetaObject::Connection focusConnection_;
+  int depth_ = 0;  // handlers running (a message box lets events run inside one)
+  bool destroyed_ = false;
+
+  QTabWidget* pages_ = nullptr;
+  QFrame* panel2_ = nullptr;
+  QFrame* panel3_ = nullptr;
+  std::array<GridView*, 5> grids_{};
+  ShapeTextView* memo_ = nullptr;
+  QSpinBox* lodSpinEdit_ = nullptr;
+  QSpinBox* lodCountSpinEdit_ = nullptr;
+  QComboBox* languageBox_ = nullptr;
+  std::vector<ButtonBinding> buttons_;
+  std::vector<LabelBinding> labels_;
+  std::vector<EditBinding> edits_;
+  std::vector<ExitBinding> exits_;
+};
+
+}  // namespace quarvel

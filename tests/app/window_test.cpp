@@ -1,0 +1,210 @@
+// The window's wiring: what it shows comes from the form, and what the user
+// does reaches the form's handlers. The rules themselves are tested headless.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "app/GridView.h"
+#include "app/ShapeTextView.h"
+#include "app/WindowFixture.h"
+
+using quarvel::Answer;
+using quarvel::GridView;
+using quarvel::apptest::WindowFixture;
+
+namespace {
+
+// Every caption the window shows equals the caption the form holds.
+void CompareCaptions(WindowFixture& f) {
+  quarvel::Form& form = f.form();
+  QCOMPARE(f.window->windowTitle(), QString::fromStdString(form.Caption));
+  const auto* tabs = f.Find<QTabWidget>("PageControl1");
+  QCOMPARE(tabs->tabText(0), QString::fromStdString(form.TabSheet1.caption));
+  QCOMPARE(tabs->tabText(1), QString::fromStdString(form.TabSheet2.caption));
+  QCOMPARE(tabs->tabText(2), QString::fromStdString(form.TabSheet3.caption));
+  const std::pair<const char*, const quarvel::Button*> buttons[] = {
+      {"CompressButton", &form.CompressButton},
+      {"OeffnenButton", &form.OeffnenButton},
+      {"Sub_ObjectsButton", &form.Sub_ObjectsButton},
+      {"SpeichernUnterBitBtn", &form.SpeichernUnterBitBtn},
+      {"Button1", &form.Button1},
+      {"E_DruckenButton", &form.E_DruckenButton},
+      {"SButton6", &form.SButton6}};
+  for (const auto& [name, state] : buttons)
+    QCOMPARE(f.Find<QPushButton>(name)->text(), QString::fromStdString(state->caption));
+  const std::pair<const char*, const quarvel::Label*> labels[] = {
+      {"Label4", &form.Label4},   {"Label21", &form.Label21}, {"Label13", &form.Label13},
+      {"Label15", &form.Label15}, {"Label30", &form.Label30}, {"Label3", &form.Label3}};
+  for (const auto& [name, state] : labels)
+    QCOMPARE(f.Find<QLabel>(name)->text(), QString::fromStdString(state->caption));
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsTheFormsCaptionsTablesAndGeometry() {
+    WindowFixture f;
+    QCOMPARE(f.window->size(), QSize(989, 604));
+    CompareCaptions(f);
+    QCOMPARE(f.form().OeffnenButton.caption, std::string("Öffnen"));
+
+    const quarvel::StringGrid* grids[] = {&f.form().StringGrid1, &f.form().StringGrid2,
+                                          &f.form().StringGrid3, &f.form().StringGrid4,
+                                          &f.form().StringGrid5};
+    for (int number = 1; number <= 5; ++number) {
+      GridView& view = f.window->grid(number);
+      const quarvel::StringGrid& grid = *grids[number - 1];
+      QCOMPARE(view.model()->columnCount(), grid.ColCount());
+      QCOMPARE(view.model()->rowCount(), grid.RowCount() - 1);
+      for (int col = 0; col < grid.ColCount(); ++col) {
+        QCOMPARE(view.model()->headerData(col, Qt::Horizontal).toString(),
+                 QString::fromStdString(grid.Cell(col, 0)));
+        QCOMPARE(view.horizontalHeader()->sectionSize(col), grid.ColWidth(col));
+      }
+    }
+    QCOMPARE(f.window->grid(1).horizontalHeader()->sectionSize(0), 186);
+    QCOMPARE(f.window->grid(5).RowHeight(), 16);
+  }
+
+  void choosingEnglishSwitchesEveryCaptionAtOnce() {
+    WindowFixture f;
+    auto* languages = f.Find<QComboBox>("SpracheComboBox");
+    QCOMPARE(languages->currentText(), QStringLiteral("Deutsch"));
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    languages->setFocus();
+    QTest::keyClick(languages, Qt::Key_Down);
+
+    QCOMPARE(f.form().LanguageSection, std::string("English"));
+    QCOMPARE(languages->currentText(), QStringLiteral("English"));
+    QCOMPARE(f.Find<QPushButton>("OeffnenButton")->text(),
+             QString::fromStdString(f.form().LangText(2)));
+    QVERIFY(f.form().OeffnenButton.caption != "Öffnen");
+    CompareCaptions(f);
+  }
+
+  void eachKeystrokeInAnElementCellReachesTheForm() {
+    WindowFixture f;
+    GridView& elements = f.window->grid(1);
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    const QModelIndex firstLod = elements.model()->index(0, 3);  // "L 1" of the first element
+    QTest::mouseClick(elements.viewport(), Qt::LeftButton, {},
+                      elements.visualRect(firstLod).center());
+    QCOMPARE(f.form().StringGrid1.Col(), 3);
+
+    WindowFixture::Type(&elements, QStringLiteral("10"));
+    QCOMPARE(f.form().StringGrid1.Cell(3, 1), std::string("10"));
+    QVERIFY(f.dialogs.shown.empty());
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr);
+
+    WindowFixture::Type(&elements, QStringLiteral("0"));
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
+    QCOMPARE(f.dialogs.shown[0].kind, quarvel::BoxKind::Warning);
+    QCOMPARE(f.form().StringGrid1.Cell(3, 1), std::string());
+    QCOMPARE(editor->text(), QString());
+  }
+
+  void aCellTheFormRefusesNeitherBecomesCurrentNorOpensAnEditor() {
+    WindowFixture f;
+    GridView& elements = f.window->grid(1);
+    const QModelIndex lod = elements.model()->index(0, 3);
+    QTest::mouseClick(elements.viewport(), Qt::LeftButton, {}, elements.visualRect(lod).center());
+    QTest::keyClick(&elements, Qt::Key_Left);  // onto "Faces", which the form refuses
+    QCOMPARE(elements.currentIndex(), lod);
+    QTest::mouseDClick(elements.viewport(), Qt::LeftButton, {},
+                       elements.visualRect(elements.model()->index(0, 0)).center());
+    QCOMPARE(elements.currentIndex(), lod);
+    QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()) == nullptr);
+  }
+
+  void typingInTheTextViewChangesTheShapeAndTurnsTheSaveCaptionsRed() {
+    WindowFixture f;
+    f.form().shapeText.Assign({"shape (", "\tpoints ( 2", ")"});
+    f.form().shapeText.SetModified(false);
+    f.window->RefreshFromForm();
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    quarvel::ShapeTextView& view = f.window->textView();
+    view.setFocus();
+    view.SetCaret({1, 11});
+    QTest::keyClicks(&view, QStringLiteral("0"));
+
+    const std::vector<std::string> expected = {"shape (", "\tpoints ( 20", ")"};
+    QCOMPARE(f.form().shapeText.All(), expected);
+    QVERIFY(f.form().shapeText.Modified());
+    QVERIFY(f.form().SpeichernBitBtn.captionRed);
+    const QColor red(Qt::red);
+    QCOMPARE(f.Find<QPushButton>("SpeichernBitBtn")->palette().color(QPalette::ButtonText), red);
+    QCOMPARE(f.Find<QPushButton>("SpeichernUnterBitBtn")->palette().color(QPalette::ButtonText),
+             red);
+  }
+
+  void aCommandThatRewritesTheTextShowsItAgain() {
+    WindowFixture f;
+    f.window->Run([&] { f.form().shapeText.Assign({"a", "b"}); });
+    QCOMPARE(f.window->textView().Caret().line, std::size_t{0});
+    f.window->Run([&] {
+      f.form().shapeText.Append("c");
+      f.form().SMemo.caretPosition = 6;  // start of "c": "a\r\nb\r\n"
+    });
+    QCOMPARE(f.window->textView().Caret().line, std::size_t{2});
+    QVERIFY(f.window->textView().InSync());
+  }
+
+  void leavingTheLodCountAppliesItToTheTables() {
+    WindowFixture f;
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    auto* count = f.Find<QSpinBox>("LODAnzSpinEdit");
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Up);
+    QCOMPARE(f.form().LODAnzSpinEdit.value, 2);
+    QCOMPARE(f.window->grid(1).model()->columnCount(), 4);  // takes effect when the box is left
+
+    f.Find<QLineEdit>("DeltaPointsEdit")->setFocus();
+    QCOMPARE(f.form().LodCount, 2);
+    QCOMPARE(f.window->grid(1).model()->columnCount(), 5);
+    QCOMPARE(f.window->grid(1).model()->headerData(4, Qt::Horizontal).toString(),
+             QStringLiteral("L 2"));
+    QCOMPARE(f.window->grid(4).model()->rowCount(), 2);
+  }
+
+  void theCloseBoxAsksBeforeChangesAreLost() {
+    WindowFixture f;
+    f.window->Run([&] { f.form().shapeText.Assign({"changed"}); });
+    QVERIFY(f.form().shapeText.Modified());
+
+    f.dialogs.Answer(Answer::Cancel);
+    QVERIFY(!f.window->close());
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.dialogs.shown.back().text, std::string("Text wurde geändert. Speichern?"));
+    QVERIFY(!QFile::exists(f.ProgramIniPath()));
+
+    f.dialogs.Answer(Answer::No);
+    QVERIFY(f.window->close());
+    QVERIFY(QFile::exists(f.ProgramIniPath()));  // the shutdown kept the LOD set-up
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{2});
+  }
+
+  void weghierClosesThroughTheSameQuestion() {
+    WindowFixture f;
+    f.window->Run([&] { f.form().shapeText.Assign({"changed"}); });
+    f.dialogs.Answer(Answer::Cancel);
+    QTest::mouseClick(f.Find<QPushButton>("Button1"), Qt::LeftButton);
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
+
+    f.dialogs.Answer(Answer::No);
+    QTest::mouseClick(f.Find<QPushButton>("Button1"), Qt::LeftButton);
+    QVERIFY(!f.window->isVisible());
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
