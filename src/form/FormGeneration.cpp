@@ -37,6 +37,7 @@ void Form::Sub_ObjectsButtonClick() {
       [this](int lod, int subobject) { return SubobjectVertexCount(lod, subobject); }};
   GenerationPlan plan;
   std::string refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
+  if (refusal.empty()) refusal = CheckDistances(input);
   if (refusal.empty()) refusal = CheckSourceLayout(shapeText.All(), layout, input, plan);
   if (!refusal.empty()) {
     Message(BoxKind::Warning, refusal, Buttons::Ok);
@@ -47,7 +48,23 @@ void Form::Sub_ObjectsButtonClick() {
   SOAnzLabel.visible = true;
   SOAnzLabel1.visible = true;
   Sub_ObjectsButton.enabled = false;
+  const bool wasModified = shapeText.Modified();
   std::vector<std::string> sourceLines = shapeText.Take();
+  // Puts the text back as it was before the rewrite; a text that was saved
+  // then does not ask to be saved again.
+  const auto restore = [&] {
+    shapeText.Assign(std::move(sourceLines));
+    if (wasModified) return;
+    shapeText.SetModified(false);
+    SpeichernBitBtn.captionRed = false;
+    SpeichernUnterBitBtn.captionRed = false;
+  };
+  const auto finish = [this] {
+    SMemo.visible = true;
+    SOAnzLabel.visible = false;
+    SOAnzLabel1.visible = false;
+    ShowLineCount();
+  };
   const GenerationProgress progress{[this](const std::string& text) { SOAnzLabel.caption = text; },
                                     [this](const std::string& text) { SOAnzLabel1.caption = text; },
                                     [this] { dialogs().ProcessMessages(); }};
@@ -63,12 +80,15 @@ void Form::Sub_ObjectsButtonClick() {
     // Never leave a half-rebuilt text: the shape stays as it was.
     failure = std::string("Die LOD's und Subobjekte konnten nicht erzeugt werden: ") +
               error.what() + " Der Text ist unverändert.";
+  } catch (...) {
+    // Whatever else stops the rewrite (memory running out, say) reaches the
+    // general error handler, but with the text as it was.
+    restore();
+    finish();
+    throw;
   }
-  if (!failure.empty()) shapeText.Assign(std::move(sourceLines));
-  SMemo.visible = true;
-  SOAnzLabel.visible = false;
-  SOAnzLabel1.visible = false;
-  ShowLineCount();
+  if (!failure.empty()) restore();
+  finish();
   if (!failure.empty()) Message(BoxKind::Error, failure, Buttons::Ok);
 }
 

@@ -1,5 +1,7 @@
 #include "generation/Generation.h"
 
+#include <algorithm>
+
 #include "generation/RewriteText.h"
 #include "generation/SubobjectWriter.h"
 
@@ -87,21 +89,80 @@ std::string CountAndCheck(const GenerationInput& input, int subobjectRows, Gener
   return "";
 }
 
+namespace {
+
+// Digits, optionally with a decimal point and more digits, and not zero.
+bool IsPlainPositiveNumber(std::string_view text) {
+  const std::size_t dot = text.find('.');
+  const std::string_view whole = text.substr(0, dot);
+  const std::string_view fraction =
+      dot == std::string_view::npos ? std::string_view("0") : text.substr(dot + 1);
+  const auto digits = [](std::string_view part) {
+    return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return digits(whole) && digits(fraction) && text.find_first_not_of("0.") != std::string::npos;
+}
+
+}  // namespace
+
+std::string CheckDistances(const GenerationInput& input) {
+  for (int lod = 1; lod <= input.lodCount; ++lod) {
+    // The text goes into the shape as it stands; anything but a plain
+    // positive number there makes a distance level the simulator cannot read.
+    const std::string& distance = input.distances.Cell(1, lod);
+    if (!IsPlainPositiveNumber(distance))
+      return "Für LOD " + IntToStr(lod) + " ist keine gültige Entfernung eingetragen (\"" +
+             distance + "\"). Bitte auf der Seite \"Einstellungen/Settings\" eine Zahl von 1 bis " +
+             "2000 eintragen. Abbruch der Aktion.";
+  }
+  return "";
+}
+
+namespace {
+
+// An upper bound of the lines the rewrite writes, so that the new text is
+// never moved while it grows: each sub-object takes at most the template
+// without the vertices it leaves out. The room reserved beyond the real
+// count is never touched and so costs no memory.
+std::size_t OutputLinesBound(const std::vector<std::string>& source, const GenerationLayout& layout,
+                             const GenerationInput& input, const GenerationPlan& plan) {
+  const std::size_t templateLines = layout.subobjectEndLine + 1 - layout.firstSubobjectLine;
+  long long allVertices = 0;
+  for (int set = 0; set < input.index.VertexSetCount; ++set)
+    allVertices += input.index.VertexSets[static_cast<std::size_t>(set)].vertexCount;
+  std::size_t bound = source.size() + static_cast<std::size_t>(plan.sortCount) * 4;
+  for (int lod = 1; lod <= input.lodCount; ++lod) {
+    bound += layout.firstSubobjectLine + 2;
+    for (int s = 1; s <= plan.lodSubobjectCount[static_cast<std::size_t>(lod)]; ++s) {
+      const long long removed = allVertices - input.vertexCount(lod, s);
+      bound += templateLines - static_cast<std::size_t>(std::clamp<long long>(
+                                   3 * removed, 0, static_cast<long long>(templateLines)));
+    }
+  }
+  return bound;
+}
+
+}  // namespace
+
 RewriteResult RewriteShape(const std::vector<std::string>& source, const GenerationLayout& layout,
                            const GenerationInput& input, const GenerationPlan& plan,
                            const GenerationProgress& progress) {
   RewriteResult result;
   std::vector<std::string>& out = result.lines;
-  out.reserve(source.size() * 2);
+  out.reserve(OutputLinesBound(source, layout, input, plan));
   const int sortCount = plan.sortCount;
 
   // Header: volumes and sort vectors gain one entry per sorted sub-object,
-  // then the number of distance levels.
+  // then the number of distance levels. Only the first line naming each
+  // list is its header: a matrix or image whose name merely contains the
+  // word stays as it is.
   std::size_t index = 0;
   std::size_t firstLevelLine = 0;
   std::string vectorLine;
+  bool volumesDone = false, sortVectorsDone = false;
   while (index < layout.firstSubobjectLine) {
-    if (sortCount > 0 && Contains(LineAt(source, index), "volumes")) {
+    if (sortCount > 0 && !volumesDone && Contains(LineAt(source, index), "volumes")) {
+      volumesDone = true;
       std::string line = LineAt(source, index);
       ReplaceAfter(line, "volumes", 2, IntTokenAfter(line, "volumes", 2, index) + sortCount);
       out.push_back(std::move(line));
@@ -111,7 +172,8 @@ RewriteResult RewriteShape(const std::vector<std::string>& source, const Generat
       vectorLine = LineAt(source, index + 1);
       index += 3;
     }
-    if (sortCount > 0 && Contains(LineAt(source, index), "sort_vectors")) {
+    if (sortCount > 0 && !sortVectorsDone && Contains(LineAt(source, index), "sort_vectors")) {
+      sortVectorsDone = true;
       std::string line = LineAt(source, index);
       ReplaceAfter(line, "sort_vectors", 2,
                    IntTokenAfter(line, "sort_vectors", 2, index) + sortCount);

@@ -65,6 +65,10 @@ bool SortMarked(const StringGrid& subobjects, int lod, int subobject);
 // non-empty one, otherwise "".
 std::string CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan);
 
+// Every LOD's distance must be a plain positive number, since it is written
+// into the shape as it stands. Returns the refusal message or "".
+std::string CheckDistances(const GenerationInput& input);
+
 // Checks that the source has the layout the rewrite relies on, so that it
 // never drops or mixes up geometry. Returns the refusal message or "".
 std::string CheckSourceLayout(const std::vector<std::string>& source,

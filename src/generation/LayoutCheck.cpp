@@ -15,9 +15,32 @@ const char* const kAbort = " Abbruch der Aktion.";
 const char* const kGeneralError =
     "Allgemeiner Fehler, z.B. Eintragungen unvollständig, Datei fehlerhaft oder leer. Abbruch der "
     "Aktion.";
+const char* const kChangedSinceOpening =
+    " passt nicht zur Auswertung der Datei (wurde der Text seit dem Öffnen geändert?).";
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The first token of a line: what a line of a list starts with.
+std::string_view FirstToken(std::string_view line) {
+  std::size_t start = 1, end = 1;
+  return TokenAt(line, start, end);
+}
+
+// A line that holds nothing but ")".
+bool IsClosingLine(std::string_view line) {
+  std::size_t start = 1, end = 1;
+  if (TokenAt(line, start, end) != ")") return false;
+  start = end;
+  return TokenAt(line, start, end).empty();
+}
 
 // The refusal of the first thing found wrong; the checks run in the order a
-// reader of the text would meet the problems.
+// reader of the text would meet the problems. The writer copies and rewrites
+// lines by their position, so every check here stands for one assumption it
+// makes: where the source differs, writing on would drop or mix up geometry.
 class LayoutChecker {
  public:
   LayoutChecker(const std::vector<std::string>& source, const GenerationLayout& layout,
@@ -25,9 +48,11 @@ class LayoutChecker {
       : source_(source), layout_(layout), input_(input), plan_(plan) {}
 
   std::string Run() {
+    levelsLine_ = Find("distance_levels ", 0, layout_.firstSubobjectLine);
     std::string problem = CheckLandmarks();
     if (problem.empty() && plan_.sortCount > 0) problem = CheckSorting();
-    if (problem.empty()) problem = CheckNodes();
+    if (problem.empty()) problem = CheckLevelHeader();
+    if (problem.empty()) problem = CheckSubobjectHeader();
     if (problem.empty()) problem = CheckVertices();
     if (problem.empty()) problem = CheckPrimitives();
     if (problem.empty()) problem = CheckPlannedElements();
@@ -36,14 +61,16 @@ class LayoutChecker {
 
  private:
   struct Primitive {
-    std::size_t line = 0;
+    std::size_t line = 0;  // the "prim_state_idx" line
     int element = 0;
-    int trilists = 0;
     std::size_t firstIndexLine = 0;  // the vertex index lines: first up to, not including, end
     std::size_t endIndexLine = 0;
   };
 
   const std::string& Line(std::size_t index) const { return LineAt(source_, index); }
+  bool LineHas(std::size_t index, std::string_view keyword) const {
+    return Contains(Line(index), keyword);
+  }
 
   std::optional<std::size_t> Find(std::string_view keyword, std::size_t from,
                                   std::size_t to) const {
@@ -66,71 +93,116 @@ class LayoutChecker {
     return value;
   }
 
+  std::string SubobjectStart() const { return LineNumber(layout_.firstSubobjectLine); }
+
+  std::string Missing(std::string_view keyword) const {
+    return "\"" + std::string(keyword) + "\" fehlt im Subobjekt ab Zeile " + SubobjectStart() +
+           "." + kAbort;
+  }
+
   std::string ElementName(int row) const { return "\"" + input_.elements.Cell(0, row) + "\""; }
 
   std::string CheckLandmarks() {
     if (layout_.subobjectEndLine + 2 >= source_.size())
-      return "Die Datei endet mitten im Subobjekt ab Zeile " +
-             LineNumber(layout_.firstSubobjectLine) + "." + kAbort;
-    for (std::size_t i = layout_.subobjectEndLine + 1; i < source_.size(); ++i)
+      return "Die Datei endet mitten im Subobjekt ab Zeile " + SubobjectStart() + "." + kAbort;
+    // The writer takes the primitives from the sub-object alone; one found
+    // behind its list would belong to a further sub-object it cannot split.
+    for (std::size_t i = layout_.subobjectEndLine - 1; i < source_.size(); ++i)
       if (Contains(source_[i], "prim_state_idx"))
-        return "Hinter dem Subobjekt ab Zeile " + LineNumber(layout_.firstSubobjectLine) +
+        return "Hinter der Primitivliste des Subobjekts ab Zeile " + SubobjectStart() +
                " folgen weitere Primitive (Zeile " + LineNumber(i) +
                "); nur Dateien mit einem einzigen Subobjekt können zerlegt werden." + kAbort;
     return "";
   }
 
+  // The new sort vectors are copies of the first sphere's centre, so the
+  // sphere must come first, whole, and before the distance levels that the
+  // header pass stops at.
   std::string CheckSorting() {
-    const auto volumes = Find("volumes", 0, layout_.firstSubobjectLine);
-    const auto sortVectors = Find("sort_vectors", 0, layout_.firstSubobjectLine);
-    if (!volumes || !sortVectors || *sortVectors < *volumes || !Contains(Line(*volumes + 2), ")"))
+    const std::size_t headerEnd = levelsLine_ ? *levelsLine_ : layout_.firstSubobjectLine;
+    const auto volumes = Find("volumes", 0, headerEnd);
+    const auto sortVectors = Find("sort_vectors", 0, headerEnd);
+    if (!volumes || !sortVectors || *sortVectors < *volumes) return kGeneralError;
+    const std::string& centre = Line(*volumes + 2);
+    if (*volumes + 3 >= *sortVectors || !Contains(centre, "vector") || !Contains(centre, ")"))
       return kGeneralError;
     std::string problem;
-    if (!Number(*volumes, "volumes", 2, problem) ||
-        !Number(*sortVectors, "sort_vectors", 2, problem))
-      return problem;
+    const auto spheres = Number(*volumes, "volumes", 2, problem);
+    if (!spheres) return problem;
+    if (*spheres < 1) return kGeneralError;
+    if (!Number(*sortVectors, "sort_vectors", 2, problem)) return problem;
+
     const auto header = Find("sub_object_header", layout_.firstSubobjectLine, layout_.verticesLine);
-    if (!header)
-      return "\"sub_object_header\" fehlt im Subobjekt ab Zeile " +
-             LineNumber(layout_.firstSubobjectLine) + "." + kAbort;
-    const std::string flags(TokenAfter(Line(*header), "sub_object_header", 2).text);
-    const bool digits = !flags.empty() && std::all_of(flags.begin(), flags.end(),
-                                                      [](char c) { return c >= '0' && c <= '9'; });
+    if (!header) return Missing("sub_object_header");
+    const std::string_view flags = TokenAfter(Line(*header), "sub_object_header", 2).text;
     const auto value = TryStrToInt(flags);
-    if (!digits || !value)
+    if (!IsDigits(flags) || !value)
       return "Der Flags-Wert \"" + Latin1ToUtf8(flags) + "\" in Zeile " + LineNumber(*header) +
              " ist keine Dezimalzahl; daraus lässt sich kein sortiertes Subobjekt erzeugen." +
              kAbort;
+    // An even value gains the sorting bit in its third digit from the end; a
+    // "9" there would turn into a character that is no digit at all.
     if (*value % 2 == 0 && (flags.size() < 3 || flags[flags.size() - 3] == '9'))
-      return "Im Flags-Wert \"" + flags + "\" in Zeile " + LineNumber(*header) +
+      return "Im Flags-Wert \"" + std::string(flags) + "\" in Zeile " + LineNumber(*header) +
              " lässt sich die Sortierung nicht eintragen (die drittletzte Ziffer ist keine 0 bis "
              "8)." +
              kAbort;
     return "";
   }
 
-  std::string CheckNodes() {
-    const auto nodes = Find("geometry_nodes", layout_.firstSubobjectLine, layout_.verticesLine);
-    if (!nodes)
-      return "\"geometry_nodes\" fehlt im Subobjekt ab Zeile " +
-             LineNumber(layout_.firstSubobjectLine) + "." + kAbort;
+  // Every LOD gets its own distance and sub-object count in a copy of the
+  // source level's header; without those lines every LOD would claim the
+  // source's values. A shape without "distance_levels " is left to the
+  // rewrite, which reports it as the syntax error it is.
+  std::string CheckLevelHeader() {
+    if (!levelsLine_) return "";
+    const std::size_t from = *levelsLine_ + 1, to = layout_.firstSubobjectLine;
+    const auto selection = Find("dlevel_selection", from, to);
+    const auto count = Find("sub_objects", from, to);
+    const auto missing = [&](const char* keyword) {
+      return "Im Kopf der Entfernungsstufe (Zeilen " + LineNumber(from) + " bis " +
+             LineNumber(to - 1) + ") fehlt \"" + keyword + "\"." + kAbort;
+    };
+    if (!selection || TokenAfter(Line(*selection), "dlevel_selection", 2).text.empty())
+      return missing("dlevel_selection");
+    if (!count) return missing("sub_objects");
     std::string problem;
+    if (!Number(*count, "sub_objects", 2, problem)) return problem;
+    return "";
+  }
+
+  std::string CheckSubobjectHeader() {
+    const auto info = Find("geometry_info", layout_.firstSubobjectLine, layout_.verticesLine);
+    if (!info) return Missing("geometry_info");
+    std::string problem;
+    for (int k : {2, 3, 5, 8})
+      if (!Number(*info, "geometry_info", k, problem)) return problem;
+
+    const auto nodes = Find("geometry_nodes", *info, layout_.verticesLine);
+    if (!nodes) return Missing("geometry_nodes");
     const auto count = Number(*nodes, "geometry_nodes", 2, problem);
     if (!count) return problem;
     nodeCount_ = *count;
-    bool blocks = nodeCount_ >= 1 && nodeCount_ <= kShapeIndexSize;
-    for (int m = 0; blocks && m < nodeCount_; ++m) {
-      const std::size_t block = *nodes + 1 + 3 * static_cast<std::size_t>(m);
-      blocks = block + 2 < layout_.verticesLine && Contains(Line(block), "geometry_node") &&
-               Contains(Line(block + 1), "cullable_prims");
-    }
-    if (!blocks || !Find("geometry_node_map",
-                         *nodes + 1 + 3 * static_cast<std::size_t>(std::max(0, nodeCount_)),
-                         layout_.verticesLine))
+    const auto badNodes = [&] {
       return "Die Geometrieknoten ab Zeile " + LineNumber(*nodes) +
-             " haben nicht den erwarteten Aufbau (je Knoten drei Zeilen, dann "
-             "\"geometry_node_map\")." +
+             " haben nicht den erwarteten Aufbau (je Knoten drei Zeilen mit \"geometry_node\" und "
+             "\"cullable_prims\", dann die schließende Klammer und \"geometry_node_map\")." +
              kAbort;
+    };
+    if (nodeCount_ < 1 || nodeCount_ > kShapeIndexSize) return badNodes();
+    // The blocks, the list's closing line, then the map.
+    const std::size_t blocksEnd = *nodes + 1 + 3 * static_cast<std::size_t>(nodeCount_);
+    const std::size_t map = blocksEnd + 1;
+    if (map >= layout_.verticesLine || !IsClosingLine(Line(blocksEnd)) ||
+        !LineHas(map, "geometry_node_map"))
+      return badNodes();
+    for (std::size_t block = *nodes + 1; block < blocksEnd; block += 3)
+      if (!LineHas(block, "geometry_node") || LineHas(block, "geometry_node_map") ||
+          !LineHas(block + 1, "cullable_prims"))
+        return badNodes();
+    std::size_t mapEnd = map;
+    while (mapEnd < layout_.verticesLine && !LineHas(mapEnd, ")")) ++mapEnd;
+    if (mapEnd >= layout_.verticesLine) return badNodes();
     return "";
   }
 
@@ -138,32 +210,41 @@ class LayoutChecker {
     std::string problem;
     const auto vertices = Number(layout_.verticesLine, "vertices", 2, problem);
     if (!vertices) return problem;
-    const std::size_t closing =
-        layout_.verticesLine + 1 + 3 * static_cast<std::size_t>(std::max(0, *vertices));
-    setsLine_ = closing + 1;
-    if (*vertices < 0 || setsLine_ >= layout_.subobjectEndLine ||
-        !Contains(Line(setsLine_), "vertex_sets"))
+    const auto notThreeLines = [&] {
       return "Die Vertex-Liste ab Zeile " + LineNumber(layout_.verticesLine) + " hat nicht " +
              IntToStr(*vertices) + " Einträge zu je drei Zeilen." + kAbort;
+    };
+    if (*vertices < 0) return notThreeLines();
+    const std::size_t closing = layout_.verticesLine + 1 + 3 * static_cast<std::size_t>(*vertices);
+    setsLine_ = closing + 1;
+    if (setsLine_ >= layout_.subobjectEndLine || !LineHas(setsLine_, "vertex_sets"))
+      return notThreeLines();
+    // The writer keeps or drops a vertex as three lines; a vertex written
+    // otherwise would shift every later one into the wrong set.
+    for (std::size_t line = layout_.verticesLine + 1; line < closing; line += 3)
+      if (FirstToken(Line(line)) != "vertex" || FirstToken(Line(line + 2)) != ")")
+        return notThreeLines();
+    if (FirstToken(Line(closing)) != ")") return notThreeLines();
+
     const auto sets = Number(setsLine_, "vertex_sets", 2, problem);
     if (!sets) return problem;
     const ShapeIndex& index = input_.index;
     if (*sets != index.VertexSetCount)
-      return "Die Zahl der Vertex-Sets in Zeile " + LineNumber(setsLine_) +
-             " passt nicht zur Auswertung der Datei (wurde der Text seit dem Öffnen geändert?)." +
+      return "Die Zahl der Vertex-Sets in Zeile " + LineNumber(setsLine_) + kChangedSinceOpening +
              kAbort;
     long long next = 0;
     for (int set = 0; set < *sets; ++set) {
       const std::size_t line = setsLine_ + 1 + static_cast<std::size_t>(set);
+      if (!LineHas(line, "vertex_set") || LineHas(line, "vertex_sets"))
+        return "In Zeile " + LineNumber(line) + " fehlt das Vertex-Set " + IntToStr(set) + " (" +
+               IntToStr(*sets) + " Vertex-Sets ab Zeile " + LineNumber(setsLine_) + ")." + kAbort;
       const auto state = Number(line, "vertex_set", 2, problem);
       const auto first = state ? Number(line, "vertex_set", 3, problem) : std::nullopt;
       const auto count = first ? Number(line, "vertex_set", 4, problem) : std::nullopt;
-      if (!count) return problem.empty() ? NotANumber("", line) : problem;
+      if (!count) return problem;
       const VertexSetEntry& known = index.VertexSets[static_cast<std::size_t>(set)];
       if (*state != known.vtxState || *first != known.firstVertex || *count != known.vertexCount)
-        return "Das Vertex-Set in Zeile " + LineNumber(line) +
-               " passt nicht zur Auswertung der Datei (wurde der Text seit dem Öffnen geändert?)." +
-               kAbort;
+        return "Das Vertex-Set in Zeile " + LineNumber(line) + kChangedSinceOpening + kAbort;
       if (*first != next || *count < 0)
         return "Die Vertex-Sets ab Zeile " + LineNumber(setsLine_) +
                " folgen nicht lückenlos aufeinander (Zeile " + LineNumber(line) + ")." + kAbort;
@@ -172,47 +253,84 @@ class LayoutChecker {
     if (next != *vertices)
       return "Die Vertex-Sets ab Zeile " + LineNumber(setsLine_) + " umfassen " + IntToStr(next) +
              " statt " + IntToStr(*vertices) + " Vertices." + kAbort;
+    firstAfterSets_ = setsLine_ + 1 + static_cast<std::size_t>(*sets);
     return "";
   }
 
+  static std::string IncompletePrimitive(std::size_t line) {
+    return "Das Primitiv ab Zeile " + LineNumber(line) +
+           " hat nicht den erwarteten Aufbau (\"indexed_trilist\" mit \"vertex_idxs\", "
+           "\"normal_idxs\" und \"flags\", dann die schließende Klammer)." +
+           kAbort;
+  }
+
+  // Walks the primitive list the way the writer does: per primitive one
+  // "prim_state_idx", one triangle list with its vertex indices, normal
+  // indices and flags in this order, and the list's closing line. Anything
+  // else between the entries would be dropped or copied into the wrong place.
   std::string CheckPrimitives() {
-    const auto list = Find("primitives", setsLine_ + 1, layout_.subobjectEndLine);
-    if (!list)
-      return "\"primitives\" fehlt im Subobjekt ab Zeile " +
-             LineNumber(layout_.firstSubobjectLine) + "." + kAbort;
+    const auto list = Find("primitives", firstAfterSets_, layout_.subobjectEndLine);
+    if (!list) return Missing("primitives");
     std::string problem;
     const auto count = Number(*list, "primitives", 2, problem);
     if (!count) return problem;
 
-    const std::size_t end = layout_.subobjectEndLine - 1;
-    int stage =
-        0;  // 0 before vertex_idxs, 1 in the vertex indices, 2 in the normals, 3 after flags
-    for (std::size_t i = *list + 1; i < end; ++i) {
-      const std::string& line = source_[i];
-      if (Contains(line, "prim_state_idx")) {
-        if (!primitives_.empty() && (primitives_.back().trilists == 0 || stage != 3))
-          return IncompletePrimitive(primitives_.back().line);
-        const auto element = Number(i, "prim_state_idx", 2, problem);
-        if (!element) return problem;
-        primitives_.push_back({i, *element, 0, 0, 0});
-        stage = 0;
-      } else if (Contains(line, "indexed_trilist")) {
-        if (primitives_.empty() || ++primitives_.back().trilists > 1)
+    const std::size_t end = layout_.subobjectEndLine - 1;  // the list's closing line
+    const auto interrupts = [&](std::size_t line, std::initializer_list<std::string_view> words) {
+      return std::any_of(words.begin(), words.end(),
+                         [&](std::string_view word) { return LineHas(line, word); });
+    };
+    std::size_t i = *list + 1;
+    while (i < end) {
+      if (!LineHas(i, "prim_state_idx")) {
+        if (LineHas(i, "indexed_trilist") && !primitives_.empty())
           return "In Zeile " + LineNumber(i) +
                  " beginnt eine weitere Dreiecksliste (\"indexed_trilist\") ohne eigenes "
-                 "\"prim_state_idx\"; "
-                 "solche Subobjekte kann das Programm nicht zerlegen." +
-                 kAbort;
+                 "\"prim_state_idx\" (Primitiv ab Zeile " +
+                 LineNumber(primitives_.back().line) +
+                 "); solche Subobjekte kann das Programm nicht zerlegen." + kAbort;
+        return "In Zeile " + LineNumber(i) +
+               " steht kein \"prim_state_idx\", wo das nächste Primitiv beginnen müsste." + kAbort;
       }
-      if (primitives_.empty()) continue;
-      if (Contains(line, "vertex_idxs") && stage == 0)
-        stage = 1, primitives_.back().firstIndexLine = i;
-      if (Contains(line, "normal_idxs") && stage == 1)
-        stage = 2, primitives_.back().endIndexLine = i;
-      if (Contains(line, "flags") && stage == 2) stage = 3;
+      Primitive primitive;
+      primitive.line = i;
+      const auto element = Number(i, "prim_state_idx", 2, problem);
+      if (!element) return problem;
+      primitive.element = *element;
+
+      std::size_t k = i + 1;
+      int trilists = 0;
+      for (; k < end && !LineHas(k, "vertex_idxs"); ++k) {
+        if (interrupts(k, {"prim_state_idx", "normal_idxs", "flags"}))
+          return IncompletePrimitive(i);
+        trilists += LineHas(k, "indexed_trilist");
+      }
+      // The writer rewrites this line from its first "(" on: the keyword
+      // must lead it.
+      if (k >= end || trilists != 1 || FirstToken(Line(k)) != "vertex_idxs" ||
+          interrupts(k, {"normal_idxs", "flags", "prim_state_idx"}))
+        return IncompletePrimitive(i);
+      primitive.firstIndexLine = k;
+      for (++k; k < end && !LineHas(k, "normal_idxs"); ++k)
+        if (interrupts(k, {"prim_state_idx", "indexed_trilist", "flags"}))
+          return IncompletePrimitive(i);
+      if (k >= end || interrupts(k, {"flags", "prim_state_idx"})) return IncompletePrimitive(i);
+      primitive.endIndexLine = k;
+      for (++k; k < end && !LineHas(k, "flags"); ++k)
+        if (interrupts(k, {"prim_state_idx", "indexed_trilist", "vertex_idxs"}))
+          return IncompletePrimitive(i);
+      if (k >= end) return IncompletePrimitive(i);
+      while (!LineHas(k, ")")) {
+        ++k;
+        if (k >= end || interrupts(k, {"prim_state_idx", "indexed_trilist", "vertex_idxs"}))
+          return IncompletePrimitive(i);
+      }
+      // k closes the flags; the next line closes the triangle list.
+      if (k + 1 >= end || !IsClosingLine(Line(k + 1))) return IncompletePrimitive(i);
+      primitives_.push_back(primitive);
+      i = k + 2;
     }
-    if (!primitives_.empty() && (primitives_.back().trilists == 0 || stage != 3))
-      return IncompletePrimitive(primitives_.back().line);
+
     const auto entries = static_cast<long long>(primitives_.size());
     if (*count != 2 * entries)
       return "Die Anzahl in Zeile " + LineNumber(*list) + " (" + IntToStr(*count) +
@@ -238,18 +356,17 @@ class LayoutChecker {
     return "";
   }
 
-  static std::string IncompletePrimitive(std::size_t line) {
-    return "Das Primitiv ab Zeile " + LineNumber(line) +
-           " hat nicht den erwarteten Aufbau (eine Dreiecksliste mit \"vertex_idxs\", "
-           "\"normal_idxs\" und "
-           "\"flags\")." +
-           kAbort;
-  }
-
-  // Every vertex of a primitive must lie in its element's vertex set, or the
-  // renumbering would point it at another element's vertices.
-  std::string CheckVertexIndices(const Primitive& primitive, const VertexSetEntry& range,
+  // The vertex indices of an element that will be written: a count that
+  // matches the indices and the faces the headers will be given, and every
+  // vertex within the element's own set, or the renumbering would point it at
+  // another element's vertices.
+  std::string CheckVertexIndices(const Primitive& primitive, int row, const VertexSetEntry& range,
                                  int set) const {
+    const std::string where = "Das Primitiv ab Zeile " + LineNumber(primitive.line) + " (Element " +
+                              ElementName(row) + ")";
+    long long indices = 0;
+    bool closed = false;
+    std::optional<int> count;
     for (std::size_t lineIndex = primitive.firstIndexLine; lineIndex < primitive.endIndexLine;
          ++lineIndex) {
       const std::string& line = source_[lineIndex];
@@ -257,32 +374,48 @@ class LayoutChecker {
       if (lineIndex == primitive.firstIndexLine) {
         // Behind the keyword come "(" and the count; the indices follow them.
         start = line.find("vertex_idxs") + std::string_view("vertex_idxs").size() + 1;
-        for (int skip = 0; skip < 2; ++skip) {
-          TokenAt(line, start, end);
-          start = end;
-        }
+        const std::string_view open = TokenAt(line, start, end);
+        start = end;
+        const std::string_view number = TokenAt(line, start, end);
+        start = end;
+        count = TryStrToInt(number);
+        if (open != "(" || !count) return NotANumber(number, lineIndex);
       }
       for (;;) {
         const std::string_view token = TokenAt(line, start, end);
         if (token.empty()) break;
         start = end;
-        if (token == ")") continue;
+        if (closed)
+          return where + " hat hinter dem Ende seiner Vertex-Indizes weiteren Text (Zeile " +
+                 LineNumber(lineIndex) + ")." + kAbort;
+        if (token == ")") {
+          closed = true;
+          continue;
+        }
         const auto vertex = TryStrToInt(token);
         if (!vertex) return NotANumber(token, lineIndex);
+        ++indices;
         if (*vertex < range.firstVertex || *vertex >= range.firstVertex + range.vertexCount)
-          return "Das Primitiv ab Zeile " + LineNumber(primitive.line) + " (Element " +
-                 ElementName(primitive.element + 1) + ") benutzt den Vertex " + IntToStr(*vertex) +
+          return where + " benutzt den Vertex " + IntToStr(*vertex) +
                  ", der nicht in seinem Vertex-Set " + IntToStr(set) + " liegt (Zeile " +
                  LineNumber(lineIndex) + ")." + kAbort;
       }
     }
+    if (!closed || indices != *count || *count % 3 != 0)
+      return where + " hat " + IntToStr(indices) + " Vertex-Indizes; angegeben sind " +
+             IntToStr(*count) + " (Zeile " + LineNumber(primitive.firstIndexLine) +
+             "), und es müssen ganze Dreiecke sein." + kAbort;
+    const auto faces = TryStrToInt(input_.elements.Cell(2, row));
+    if (!faces || *faces != *count / 3)
+      return "Die Flächenzahl des Elements " + ElementName(row) + " (Zeile " + IntToStr(row) +
+             " der Elementtabelle)" + kChangedSinceOpening + kAbort;
     return "";
   }
 
   // The elements that the plan puts into a sub-object that will be written.
   std::string CheckPlannedElements() {
     const ShapeIndex& index = input_.index;
-    checked_.assign(static_cast<std::size_t>(input_.elementCount) + 1, false);
+    std::vector<bool> checked(static_cast<std::size_t>(input_.elementCount) + 1, false);
     for (int lod = 1; lod <= input_.lodCount; ++lod) {
       const int written = plan_.lodSubobjectCount[static_cast<std::size_t>(lod)];
       for (int row = 1; row <= input_.elementCount; ++row) {
@@ -307,17 +440,17 @@ class LayoutChecker {
         if (set < 0 || set >= index.VertexSetCount ||
             index.VertexSets[static_cast<std::size_t>(set)].vtxState != set)
           return "Zum Element " + ElementName(row) + " (Zeile " + IntToStr(row) +
-                 " der Elementtabelle) gehört kein "
-                 "Vertex-Set mit seinem Vertex-State " +
+                 " der Elementtabelle) gehört kein Vertex-Set mit seinem Vertex-State " +
                  IntToStr(set) + "." + kAbort;
         const int matrix = index.VtxStateMatrices[static_cast<std::size_t>(set)];
         if (matrix < 0 || matrix >= nodeCount_)
           return "Das Element " + ElementName(row) + " hängt an der Matrix " + IntToStr(matrix) +
                  ", für die es keinen Geometrieknoten gibt." + kAbort;
-        if (!checked_[static_cast<std::size_t>(row)]) {
-          checked_[static_cast<std::size_t>(row)] = true;
-          const std::string problem = CheckVertexIndices(
-              primitives_[primitive - 1], index.VertexSets[static_cast<std::size_t>(set)], set);
+        if (!checked[static_cast<std::size_t>(row)]) {
+          checked[static_cast<std::size_t>(row)] = true;
+          const std::string problem =
+              CheckVertexIndices(primitives_[primitive - 1], row,
+                                 index.VertexSets[static_cast<std::size_t>(set)], set);
           if (!problem.empty()) return problem;
         }
       }
@@ -329,11 +462,12 @@ class LayoutChecker {
   const GenerationLayout& layout_;
   const GenerationInput& input_;
   const GenerationPlan& plan_;
+  std::optional<std::size_t> levelsLine_;
   int nodeCount_ = 0;
   std::size_t setsLine_ = 0;
+  std::size_t firstAfterSets_ = 0;
   std::vector<Primitive> primitives_;
   std::vector<std::size_t> primitiveOf_;  // per element row: its primitive's position + 1, or 0
-  std::vector<bool> checked_;             // per element row: vertex indices checked
 };
 
 }  // namespace
