@@ -71,6 +71,8 @@ class GridView : public QTableView {
   void mouseMoveEvent(QMouseEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  // Jumping to a cell by its text would bypass the form's consent.
+  void keyboardSearch(const QString&) override {}
 
  private:
   bool MaySelect(const QModelIndex& index);

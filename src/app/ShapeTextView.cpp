@@ -337,7 +337,8 @@ std::size_t ShapeTextView::DisplayColumn(const std::string& line, std::size_t co
 }
 
 std::size_t ShapeTextView::DisplayWidth(const std::string& line) {
-  // Tabs only ever stand at the start of shape lines; the rest counts one each.
+  // Behind the last tab every character is one column: only the indentation
+  // needs walking.
   const std::size_t lastTab = line.rfind('\t');
   if (lastTab == std::string::npos) return line.size();
   return DisplayColumn(line, lastTab + 1) + (line.size() - lastTab - 1);

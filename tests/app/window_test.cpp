@@ -94,12 +94,13 @@ class WindowTest : public QObject {
     WindowFixture f;
     GridView& elements = f.window->grid(1);
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    f.window->Run([&] { f.form().StringGrid1.SetCell(3, 1, "5"); });
     const QModelIndex firstLod = elements.model()->index(0, 3);  // "L 1" of the first element
     QTest::mouseClick(elements.viewport(), Qt::LeftButton, {},
                       elements.visualRect(firstLod).center());
     QCOMPARE(f.form().StringGrid1.Col(), 3);
 
-    WindowFixture::Type(&elements, QStringLiteral("10"));
+    WindowFixture::Type(&elements, QStringLiteral("10"));  // the first digit replaces the "5"
     QCOMPARE(f.form().StringGrid1.Cell(3, 1), std::string("10"));
     QVERIFY(f.dialogs.shown.empty());
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
