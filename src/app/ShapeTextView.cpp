@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -79,6 +80,7 @@ ShapeTextView::ShapeTextView(ShapeText& text, QWidget* parent)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   viewport()->setCursor(Qt::IBeamCursor);
+  setAttribute(Qt::WA_InputMethodEnabled);
   viewport()->setBackgroundRole(QPalette::Base);
   setAttribute(Qt::WA_KeyCompression, false);
   UpdateMetrics();
@@ -656,6 +658,30 @@ void ShapeTextView::changeEvent(QEvent* event) {
 
 bool ShapeTextView::focusNextPrevChild(bool) {
   return false;
+}
+
+void ShapeTextView::inputMethodEvent(QInputMethodEvent* event) {
+  const QString committed = event->commitString();
+  if (!committed.isEmpty())
+    Replace(SelectionStart(), SelectionEnd(), committed.toLatin1().toStdString(), false);
+  event->accept();
+}
+
+QVariant ShapeTextView::inputMethodQuery(Qt::InputMethodQuery query) const {
+  const Position caret = Clamped(caret_);
+  switch (query) {
+    case Qt::ImCursorRectangle: {
+      const qreal x = XOfDisplayColumn(DisplayColumn(Line(caret.line), caret.column));
+      const long long row = static_cast<long long>(caret.line) - verticalScrollBar()->value();
+      return QRectF(x, static_cast<qreal>(row * lineHeight_), 1, lineHeight_).toRect();
+    }
+    case Qt::ImFont:
+      return font();
+    case Qt::ImEnabled:
+      return true;
+    default:
+      return QAbstractScrollArea::inputMethodQuery(query);
+  }
 }
 
 }  // namespace quarvel

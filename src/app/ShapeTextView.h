@@ -76,6 +76,9 @@ class ShapeTextView : public QAbstractScrollArea {
   void timerEvent(QTimerEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // Composed characters (dead keys, input methods) arrive here.
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   // Tab is a character of the text; Ctrl+Tab leaves the view.
   bool focusNextPrevChild(bool next) override;
 

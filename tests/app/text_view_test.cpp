@@ -3,6 +3,7 @@
 // ones.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QtTest>
 
@@ -70,6 +71,10 @@ class TextViewTest : public QObject {
     QCOMPARE(f.text.Get(0), std::string("K\xFChler?"));
     f.Type(QString(QChar(0x01)));  // a control key's text is not typed
     QCOMPARE(f.text.Get(0), std::string("K\xFChler?"));
+    QInputMethodEvent composed;  // a dead key and a letter
+    composed.setCommitString(QStringLiteral("ê"));
+    QCoreApplication::sendEvent(&f.view, &composed);
+    QCOMPARE(f.text.Get(0), std::string("K\xFChler?\xEA"));
   }
 
   void aSelectionAcrossLinesIsReplacedAndUndoneExactly() {
