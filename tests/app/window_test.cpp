@@ -74,6 +74,23 @@ class WindowTest : public QObject {
     QCOMPARE(f.window->grid(5).RowHeight(), 16);
   }
 
+  void theKeyboardGoesThroughCommandsStatusThenPage() {
+    WindowFixture f;
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    f.Find<QPushButton>("CompressButton")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 12; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
+      visited << (focus->objectName().isEmpty()
+                      ? QString::fromLatin1(focus->metaObject()->className())
+                      : focus->objectName());
+    }
+    QCOMPARE(visited.mid(8),
+             (QStringList{QStringLiteral("SpeichernUnterBitBtn"), QStringLiteral("Button1"),
+                          QStringLiteral("qt_tabwidget_tabbar"), QStringLiteral("SButton1")}));
+  }
+
   void choosingEnglishSwitchesEveryCaptionAtOnce() {
     WindowFixture f;
     auto* languages = f.Find<QComboBox>("SpracheComboBox");
