@@ -397,14 +397,30 @@ void TQVForm::FitInterfaceFont() {
     // The system's own interface font, at the largest size up to 8 points at
     // which every caption fits its control.
     font = QApplication::font();
-    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+    struct Caption {
+      QString text;
+      int width;
+      bool bold;
+    };
+    std::vector<Caption> captions;
+    for (const QPushButton* button : findChildren<QPushButton*>())
+      captions.push_back({button->text(), button->width() - 10, false});
+    for (const LabelBinding& binding : labels_) {
+      const QLabel* label = binding.widget;
+      // The status lines show paths and counts, not captions.
+      if (!label->wordWrap() && label->parentWidget() != panel3_)
+        captions.push_back({label->text(), label->width(), label->font().bold()});
+    }
     for (qreal size = 8.0; size >= 6.0; size -= 0.5) {
       font.setPointSizeF(size);
+      QFont bold = font;
+      bold.setBold(true);
       const QFontMetrics metrics(font);
-      const bool fits =
-          std::all_of(buttons.begin(), buttons.end(), [&metrics](const QPushButton* button) {
-            return metrics.horizontalAdvance(button->text()) + 10 <= button->width();
-          });
+      const QFontMetrics boldMetrics(bold);
+      const bool fits = std::all_of(captions.begin(), captions.end(), [&](const Caption& caption) {
+        return (caption.bold ? boldMetrics : metrics).horizontalAdvance(caption.text) <=
+               caption.width;
+      });
       if (fits) break;
     }
   }
