@@ -582,9 +582,11 @@ void TQVForm::Refresh(bool caretMovedByHandler) {
 // ---- Events ----------------------------------------------------------------------
 
 void TQVForm::FocusChanged(QWidget* old, QWidget* now) {
-  // Only a move of the focus inside the window leaves a control; a message
-  // box or another program taking the focus does not.
-  if (old == nullptr || now == nullptr || now->window() != this || old->window() != this) return;
+  // Only the user moving the focus inside the window leaves a control; a
+  // message box, another program or a running command's own effects do not.
+  if (depth_ > 0 || old == nullptr || now == nullptr || now->window() != this ||
+      old->window() != this)
+    return;
   const auto inside = [](QWidget* control, QWidget* widget) {
     return widget == control || control->isAncestorOf(widget);
   };
