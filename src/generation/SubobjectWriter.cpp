@@ -1,5 +1,8 @@
 #include "generation/SubobjectWriter.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "generation/RewriteText.h"
 
 namespace quarvel {
@@ -224,6 +227,26 @@ void SubobjectWriter::WriteVertexLists() {
   ReplaceAfter(line, "primitives", 2, 2LL * SubobjectPrimCount);
   Append(std::move(line));
   ++SourceIndex;
+  FindPrimitiveStarts();
+}
+
+void SubobjectWriter::FindPrimitiveStarts() {
+  // The template is the same for every sub-object, so the list starts on the
+  // same line each time and its entries are found once.
+  if (primitiveListStart_ == SourceIndex && !primitiveStarts_.empty()) return;
+  primitiveListStart_ = SourceIndex;
+  primitiveStarts_.clear();
+  const std::size_t listEnd = layout_.subobjectEndLine - 1;
+  for (std::size_t line = SourceIndex; line <= listEnd; ++line)
+    if (Contains(LineAt(source_, line), "prim_state_idx")) primitiveStarts_.push_back(line);
+}
+
+std::size_t SubobjectWriter::NextPrimitiveStart(std::size_t from) const {
+  // The first "prim_state_idx" line at or behind `from`, or the list's
+  // closing line: the same line a scan from `from` would stop on, since the
+  // layout check allows none behind the list.
+  const auto next = std::lower_bound(primitiveStarts_.begin(), primitiveStarts_.end(), from);
+  return next != primitiveStarts_.end() ? *next : std::max(from, layout_.subobjectEndLine - 1);
 }
 
 void SubobjectWriter::WritePrimitive() {
@@ -233,13 +256,12 @@ void SubobjectWriter::WritePrimitive() {
   // The primitives lie between here and the sub-object's end; beyond the last
   // one nothing is left to write for the remaining element rows.
   const std::size_t listEnd = layout_.subobjectEndLine - 1;
-  while (SourceIndex < listEnd && !Contains(Current(), "prim_state_idx")) ++SourceIndex;
+  SourceIndex = NextPrimitiveStart(SourceIndex);
   if (!Contains(Current(), "prim_state_idx")) return;
   const int row = IntTokenAfter(Current(), "prim_state_idx", 2, SourceIndex) + 1;
 
   if (!input_.inSubobject(row, CurrentLod, CurrentSubobject)) {
-    ++SourceIndex;
-    while (SourceIndex < listEnd && !Contains(Current(), "prim_state_idx")) ++SourceIndex;
+    SourceIndex = NextPrimitiveStart(SourceIndex + 1);
     return;
   }
   const int vtxState = input_.index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
@@ -259,31 +281,8 @@ void SubobjectWriter::WritePrimitive() {
     if (SourceIndex >= listEnd)
       throw RewriteError("\"normal_idxs\" fehlt im Primitiv ab Zeile " + LineNumber(SourceIndex) +
                          ".");
-    const std::string& source = Current();
-    std::string line;
-    std::size_t start = 1, end = 1;
-    if (const auto paren = source.find('('); first && paren != std::string::npos) {
-      start = paren + 2;
-      NextToken(source, start, end);
-      line = source.substr(0, std::min(end, source.size()));
-      start = end + 1;
-    }
+    Append(RenumberedIndexLine(Current(), first, shift));
     first = false;
-    for (;;) {
-      const std::string_view token = TokenAt(source, start, end);
-      if (token.empty()) break;
-      if (token == ")") {
-        line += " )";
-      } else if (const auto number = TryStrToInt(token)) {
-        line += " " + IntToStr(static_cast<long long>(*number) - shift);
-      } else {
-        throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
-                           LineNumber(SourceIndex) + ").");
-      }
-      start = end;
-    }
-    line += ' ';
-    Append(std::move(line));
     ++SourceIndex;
   }
   while (!Contains(Current(), "flags")) {
@@ -300,6 +299,47 @@ void SubobjectWriter::WritePrimitive() {
   ++SourceIndex;
   AppendCurrent();
   ++SourceIndex;
+}
+
+std::string SubobjectWriter::RenumberedIndexLine(const std::string& source, bool first,
+                                                 int shift) const {
+  // The head of the first line up to the blank behind the count stays; then
+  // " " and each index, " )" where the list ends, and a blank at the end.
+  std::string line;
+  line.reserve(source.size() + 8);
+  std::size_t from = 0;  // 0-based: where the tokens to rewrite begin
+  if (const auto paren = source.find('('); first && paren != std::string::npos) {
+    std::size_t start = paren + 2, end = 1;
+    NextToken(source, start, end);
+    line.assign(source, 0, std::min(end, source.size()));
+    from = end;
+  }
+  const char* at = source.data() + std::min(from, source.size());
+  const char* const stop = source.data() + source.size();
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  for (;;) {
+    while (at < stop && blank(*at)) ++at;
+    if (at == stop) break;
+    const char* tokenEnd = at;
+    while (tokenEnd < stop && !blank(*tokenEnd)) ++tokenEnd;
+    const std::string_view token(at, static_cast<std::size_t>(tokenEnd - at));
+    at = tokenEnd;
+    if (token == ")") {
+      line += " )";
+      continue;
+    }
+    const auto number = TryStrToInt(token);
+    if (!number)
+      throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
+                         LineNumber(SourceIndex) + ").");
+    char digits[24];
+    const auto written =
+        std::to_chars(digits, digits + sizeof digits, static_cast<long long>(*number) - shift);
+    line += ' ';
+    line.append(digits, written.ptr);
+  }
+  line += ' ';
+  return line;
 }
 
 void SubobjectWriter::CloseSubobject() {

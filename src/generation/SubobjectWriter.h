@@ -30,6 +30,11 @@ class SubobjectWriter {
   void WritePrimitive();
   void CloseSubobject();
 
+  // The lines of the primitive list that start a primitive, found once.
+  void FindPrimitiveStarts();
+  std::size_t NextPrimitiveStart(std::size_t from) const;
+  std::string RenumberedIndexLine(const std::string& source, bool first, int shift) const;
+
   const std::string& Current() const;
   void Append(std::string line) { out_.push_back(std::move(line)); }
   void AppendCurrent() { out_.push_back(Current()); }
@@ -53,6 +58,8 @@ class SubobjectWriter {
   int SubobjectPrimCount = 0;
   int SubobjectFaceCount = 0;
   std::array<NodeCount, kShapeIndexSize> NodeCounts{};
+  std::size_t primitiveListStart_ = 0;
+  std::vector<std::size_t> primitiveStarts_;
 };
 
 }  // namespace quarvel
