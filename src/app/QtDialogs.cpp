@@ -126,6 +126,11 @@ void QtDialogs::SetCursor(Cursor cursor) {
 }
 
 void QtDialogs::ProcessMessages() {
+  // The generation asks for this nine times per element and sub-object;
+  // repainting more often than a screen refreshes would only slow it down.
+  constexpr qint64 kFrameMilliseconds = 15;
+  if (sinceLastRepaint_.isValid() && sinceLastRepaint_.elapsed() < kFrameMilliseconds) return;
+  sinceLastRepaint_.start();
   if (refresh_) refresh_();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

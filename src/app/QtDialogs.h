@@ -1,6 +1,7 @@
 // Message boxes, file dialogs, the busy cursor and the processing of pending
 // events, the way the window shows them.
 #pragma once
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -31,6 +32,7 @@ class QtDialogs : public Dialogs {
   QPointer<QWidget> window_;
   std::function<void()> refresh_;
   Cursor cursor_ = Cursor::Normal;
+  QElapsedTimer sinceLastRepaint_;
 };
 
 // "description|pattern|description|pattern" as Qt's file dialog lists it:
