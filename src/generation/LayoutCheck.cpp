@@ -337,8 +337,8 @@ class LayoutChecker {
              ") passt nicht zu den " + IntToStr(entries) +
              " Primitiven der Liste (erwartet: " + IntToStr(2 * entries) + ")." + kAbort;
     if (entries > input_.elementCount)
-      return "Das Subobjekt hat " + IntToStr(entries) + " Primitive, aber nur " +
-             IntToStr(input_.elementCount) + " Elemente." + kAbort;
+      return "Das Subobjekt hat mehr Primitive (" + IntToStr(entries) +
+             ") als die Datei Elemente (" + IntToStr(input_.elementCount) + ")." + kAbort;
     primitiveOf_.assign(static_cast<std::size_t>(input_.elementCount) + 1, 0);
     for (const Primitive& primitive : primitives_) {
       if (primitive.element < 0 || primitive.element >= input_.elementCount)

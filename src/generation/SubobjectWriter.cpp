@@ -328,13 +328,23 @@ std::string SubobjectWriter::RenumberedIndexLine(const std::string& source, bool
       line += " )";
       continue;
     }
-    const auto number = TryStrToInt(token);
-    if (!number)
-      throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
-                         LineNumber(SourceIndex) + ").");
+    // Plain digits are by far the most common index; anything else goes
+    // through the general conversion, which also refuses what is no number.
+    long long value = 0;
+    bool plain = token.size() <= 9;
+    for (std::size_t i = 0; plain && i < token.size(); ++i) {
+      plain = token[i] >= '0' && token[i] <= '9';
+      value = value * 10 + (token[i] - '0');
+    }
+    if (!plain) {
+      const auto number = TryStrToInt(token);
+      if (!number)
+        throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
+                           LineNumber(SourceIndex) + ").");
+      value = *number;
+    }
     char digits[24];
-    const auto written =
-        std::to_chars(digits, digits + sizeof digits, static_cast<long long>(*number) - shift);
+    const auto written = std::to_chars(digits, digits + sizeof digits, value - shift);
     line += ' ';
     line.append(digits, written.ptr);
   }

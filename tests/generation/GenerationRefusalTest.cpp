@@ -163,6 +163,11 @@ TEST_F(GenerationRefusal, EveryPlannedElementNeedsOnePrimitiveOfItsOwn) {
             "Das Element \"Element0\" wird von zwei Primitiven benutzt (Zeilen " + Number(first) +
                 " und " + Number(first + 6) + "). Abbruch der Aktion.");
 
+  ExportedShape single = ElementsWithOwnSets(1);
+  single.primitives = {{0, 1}, {0, 2}};
+  EXPECT_EQ(RefusalFor(BuildExportedShape(single)),
+            "Das Subobjekt hat mehr Primitive (2) als die Datei Elemente (1). Abbruch der Aktion.");
+
   shape.primitives = {{0, 1}};
   lines = BuildExportedShape(shape);
   EXPECT_EQ(RefusalFor(lines),
