@@ -3,6 +3,7 @@
 // that record every box word for word.
 #pragma once
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,8 +39,10 @@ class ScriptedDialogs : public Dialogs {
     answers_.pop_front();
     return answer;
   }
-  std::optional<std::string> OpenFile(const OpenFileRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
+  // The file dialogs answer with the next scripted path, or are cancelled.
+  void ChooseFile(std::string path) { files_.push_back(std::move(path)); }
+  std::optional<std::string> OpenFile(const OpenFileRequest&) override { return NextFile(); }
+  std::optional<std::string> SaveFile(const SaveFileRequest&) override { return NextFile(); }
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void ProcessMessages() override { ++processed; }
@@ -49,7 +52,15 @@ class ScriptedDialogs : public Dialogs {
   int processed = 0;
 
  private:
+  std::optional<std::string> NextFile() {
+    if (files_.empty()) return std::nullopt;
+    std::string path = files_.front();
+    files_.pop_front();
+    return path;
+  }
+
   std::deque<quarvel::Answer> answers_;
+  std::deque<std::string> files_;
   Cursor cursor_ = Cursor::Normal;
 };
 
@@ -71,12 +82,14 @@ class NoSimulator : public SimulatorRegistry {
 };
 
 struct WindowFixture {
-  WindowFixture() {
-    system.executablePath = dir.filePath(QStringLiteral("quarvel")).toStdString();
-    QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"),
-                dir.filePath(QStringLiteral("Quarvel_L.INI")));
-    QFile::setPermissions(dir.filePath(QStringLiteral("Quarvel_L.INI")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  // `folder`: where the program lives; a second window in the same folder
+  // starts with the program INI the first one left.
+  explicit WindowFixture(const QString& folder = QString()) {
+    if (!folder.isEmpty()) home = folder;
+    system.executablePath = QDir(Home()).filePath(QStringLiteral("quarvel")).toStdString();
+    const QString language = QDir(Home()).filePath(QStringLiteral("Quarvel_L.INI"));
+    QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
+    QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     window = std::make_unique<TQVForm>(FormPorts{dialogs, system, registry});
     window->show();
     window->activateWindow();
@@ -88,7 +101,8 @@ struct WindowFixture {
   T* Find(const char* name) const {
     return window->findChild<T*>(QString::fromLatin1(name));
   }
-  QString ProgramIniPath() const { return dir.filePath(QStringLiteral("quarvel.INI")); }
+  QString Home() const { return home.isEmpty() ? dir.path() : home; }
+  QString ProgramIniPath() const { return QDir(Home()).filePath(QStringLiteral("quarvel.INI")); }
 
   // Types `text` key by key into whatever has the focus, starting at `start`:
   // the first key may open an editor that takes the rest.
@@ -101,6 +115,7 @@ struct WindowFixture {
   }
 
   QTemporaryDir dir;
+  QString home;
   ScriptedDialogs dialogs;
   ScriptedSystem system;
   NoSimulator registry;
