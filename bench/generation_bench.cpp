@@ -3,81 +3,18 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
-#include "SyntheticShape.h"
+#include "BenchForm.h"
 #include "form/Form.h"
 #include "shape/ShapeFile.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class QuietDialogs : public quarvel::Dialogs {
- public:
-  quarvel::Answer Message(quarvel::BoxKind, const std::string&, quarvel::Buttons) override {
-    ++messages;
-    return quarvel::Answer::Yes;
-  }
-  std::optional<std::string> OpenFile(const quarvel::OpenFileRequest&) override { return {}; }
-  std::optional<std::string> SaveFile(const quarvel::SaveFileRequest&) override { return {}; }
-  quarvel::Cursor CurrentCursor() const override { return cursor_; }
-  void SetCursor(quarvel::Cursor cursor) override { cursor_ = cursor; }
-  void ProcessMessages() override {}
-  int messages = 0;
-
- private:
-  quarvel::Cursor cursor_ = quarvel::Cursor::Normal;
-};
-
-class BenchSystem : public quarvel::SystemInfo {
- public:
-  explicit BenchSystem(std::string folder) : folder_(std::move(folder)) {}
-  int ScreenWidth() const override { return 1920; }
-  int ScreenHeight() const override { return 1080; }
-  quarvel::OsVersion OperatingSystem() const override { return {}; }
-  std::string ExecutablePath() const override { return folder_ + "/quarvel"; }
-  std::string UserConfigDir() const override { return folder_; }
-
- private:
-  std::string folder_;
-};
-
-class NoSimulator : public quarvel::SimulatorRegistry {
- public:
-  std::string SimulatorPath() const override { return ""; }
-};
-
-// The shape file, written once for both benchmarks and removed at exit.
-class BigShapeFile {
- public:
-  BigShapeFile()
-      : folder_(fs::temp_directory_path() /
-                ("quarvel-generation-bench-" + std::to_string(std::random_device{}()))) {
-    fs::create_directories(folder_);
-    path_ = (folder_ / "big.s").string();
-    const std::string bytes =
-        quarvel::bench::SyntheticShapeBytes(quarvel::bench::OptionsForSize(30));
-    size_ = bytes.size();
-    std::ofstream(path_, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
-  ~BigShapeFile() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  const fs::path& folder() const { return folder_; }
-  std::size_t size() const { return size_; }
-
- private:
-  fs::path folder_;
-  std::string path_;
-  std::size_t size_ = 0;
-};
+using quarvel::bench::BenchSystem;
+using quarvel::bench::BigShapeFile;
+using quarvel::bench::NoSimulator;
+using quarvel::bench::QuietDialogs;
 
 const BigShapeFile& BigShape() {
   static const BigShapeFile file;
@@ -114,7 +51,7 @@ BENCHMARK(BM_ReadBigShape)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_GenerateFourLodsOfEightSubobjects(benchmark::State& state) {
   const BigShapeFile& file = BigShape();
   QuietDialogs dialogs;
-  BenchSystem system(file.folder().string());
+  BenchSystem system(file.folder());
   NoSimulator registry;
   quarvel::Form form(quarvel::FormPorts{dialogs, system, registry});
   form.persistProgramIni = false;

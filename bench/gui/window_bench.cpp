@@ -3,10 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
-#include <fstream>
 
-#include "SyntheticShape.h"
+#include "BenchForm.h"
 #include "app/ShapeTextView.h"
 #include "app/TQVForm.h"
 
@@ -43,21 +41,6 @@ class SilentDialogs : public quarvel::Dialogs {
   quarvel::Cursor cursor_ = quarvel::Cursor::Normal;
 };
 
-class BenchSystem : public quarvel::SystemInfo {
- public:
-  int ScreenWidth() const override { return 1920; }
-  int ScreenHeight() const override { return 1080; }
-  quarvel::OsVersion OperatingSystem() const override { return {}; }
-  std::string ExecutablePath() const override { return executable; }
-  std::string UserConfigDir() const override { return executable + ".config"; }
-  std::string executable;
-};
-
-class NoSimulator : public quarvel::SimulatorRegistry {
- public:
-  std::string SimulatorPath() const override { return ""; }
-};
-
 // The text view taking a new text of `range(0)` MB and painting it.
 void BM_TextViewShowsShape(benchmark::State& state) {
   EnsureApplication();
@@ -81,18 +64,11 @@ BENCHMARK(BM_TextViewShowsShape)->Arg(30)->Arg(58)->Unit(benchmark::kMillisecond
 // "Öffnen" after the dialog, until the window has painted the result.
 void BM_WindowOpensShape(benchmark::State& state) {
   EnsureApplication();
-  QTemporaryDir dir;
-  const std::string path = dir.filePath(QStringLiteral("big.s")).toStdString();
-  {
-    const std::string bytes = quarvel::bench::SyntheticShapeBytes(
-        quarvel::bench::OptionsForSize(static_cast<double>(state.range(0))));
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  const quarvel::bench::BigShapeFile file(static_cast<double>(state.range(0)));
+  const std::string& path = file.path();
   SilentDialogs dialogs;
-  BenchSystem system;
-  system.executable = dir.filePath(QStringLiteral("quarvel")).toStdString();
-  NoSimulator registry;
+  quarvel::bench::BenchSystem system(file.folder());
+  quarvel::bench::NoSimulator registry;
   quarvel::TQVForm window(quarvel::FormPorts{dialogs, system, registry});
   window.show();
   for (auto _ : state) {
