@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -204,8 +205,8 @@ void TQVForm::BuildCommandPanel() {
   MakeLabel(panel2_, "Label12", f.Label12, {10, 76, 145, 66}, Wrap | Red);
   MakeButton(panel2_, "CompressButton", f.CompressButton, {10, 150, 145, 25},
              &Form::CompressButtonClick);
-  MakeButton(panel2_, "OeffnenButton", f.OeffnenButton, {10, 190, 145, 25},
-             &Form::OeffnenButtonClick);
+  QPushButton* open = MakeButton(panel2_, "OeffnenButton", f.OeffnenButton, {10, 190, 145, 25},
+                                 &Form::OeffnenButtonClick);
   MakeLabel(panel2_, "SOAnzLabel", f.SOAnzLabel, {10, 222, 145, 16}, Centre);
   MakeLabel(panel2_, "SOAnzLabel1", f.SOAnzLabel1, {10, 240, 145, 16}, Centre);
   MakeButton(panel2_, "Sub_ObjectsButton", f.Sub_ObjectsButton, {10, 264, 145, 25},
@@ -216,8 +217,11 @@ void TQVForm::BuildCommandPanel() {
              &Form::NormalenButtonClick);
   MakeButton(panel2_, "MatButton", f.MatButton, {10, 408, 145, 25}, &Form::MatButtonClick);
   MakeButton(panel2_, "UndoButton", f.UndoButton, {10, 444, 145, 25}, &Form::UndoButtonClick);
-  MakeButton(panel2_, "SpeichernBitBtn", f.SpeichernBitBtn, {10, 484, 145, 25},
-             &Form::SpeichernButtonClick);
+  QPushButton* save = MakeButton(panel2_, "SpeichernBitBtn", f.SpeichernBitBtn, {10, 484, 145, 25},
+                                 &Form::SpeichernButtonClick);
+  // The keys every editor has; a click on a disabled button does nothing.
+  new QShortcut(QKeySequence::Open, this, open, &QPushButton::click);
+  new QShortcut(QKeySequence::Save, this, save, &QPushButton::click);
   MakeButton(panel2_, "SpeichernUnterBitBtn", f.SpeichernUnterBitBtn, {10, 516, 145, 25},
              &Form::SpeichernUnterButtonClick);
 }

@@ -41,8 +41,16 @@ class ScriptedDialogs : public Dialogs {
   }
   // The file dialogs answer with the next scripted path, or are cancelled.
   void ChooseFile(std::string path) { files_.push_back(std::move(path)); }
-  std::optional<std::string> OpenFile(const OpenFileRequest&) override { return NextFile(); }
-  std::optional<std::string> SaveFile(const SaveFileRequest&) override { return NextFile(); }
+  std::optional<std::string> OpenFile(const OpenFileRequest&) override {
+    ++openDialogs;
+    return NextFile();
+  }
+  std::optional<std::string> SaveFile(const SaveFileRequest&) override {
+    ++saveDialogs;
+    return NextFile();
+  }
+  int openDialogs = 0;
+  int saveDialogs = 0;
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void ProcessMessages() override { ++processed; }

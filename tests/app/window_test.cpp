@@ -193,6 +193,14 @@ class WindowTest : public QObject {
     QCOMPARE(f.window->grid(4).model()->rowCount(), 2);
   }
 
+  void ctrlOAndCtrlSOpenAndSave() {
+    WindowFixture f;
+    QTest::keyClick(f.window.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(f.dialogs.openDialogs, 1);
+    QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.dialogs.saveDialogs, 1);  // no file yet: "Speichern" asks for a name
+  }
+
   void theCloseBoxAsksBeforeChangesAreLost() {
     WindowFixture f;
     f.window->Run([&] { f.form().shapeText.Assign({"changed"}); });
