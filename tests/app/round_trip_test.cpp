@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include <algorithm>
-#include "WindowFixture.h"
+#include "app/WindowFixture.h"
 
 #include "app/GridView.h"
 #include "shape/ShapeFile.h"

@@ -1,7 +1,9 @@
+// The per-LOD sub-object numbers of the element table, the vertex counts of
+// the sub-object table and the commands that fill, copy, shift and reset them.
 #include <gtest/gtest.h>
 
+#include "support/ExportedShape.h"
 #include "support/FormFixture.h"
-#include "support/ShapeBuilder.h"
 
 namespace quarvel::testing {
 namespace {
@@ -9,7 +11,11 @@ namespace {
 using Cells = std::vector<std::string>;
 const std::string kTwoLods = "[LODs]\nAnzahl=2\n1=300\n2=800\n";
 
-// Element k of SimpleParts has 10 + k vertices and 2 + k faces.
+// Element k of GradedElements has 10 + k vertices and 2 + k faces.
+void Load(FormFixture& f, int elements) {
+  f.LoadShape(BuildExportedShape(GradedElements(elements)));
+}
+
 void Type(Form& form, int row, int lod, const std::string& text) {
   form.StringGrid1SetEditText(lod + 2, row, text);
 }
@@ -28,7 +34,7 @@ Cells Plan(const Form& form, int lod) {
 
 TEST(ElementAssignment, MembershipComparesTextsWhileCountsReadNumbers) {
   FormFixture f;
-  f.LoadShape(BuildShape(SimpleParts(4)));
+  Load(f, 4);
   Form& form = f.form;
   EXPECT_EQ(Vertices(form), (Cells{"46"}));
   // "05" raises the rows to 5 and counts its faces but joins no sub-object;
@@ -43,18 +49,17 @@ TEST(ElementAssignment, MembershipComparesTextsWhileCountsReadNumbers) {
   EXPECT_FALSE(form.InSubobject(2, 1, 5));
 
   Type(form, 2, 1, "999");
-  EXPECT_TRUE(form.StringGrid1SelectCell(3, 1));
+  EXPECT_TRUE(form.StringGrid1SelectCell(3, 1));  // selecting another cell refreshes
   EXPECT_EQ(Vertices(form), (Cells{"22"}));
   EXPECT_EQ(form.StringGrid5.Cell(2, 1), "6");
 }
 
 TEST(ElementAssignment, SharedVertexSetCountsOnceAndShiftsSkipTheSetsLeftOut) {
   FormFixture f;
-  ShapeParts parts;
-  parts.vtxStates = {0, 0, 0};
-  parts.vertexSets = {{0, 0, 10}, {1, 10, 20}, {2, 30, 30}};
-  parts.elements = {{"a", 0, 0}, {"b", 0, 2}, {"c", 0, 2}, {"d", 0, 1}};
-  f.LoadShape(BuildShape(parts));
+  ExportedShape shape = ElementsWithOwnSets(3);
+  shape.setVertices = {10, 20, 30};
+  shape.elements = {{"a", 0}, {"b", 2}, {"c", 2}, {"d", 1}};
+  f.LoadShape(BuildExportedShape(shape));
   Type(f.form, 1, 1, "2");
   Type(f.form, 4, 1, "7");
   f.form.StringGrid1Exit();
@@ -62,16 +67,14 @@ TEST(ElementAssignment, SharedVertexSetCountsOnceAndShiftsSkipTheSetsLeftOut) {
 
   const auto& shift = f.form.shapeIndex.VertexShift;
   EXPECT_EQ(f.form.SubobjectVertexCount(1, 1), 30);
-  EXPECT_EQ((Cells{std::to_string(shift[0]), std::to_string(shift[1]), std::to_string(shift[2])}),
-            (Cells{"-1", "-1", "30"}));
+  EXPECT_EQ((std::vector<int>{shift[0], shift[1], shift[2]}), (std::vector<int>{-1, -1, 30}));
   EXPECT_EQ(f.form.SubobjectVertexCount(1, 7), 20);
   EXPECT_EQ(shift[1], 10);
-  EXPECT_EQ(f.form.shapeIndex.VertexSets[2].vtxState, 2);  // kept for the generation
 }
 
 TEST(ElementAssignment, KeystrokesOutsideTheRangeAreRefusedAndEmptied) {
   FormFixture f;
-  f.LoadShape(BuildShape(SimpleParts(1)));
+  Load(f, 1);
   Form& form = f.form;
   for (const char* text : {"", "9", "99", "999", "1", "10"}) Type(form, 1, 1, text);
   EXPECT_EQ(form.StringGrid1.Cell(3, 1), "10");
@@ -82,11 +85,13 @@ TEST(ElementAssignment, KeystrokesOutsideTheRangeAreRefusedAndEmptied) {
             "Bitte nur positive ganze Zahlen 1...99 oder 0 oder 999 eintragen!");
   EXPECT_EQ(form.StringGrid1.Cell(3, 1), "");
 
-  // Marks, in the sub-object table as in the matrix table.
-  f.dialogs.ClearShown();
+  // Marks, in the sub-object table as in the matrix table; a refused one is
+  // emptied in its own table only.
+  f.dialogs.shown.clear();
   form.StringGrid2SetEditText(form.StringGrid2, 2, 1, "X");
   form.StringGrid2SetEditText(form.StringGrid3, 2, 1, "xy");
   ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
   EXPECT_EQ(f.dialogs.Shown(0).text, "Bitte nur \"x\" oder \"X\" eintragen!");
   EXPECT_EQ(form.StringGrid3.Cell(2, 1), "");
   EXPECT_EQ(form.StringGrid2.Cell(2, 1), "X");
@@ -94,23 +99,9 @@ TEST(ElementAssignment, KeystrokesOutsideTheRangeAreRefusedAndEmptied) {
   EXPECT_FALSE(form.StringGrid1SelectCell(2, 1));
 }
 
-TEST(ElementAssignment, SortMarkShowsAgainWhenItsRowComesBack) {
-  FormFixture f;
-  f.LoadShape(BuildShape(SimpleParts(2)));
-  Type(f.form, 2, 1, "3");
-  f.form.StringGrid1Exit();
-  f.form.StringGrid2SetEditText(f.form.StringGrid2, 2, 3, "x");
-  Type(f.form, 2, 1, "1");
-  f.form.StringGrid1Exit();
-  EXPECT_EQ(f.form.StringGrid2.RowCount(), 2);
-  Type(f.form, 2, 1, "3");
-  f.form.StringGrid1Exit();
-  EXPECT_EQ(f.form.StringGrid2.Cell(2, 3), "x");
-}
-
 TEST(ElementAssignment, UnreadableCellStopsTheRefreshSilently) {
   FormFixture f(kTwoLods);
-  f.LoadShape(BuildShape(SimpleParts(3)));
+  Load(f, 3);
   Form& form = f.form;
   Type(form, 2, 2, "3");
   form.StringGrid1Exit();
@@ -148,7 +139,7 @@ TEST(ElementAssignment, RowShiftsMoveThePlanOfTheShownLods) {
   };
   for (const Case& c : cases) {
     FormFixture f(kTwoLods);
-    f.LoadShape(BuildShape(SimpleParts(4)));
+    Load(f, 4);
     for (int row = 1; row <= 4; ++row) {
       Type(f.form, row, 1, std::to_string(row));
       Type(f.form, row, 2, std::to_string(row + 4));
@@ -163,7 +154,7 @@ TEST(ElementAssignment, RowShiftsMoveThePlanOfTheShownLods) {
     shift(Answer::Yes);
     EXPECT_EQ(Plan(f.form, 1), c.lod1);
     EXPECT_EQ(Plan(f.form, 2), c.lod2);
-    EXPECT_EQ(f.form.StringGrid1.Cell(2, 2), "3");
+    EXPECT_EQ(f.form.StringGrid1.Cell(2, 2), "3");  // the faces stay
     EXPECT_EQ(f.dialogs.Shown(0).text,
               c.plus ? "Ab der Zeile mit dem Fokus alle Nummern eine Zeile nach unten rücken "
                        "(sinnvoll, falls ein Element hinzugekommen ist)?"
@@ -172,7 +163,7 @@ TEST(ElementAssignment, RowShiftsMoveThePlanOfTheShownLods) {
   }
   // The count box, not the LOD count, says how many LODs shift.
   FormFixture f(kTwoLods);
-  f.LoadShape(BuildShape(SimpleParts(2)));
+  Load(f, 2);
   f.form.LODAnzSpinEdit.value = 1;
   f.form.StringGrid1SelectCell(3, 1);
   f.dialogs.Answer(Answer::Yes);
@@ -183,7 +174,7 @@ TEST(ElementAssignment, RowShiftsMoveThePlanOfTheShownLods) {
 
 TEST(ElementAssignment, ChosenLodIsFilledOrCopiedAfterConfirmation) {
   FormFixture f("[LODs]\nAnzahl=3\n1=100\n2=300\n3=800\n");
-  f.LoadShape(BuildShape(SimpleParts(3)));
+  Load(f, 3);
   Form& form = f.form;
   form.LODSpinEditChange(1);
   EXPECT_EQ(form.Label22.caption, "");
@@ -202,7 +193,7 @@ TEST(ElementAssignment, ChosenLodIsFilledOrCopiedAfterConfirmation) {
     form.NrEdit.text = bad;
     f.dialogs.Answer(Answer::Yes);
     form.DoButtonClick();
-    EXPECT_EQ(f.dialogs.shown().back().text, "Bitte nur ganze Zahlen 0...99 oder 999 eintragen!");
+    EXPECT_EQ(f.dialogs.shown.back().text, "Bitte nur ganze Zahlen 0...99 oder 999 eintragen!");
   }
   EXPECT_EQ(Plan(form, 3), (Cells{"1", "1", "1"}));
 
@@ -220,16 +211,22 @@ TEST(ElementAssignment, ChosenLodIsFilledOrCopiedAfterConfirmation) {
   EXPECT_TRUE(f.dialogs.AllAnswersUsed());
 }
 
-TEST(ElementAssignment, DefaultLeavesNothingOfTheEarlierPlan) {
+TEST(ElementAssignment, HiddenMarksComeBackUnlessTheDefaultIsChosen) {
   FormFixture f(kTwoLods);
-  f.LoadShape(BuildShape(SimpleParts(2)));
+  Load(f, 2);
   Form& form = f.form;
   Type(form, 1, 1, "3");
   Type(form, 2, 2, "999");
   form.StringGrid1Exit();
   form.StringGrid2SetEditText(form.StringGrid2, 2, 3, "x");
   Type(form, 1, 1, "1");
-  form.StringGrid1Exit();  // the mark of row 3 is out of sight now
+  form.StringGrid1Exit();
+  EXPECT_EQ(form.StringGrid2.RowCount(), 2);  // the mark of row 3 is out of sight
+  Type(form, 1, 1, "3");
+  form.StringGrid1Exit();
+  EXPECT_EQ(form.StringGrid2.Cell(2, 3), "x");
+  Type(form, 1, 1, "1");
+  form.StringGrid1Exit();
 
   f.dialogs.Answer(Answer::No);
   form.GrundButtonClick();

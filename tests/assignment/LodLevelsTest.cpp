@@ -1,3 +1,5 @@
+// The LOD count and the distances: the tables follow the count and keep what
+// a lower count hid; distances are checked as they are typed.
 #include <gtest/gtest.h>
 
 #include "support/FormFixture.h"
@@ -26,7 +28,7 @@ void SetLodCount(Form& form, int n) {
   form.LODAnzSpinEditExit();
 }
 
-TEST(LodLevels, RaisingTheCountKeepsDistancesAndNewLodsStartAt2000) {
+TEST(LodLevels, RaisingTheCountAddsLodsAtOneAndLoweringHidesThemUntilRaisedAgain) {
   FormFixture f(kTwoLods);
   Form& form = f.form;
   FillElements(form, {{"1", "2"}, {"2", "1"}});
@@ -41,37 +43,28 @@ TEST(LodLevels, RaisingTheCountKeepsDistancesAndNewLodsStartAt2000) {
   form.LODAnzSpinEditExit();
   EXPECT_EQ(form.LodCount, 4);
   const char* distances[] = {"300", "800", "2000", "2000"};
+  const char* firstRow[] = {"1", "2", "1", "1"};
   for (int lod = 1; lod <= 4; ++lod) {
     SCOPED_TRACE(lod);
     EXPECT_EQ(form.StringGrid4.Cell(0, lod), std::to_string(lod));
     EXPECT_EQ(form.StringGrid4.Cell(1, lod), distances[lod - 1]);
-    EXPECT_EQ(form.StringGrid5.Cell(0, lod), std::to_string(lod));
     EXPECT_EQ(form.StringGrid5.Cell(1, lod), distances[lod - 1]);
     EXPECT_EQ(form.StringGrid1.Cell(lod + 2, 0), "L " + std::to_string(lod));
     EXPECT_EQ(form.StringGrid2.Cell(lod + 1, 0), "L " + std::to_string(lod));
+    // New assignment columns start at "1", new sort columns empty.
+    EXPECT_EQ(form.StringGrid1.Cell(lod + 2, 1), firstRow[lod - 1]);
+    EXPECT_EQ(form.StringGrid2.Cell(lod + 1, 1), "");
   }
   EXPECT_EQ(form.StringGrid1.ColCount(), 7);
   EXPECT_EQ(form.StringGrid2.ColCount(), 6);
   EXPECT_EQ(form.StringGrid5.RowCount(), 5);
-  EXPECT_EQ(form.StringGrid1.Cell(4, 1), "2");
-  EXPECT_EQ(form.StringGrid1.Cell(5, 1), "1");
-  EXPECT_EQ(form.StringGrid1.Cell(6, 2), "1");
   EXPECT_EQ(form.LODSpinEdit.maxValue, 4);
   EXPECT_TRUE(form.LODSpinEdit.enabled);
-  EXPECT_EQ(f.dialogs.Count(), 0u);
-}
 
-TEST(LodLevels, LoweringAndRaisingAgainBringsBackDistancesAndAssignments) {
-  FormFixture f(kTwoLods);
-  Form& form = f.form;
-  FillElements(form, {{"1", "1"}, {"1", "1"}});
-  SetLodCount(form, 4);
   form.StringGrid4SetEditText(1, 3, "1200");
-  form.StringGrid4SetEditText(1, 4, "1500");
   form.StringGrid1.SetCell(5, 1, "3");
   form.StringGrid1.SetCell(6, 2, "999");
   form.StringGrid2.SetCell(5, 1, "x");
-
   SetLodCount(form, 2);
   EXPECT_EQ(form.StringGrid4.RowCount(), 3);
   EXPECT_EQ(form.StringGrid5.RowCount(), 3);
@@ -80,41 +73,14 @@ TEST(LodLevels, LoweringAndRaisingAgainBringsBackDistancesAndAssignments) {
 
   SetLodCount(form, 4);
   EXPECT_EQ(form.StringGrid4.Cell(1, 3), "1200");
-  EXPECT_EQ(form.StringGrid4.Cell(1, 4), "1500");
   EXPECT_EQ(form.StringGrid5.Cell(1, 3), "1200");
-  EXPECT_EQ(form.StringGrid5.Cell(1, 4), "1500");
   EXPECT_EQ(form.StringGrid1.Cell(5, 1), "3");
   EXPECT_EQ(form.StringGrid1.Cell(6, 2), "999");
   EXPECT_EQ(form.StringGrid2.Cell(5, 1), "x");
+  EXPECT_EQ(f.dialogs.Count(), 0u);
 }
 
-TEST(LodLevels, NewAssignmentColumnsAreFilledWithOneAndSortColumnsStayEmpty) {
-  FormFixture f;
-  Form& form = f.form;
-  ASSERT_EQ(form.LodCount, 1);
-  EXPECT_FALSE(form.LODSpinEdit.enabled);
-  FillElements(form, {{"1"}, {"2"}, {"1"}});
-
-  form.LODAnzSpinEditChange(2);
-  form.LODAnzSpinEditChange(3);
-  form.LODAnzSpinEditExit();
-
-  for (int row = 1; row <= 3; ++row) {
-    SCOPED_TRACE(row);
-    EXPECT_EQ(form.StringGrid1.Cell(3, row), row == 2 ? "2" : "1");
-    EXPECT_EQ(form.StringGrid1.Cell(4, row), "1");
-    EXPECT_EQ(form.StringGrid1.Cell(5, row), "1");
-  }
-  EXPECT_EQ(form.StringGrid2.ColCount(), 5);
-  EXPECT_EQ(form.StringGrid2.Cell(3, 0), "L 2");
-  EXPECT_EQ(form.StringGrid2.Cell(4, 0), "L 3");
-  EXPECT_EQ(form.StringGrid2.Cell(3, 1), "");
-  EXPECT_EQ(form.StringGrid2.Cell(4, 1), "");
-  EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
-  EXPECT_TRUE(form.LODSpinEdit.enabled);
-}
-
-TEST(LodLevels, LoweringBelowTheChosenLodMovesTheChoice) {
+TEST(LodLevels, TheChosenLodAndTheCountStayWithinRange) {
   FormFixture f(kFourLods);
   Form& form = f.form;
   form.LODSpinEdit.value = 3;
@@ -133,42 +99,28 @@ TEST(LodLevels, LoweringBelowTheChosenLodMovesTheChoice) {
   SetLodCount(form, 3);
   EXPECT_EQ(form.LODSpinEdit.value, 1);
   EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
-}
 
-TEST(LodLevels, CountOutsideTheSpinBoxRangeIsHeldToIt) {
-  FormFixture f;
-  f.form.LODAnzSpinEditChange(0);
-  f.form.LODAnzSpinEditExit();
-  EXPECT_EQ(f.form.LodCount, 1);
-  EXPECT_EQ(f.form.StringGrid4.RowCount(), 2);
-  f.form.LODAnzSpinEditChange(250);
-  f.form.LODAnzSpinEditExit();
-  EXPECT_EQ(f.form.LodCount, 99);
-  EXPECT_EQ(f.form.StringGrid4.RowCount(), 100);
+  SetLodCount(form, 0);
+  EXPECT_EQ(form.LodCount, 1);
+  EXPECT_EQ(form.StringGrid4.RowCount(), 2);
+  SetLodCount(form, 250);
+  EXPECT_EQ(form.LodCount, 99);
+  EXPECT_EQ(form.StringGrid4.RowCount(), 100);
 }
 
 TEST(LodDistances, EntriesAreCheckedAtEveryKeystroke) {
   FormFixture f(kTwoLods);
   Form& form = f.form;
-
   for (const char* typed : {"2", "25", "250"}) form.StringGrid4SetEditText(1, 2, typed);
   EXPECT_EQ(f.dialogs.Count(), 0u);
-  EXPECT_EQ(form.StringGrid4.Cell(1, 2), "250");
   EXPECT_EQ(form.StringGrid5.Cell(1, 2), "250");
 
-  form.StringGrid4SetEditText(1, 2, "2500");
-  ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
-  EXPECT_EQ(f.dialogs.Shown(0).text, kDistanceWarning);
-  EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::Ok);
-  EXPECT_EQ(form.StringGrid4.Cell(1, 2), "");
-  EXPECT_EQ(form.StringGrid5.Cell(1, 2), "");
-
-  for (const char* refused : {"0", "-", "1a", "2001"}) {
+  for (const char* refused : {"2500", "0", "-", "1a", "2001"}) {
     SCOPED_TRACE(refused);
-    f.dialogs.ClearShown();
+    f.dialogs.shown.clear();
     form.StringGrid4SetEditText(1, 1, refused);
     ASSERT_EQ(f.dialogs.Count(), 1u);
+    EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
     EXPECT_EQ(f.dialogs.Shown(0).text, kDistanceWarning);
     EXPECT_EQ(form.StringGrid4.Cell(1, 1), "");
     EXPECT_EQ(form.StringGrid5.Cell(1, 1), "");
@@ -176,7 +128,7 @@ TEST(LodDistances, EntriesAreCheckedAtEveryKeystroke) {
 
   // The summary shows the value read; the table keeps what was typed, and
   // equal or falling distances are the user's business.
-  f.dialogs.ClearShown();
+  f.dialogs.shown.clear();
   form.StringGrid4SetEditText(1, 1, "0900");
   form.StringGrid4SetEditText(1, 2, "900");
   EXPECT_EQ(f.dialogs.Count(), 0u);
@@ -205,7 +157,7 @@ TEST(LodDistances, AnEmptyDistanceIsReportedOnlyWhenTheTableIsLeft) {
   form.focusRequest = FocusRequest::None;
   form.StringGrid4SetEditText(1, 2, "300");
   form.StringGrid4SetEditText(1, 3, "600");
-  f.dialogs.ClearShown();
+  f.dialogs.shown.clear();
   form.StringGrid4Exit();
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(form.focusRequest, FocusRequest::None);

@@ -1,54 +1,30 @@
+// Open, save, save as, undo and close as the user meets them: the dialogs,
+// the questions, the window's captions and the files on disk.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "SyntheticShape.h"
-#include "common/Convert.h"
 #include "shape/ShapeFile.h"
+#include "support/ExportedShape.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
-std::vector<std::string> SmallShape(int points = 64) {
-  bench::SyntheticShapeOptions options;
-  options.points = points;
-  return bench::MakeSyntheticShape(options);
-}
-
-// A shape whose analysis stops at its first texture: "1.5" is no index.
-std::vector<std::string> ShapeWithBrokenTexture() {
-  std::vector<std::string> lines = SmallShape();
-  for (auto& line : lines) {
-    if (line.find("texture ( ") != std::string::npos) {
-      line = "\t\ttexture ( 1.5 0 0 ff000000 )";
-      break;
-    }
-  }
-  return lines;
-}
-
-std::string LineCountText(const FormFixture& f, std::size_t count) {
-  return IntToStr(static_cast<long long>(count)) + " " + f.Lang(22);
+// Writes a shape named `name` into the fixture's folder.
+std::string ShapeFile(FormFixture& f, const std::string& name,
+                      const Lines& lines = BuildExportedShape(ElementsWithOwnSets(2))) {
+  WriteShapeLines(f.dir.File(name), lines);
+  return f.dir.File(name);
 }
 
 // Opens `path` through the dialog, as the user does.
 void OpenThroughDialog(FormFixture& f, const std::string& path) {
   f.dialogs.ChooseFile(path);
   f.form.OeffnenButtonClick();
-}
-
-void ExpectNoFileOpen(const FormFixture& f) {
-  EXPECT_TRUE(f.form.shapeText.Empty());
-  EXPECT_EQ(f.form.CurrentFileName, "");
-  EXPECT_EQ(f.form.Caption, kProgramTitle);
-  EXPECT_EQ(f.form.Label1.caption, "");
-  EXPECT_EQ(f.form.StringGrid1.RowCount(), 2);
-  EXPECT_EQ(f.form.StringGrid1.Cell(0, 1), "");
-  EXPECT_EQ(f.form.StringGrid3.RowCount(), 2);
-  EXPECT_EQ(f.form.StringGrid3.Cell(0, 1), "");
 }
 
 // What every way out of opening leaves behind: a visible, notifying text view,
@@ -60,92 +36,78 @@ void ExpectOpeningFinished(const FormFixture& f) {
   EXPECT_EQ(f.form.UndoLines, f.form.shapeText.All());
 }
 
+void ExpectNoFileOpen(const FormFixture& f) {
+  EXPECT_TRUE(f.form.shapeText.Empty());
+  EXPECT_EQ(f.form.CurrentFileName, "");
+  EXPECT_EQ(f.form.Caption, kProgramTitle);
+  EXPECT_EQ(f.form.StringGrid1.RowCount(), 2);
+  EXPECT_EQ(f.form.StringGrid1.Cell(0, 1), "");
+  EXPECT_EQ(f.form.StringGrid3.Cell(0, 1), "");
+  ExpectOpeningFinished(f);
+}
+
 TEST(OpenCommand, DialogStartsWhereTheLastFileWasOrInTheSimulatorsTrainset) {
   FormFixture f;
-  f.dialogs.ChooseFile(std::nullopt);
+  for (int i = 0; i < 3; ++i) f.dialogs.ChooseFile(std::nullopt);
   f.form.OeffnenButtonClick();
-  ASSERT_EQ(f.dialogs.openRequests.size(), 1u);
-#ifdef _WIN32
-  EXPECT_EQ(f.dialogs.openRequests[0].initialDir, "\\trains\\trainset");
-#else
-  // Without a simulator there is no folder worth starting in.
-  EXPECT_EQ(f.dialogs.openRequests[0].initialDir, "");
-#endif
-  EXPECT_EQ(f.dialogs.openRequests[0].fileName, "");
-  EXPECT_EQ(f.dialogs.openRequests[0].filter, f.Lang(57));
-  EXPECT_TRUE(f.dialogs.openRequests[0].mustExist);
-
   fs::create_directories(f.dir.path() / "MSTS" / "TRAINS" / "TRAINSET");
   f.registry.path = f.dir.File("MSTS");
-  f.dialogs.ChooseFile(std::nullopt);
   f.form.OeffnenButtonClick();
-#ifndef _WIN32
-  EXPECT_EQ(f.dialogs.openRequests[1].initialDir,
-            (f.dir.path() / "MSTS" / "TRAINS" / "TRAINSET").string());
-#endif
-
   f.form.ProgramIni->WriteString("Dir", "InitialDir", "/models/");
   f.form.ProgramIni->WriteString("Dir", "Filename", "loco.s");
-  f.dialogs.ChooseFile(std::nullopt);
   f.form.OeffnenButtonClick();
-  EXPECT_EQ(f.dialogs.openRequests[2].initialDir, "/models/");
-  EXPECT_EQ(f.dialogs.openRequests[2].fileName, "loco.s");
-  EXPECT_TRUE(f.dialogs.AllAnswersUsed());
+
+  const auto& requests = f.dialogs.openRequests;
+  ASSERT_EQ(requests.size(), 3u);
+#ifndef _WIN32
+  // Without a simulator there is no folder worth starting in.
+  EXPECT_EQ(requests[0].initialDir, "");
+  EXPECT_EQ(requests[1].initialDir, (f.dir.path() / "MSTS" / "TRAINS" / "TRAINSET").string());
+#endif
+  EXPECT_EQ(requests[0].fileName, "");
+  EXPECT_EQ(requests[0].filter, f.Lang(57));
+  EXPECT_TRUE(requests[0].mustExist);
+  EXPECT_EQ(requests[2].initialDir, "/models/");
+  EXPECT_EQ(requests[2].fileName, "loco.s");
 }
 
 TEST(OpenCommand, OpensTheFileShowsItAndRemembersItsPlace) {
   FormFixture f;
-  const std::vector<std::string> lines = SmallShape(2500);
+  const Lines lines = BuildExportedShape(ElementsWithOwnSets(1, 700));
   ASSERT_GE(lines.size(), 2001u);
-  const std::string path = f.dir.File("loco.s");
-  WriteShapeLines(path, lines);
+  const std::string path = ShapeFile(f, "loco.s", lines);
   f.form.Sub_ObjectsButton.enabled = false;
-  f.form.MatButton.enabled = false;
   f.form.SMemoChange();  // a red caption left from before
 
   OpenThroughDialog(f, path);
-
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(f.form.shapeText.All(), lines);
   EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
   EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
-  EXPECT_EQ(f.form.CurrentFileName, path);
   EXPECT_EQ(f.form.Label1.caption, path);
   EXPECT_EQ(f.form.Caption, "Quarvel   [ loco.s ]");
-  EXPECT_EQ(f.form.Label2.caption, LineCountText(f, lines.size()));
+  EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_EQ(f.form.FileBom, std::string("\xFF\xFE", 2));
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "InitialDir", ""), f.dir.path().string() + "/");
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "loco.s");
   EXPECT_TRUE(f.form.Sub_ObjectsButton.enabled);
-  EXPECT_TRUE(f.form.PunkteButton.enabled);
-  EXPECT_TRUE(f.form.NormalenButton.enabled);
-  EXPECT_TRUE(f.form.MatButton.enabled);
+  EXPECT_EQ(f.form.StringGrid1.Cell(3, 1), "1");  // the default assignment ran
   ExpectOpeningFinished(f);
   // Nine rounds to paint the emptied window, two per thousand lines read.
   EXPECT_EQ(f.dialogs.processed, 9 + 2 * static_cast<int>((lines.size() - 1) / 1000));
 
-  // The first change of the text colours both save buttons.
-  f.form.shapeText.Replace(1, "changed");
-  EXPECT_TRUE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_TRUE(f.form.SpeichernUnterBitBtn.captionRed);
-}
-
-TEST(OpenCommand, RelativePathFromTheCommandLineBecomesFull) {
-  FormFixture f;
-  WriteShapeLines(f.dir.File("rel.s"), SmallShape());
+  // A relative path from the command line becomes a full one.
+  ShapeFile(f, "rel.s");
   const fs::path before = fs::current_path();
   fs::current_path(f.dir.path());
   f.form.OpenShape("rel.s");
   fs::current_path(before);
   EXPECT_EQ(f.form.CurrentFileName, f.dir.File("rel.s"));
-  EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "InitialDir", ""), f.dir.path().string() + "/");
 }
 
 TEST(OpenCommand, ModifiedTextAsksFirstAndOnlyYesOrNoGoOn) {
   FormFixture f;
-  const std::string first = f.dir.File("first.s");
-  WriteShapeLines(first, SmallShape());
+  const std::string first = ShapeFile(f, "first.s");
   OpenThroughDialog(f, first);
   f.form.shapeText.Replace(1, "edited");
 
@@ -164,27 +126,19 @@ TEST(OpenCommand, ModifiedTextAsksFirstAndOnlyYesOrNoGoOn) {
   EXPECT_TRUE(f.form.shapeText.Modified());
   EXPECT_EQ(f.form.shapeText[1], "edited");
   EXPECT_EQ(f.form.CurrentFileName, first);
-  EXPECT_EQ(f.form.Caption, "Quarvel   [ first.s ]");
 
   // Yes: the edit reaches the file before the next one is opened.
-  const std::string second = f.dir.File("second.s");
-  WriteShapeLines(second, SmallShape(70));
+  const std::string second = ShapeFile(f, "second.s");
   f.dialogs.Answer(Answer::Yes);
   OpenThroughDialog(f, second);
   EXPECT_EQ(f.form.CurrentFileName, second);
-  std::vector<std::string> saved;
-  std::string bom;
-  DecodeShapeBytes(ReadBytes(first), saved, bom);
-  EXPECT_EQ(saved.at(1), "edited");
+  EXPECT_EQ(ReadShapeLines(first).at(1), "edited");
   EXPECT_TRUE(f.dialogs.AllAnswersUsed());
 }
 
 TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
   FormFixture f;
-  OpenThroughDialog(f, [&] {
-    WriteShapeLines(f.dir.File("good.s"), SmallShape());
-    return f.dir.File("good.s");
-  }());
+  OpenThroughDialog(f, ShapeFile(f, "good.s"));
   const std::string packed = f.dir.File("packed.s");
   WriteBytes(packed, "SIMISA@F\r\nbinary stuff\r\n");
   f.dialogs.Answer(Answer::No);
@@ -194,7 +148,6 @@ TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
   EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(61));
   EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
   ExpectNoFileOpen(f);
-  ExpectOpeningFinished(f);
   EXPECT_TRUE(f.form.UndoLines.empty());
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "good.s");
   // The mark of the last file really read stays for a text typed from here.
@@ -205,7 +158,7 @@ TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
   EXPECT_EQ(f.dialogs.Shown(1).kind, BoxKind::Warning);
 }
 
-TEST(OpenCommand, UnreadableFileWarnsAndSaysWhy) {
+TEST(OpenCommand, ReadingOrAnalysisFailuresWarnAndKeepWhatWasDoneBefore) {
   FormFixture f;
   const std::string missing = f.dir.File("missing.s");
   f.form.OpenShape(missing);
@@ -214,82 +167,44 @@ TEST(OpenCommand, UnreadableFileWarnsAndSaysWhy) {
   EXPECT_EQ(f.dialogs.Shown(0).text.rfind(f.Lang(60) + "\n", 0), 0u);
   EXPECT_NE(f.dialogs.Shown(0).text.find(missing), std::string::npos);
   ExpectNoFileOpen(f);
-  ExpectOpeningFinished(f);
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "InitialDir", ""), "");
-}
 
-TEST(OpenCommand, FailingAnalysisKeepsWhatWasDoneBeforeIt) {
-  FormFixture f;
-  const std::vector<std::string> lines = ShapeWithBrokenTexture();
-  const std::string path = f.dir.File("broken.s");
-  WriteShapeLines(path, lines);
+  // The analysis stops at the first texture: "1.5" is no index.
+  Lines lines = BuildExportedShape(ElementsWithOwnSets(2));
+  lines[LineWith(lines, "texture ( ")] = "\t\ttexture ( 1.5 0 0 ff000000 )";
   f.form.PunkteButton.enabled = false;
-  OpenThroughDialog(f, path);
-
-  ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
-  EXPECT_EQ(f.dialogs.Shown(0).text.rfind(f.Lang(60) + "\n'1.5' ist kein gültiger Integerwert", 0),
+  OpenThroughDialog(f, ShapeFile(f, "broken.s", lines));
+  ASSERT_EQ(f.dialogs.Count(), 2u);
+  EXPECT_EQ(f.dialogs.Shown(1).kind, BoxKind::Warning);
+  EXPECT_EQ(f.dialogs.Shown(1).text.rfind(f.Lang(60) + "\n'1.5' ist kein gültiger Integerwert", 0),
             0u);
-  // Reading had finished: the file counts as open.
+  // Reading had finished: the file counts as open; the matrices came before
+  // the textures, and the default assignment never ran.
   EXPECT_EQ(f.form.shapeText.All(), lines);
-  EXPECT_EQ(f.form.CurrentFileName, path);
-  EXPECT_EQ(f.form.Caption, "Quarvel   [ broken.s ]");
-  EXPECT_EQ(f.form.Label2.caption, LineCountText(f, lines.size()));
+  EXPECT_FALSE(f.form.shapeText.Modified());
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "broken.s");
   EXPECT_TRUE(f.form.PunkteButton.enabled);
-  // The matrices came before the textures; the default assignment never ran.
   EXPECT_EQ(f.form.StringGrid3.Cell(0, 1), "MAIN");
   EXPECT_EQ(f.form.StringGrid1.Cell(3, 1), "");
   ExpectOpeningFinished(f);
-  EXPECT_FALSE(f.form.shapeText.Modified());
 
   // Undo meets the same failure, which then goes to the general handler.
   f.form.Label2.caption = "before";
   f.dialogs.Answer(Answer::Yes);
   EXPECT_FALSE(f.form.Run([&] { f.form.UndoButtonClick(); }));
-  EXPECT_EQ(f.dialogs.Shown(2).kind, BoxKind::Error);
-  EXPECT_EQ(f.dialogs.Shown(2).text.rfind("'1.5' ist kein gültiger Integerwert", 0), 0u);
+  EXPECT_EQ(f.dialogs.Shown(3).kind, BoxKind::Error);
+  EXPECT_EQ(f.dialogs.Shown(3).text.rfind("'1.5' ist kein gültiger Integerwert", 0), 0u);
   EXPECT_EQ(f.form.Label2.caption, "before");
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
-}
-
-TEST(OpenCommand, RealExportedShapesOpenAndSurviveSaving) {
-  const std::string corpus = CorpusDir();
-  if (corpus.empty()) GTEST_SKIP() << "QUARVEL_CORPUS is not set";
-  int files = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(corpus) / "tsm")) {
-    if (entry.path().extension() != ".s") continue;
-    ++files;
-    SCOPED_TRACE(entry.path().filename().string());
-    FormFixture f;
-    const std::string path = f.dir.File(entry.path().filename().string());
-    fs::copy_file(entry.path(), path);
-    f.form.OpenShape(path);
-    EXPECT_EQ(f.dialogs.Count(), 0u);
-    EXPECT_GT(f.form.ElementCount(), 0);
-    EXPECT_NE(f.form.StringGrid1.Cell(2, 1), "");
-    const std::vector<std::string> opened = f.form.shapeText.All();
-
-    f.form.SpeichernButtonClick();
-    f.form.OpenShape(path);
-    EXPECT_EQ(f.dialogs.Count(), 0u);
-    EXPECT_EQ(f.form.shapeText.All(), opened);
-    EXPECT_EQ(ReadBytes(f.dir.File(entry.path().stem().string() + ".BAK")),
-              ReadBytes(entry.path().string()));
-  }
-  EXPECT_GT(files, 0);
 }
 
 TEST(SaveCommands, SaveAsksForANameOnlyWhenThereIsNone) {
   FormFixture f;
   f.form.ProgramIni->WriteString("Dir", "InitialDir", f.dir.path().string() + "/");
   f.form.shapeText.Append("typed");
-
   f.dialogs.ChooseFile(std::nullopt);
   f.form.SpeichernButtonClick();
-  EXPECT_EQ(f.form.CurrentFileName, "");
   EXPECT_TRUE(f.form.shapeText.Modified());
-  EXPECT_EQ(f.dialogs.Count(), 0u);
 
   const std::string path = f.dir.File("new.s");
   f.dialogs.ChooseFile(path);
@@ -298,26 +213,34 @@ TEST(SaveCommands, SaveAsksForANameOnlyWhenThereIsNone) {
   EXPECT_EQ(f.dialogs.saveRequests[1].initialDir, f.dir.path().string() + "/");
   EXPECT_TRUE(f.dialogs.saveRequests[1].askBeforeOverwrite);
   EXPECT_EQ(f.form.CurrentFileName, path);
-  EXPECT_TRUE(fs::exists(path));
+  // A text typed after start-up was never read from a file: no mark.
+  EXPECT_EQ(ReadBytes(path), EncodeShapeBytes({"typed"}, ""));
   EXPECT_FALSE(f.form.shapeText.Modified());
   // Saving names no file in the window; only opening does.
   EXPECT_EQ(f.form.Caption, kProgramTitle);
   EXPECT_EQ(f.form.Label1.caption, "");
+
+  f.form.CurrentFileName = "";
+  f.form.WriteShapeText();
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
+  EXPECT_EQ(f.dialogs.Shown(0).text, "Kein Dateiname angegeben, es wird nicht gespeichert!");
 }
 
 TEST(SaveCommands, SaveWritesAtOnceAndKeepsThePreviousFileAsBackup) {
   FormFixture f;
-  const std::string path = f.dir.File("lok.s");
-  const std::vector<std::string> original = SmallShape();
-  WriteShapeLines(path, original);
+  const std::string path = ShapeFile(f, "lok.s");
   OpenThroughDialog(f, path);
   const std::string originalBytes = ReadBytes(path);
 
+  // The first change of the text colours both save buttons; saving clears them.
   f.form.shapeText.Replace(1, "first edit");
   EXPECT_TRUE(f.form.SpeichernBitBtn.captionRed);
+  EXPECT_TRUE(f.form.SpeichernUnterBitBtn.captionRed);
   f.form.SpeichernButtonClick();
   EXPECT_TRUE(f.dialogs.saveRequests.empty());
   EXPECT_EQ(ReadBytes(f.dir.File("lok.BAK")), originalBytes);
+  EXPECT_EQ(ReadShapeLines(path).at(1), "first edit");
   EXPECT_FALSE(f.form.shapeText.Modified());
   EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
   EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
@@ -326,13 +249,46 @@ TEST(SaveCommands, SaveWritesAtOnceAndKeepsThePreviousFileAsBackup) {
   const std::string firstSave = ReadBytes(path);
   f.form.SpeichernButtonClick();
   EXPECT_EQ(ReadBytes(f.dir.File("lok.BAK")), firstSave);
-  EXPECT_EQ(ReadBytes(path), firstSave);
+}
+
+// Notes the status line each time the window is given time to repaint.
+struct RepaintingDialogs : FakeDialogs {
+  void ProcessMessages() override { seen.push_back(label->caption); }
+  const Label* label = nullptr;
+  Lines seen;
+};
+
+TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
+  FormFixture f("", false);
+  RepaintingDialogs dialogs;
+  Form form(FormPorts{dialogs, f.system, f.registry});
+  form.FormCreate();
+  dialogs.label = &form.Label2;
+  form.shapeText.Assign(Lines(2500, "\tline"));
+  form.CurrentFileName = f.dir.File("lok.s");
+  form.WriteShapeText();
+  const std::string of = " " + form.LangText(24) + " 2500 " + form.LangText(23);
+  EXPECT_EQ(dialogs.seen, (Lines{"1000" + of, "1000" + of, "2000" + of, "2000" + of}));
+  EXPECT_EQ(form.Label2.caption, "2500" + of);
+
+  // A folder that is not there: the warning, the text still unsaved, and no
+  // folder made on the way.
+  form.shapeText.Assign({"a", "b"});
+  form.CurrentFileName = f.dir.File("gone/lok.s");
+  form.WriteShapeText();
+  ASSERT_EQ(dialogs.Count(), 1u);
+  EXPECT_EQ(dialogs.Shown(0).text, form.LangText(59));
+  EXPECT_EQ(dialogs.Shown(0).kind, BoxKind::Warning);
+  EXPECT_TRUE(form.shapeText.Modified());
+  EXPECT_TRUE(form.SpeichernBitBtn.captionRed);
+  EXPECT_EQ(dialogs.CurrentCursor(), Cursor::Normal);
+  EXPECT_EQ(form.Label2.caption, "2 " + form.LangText(24) + " 2 " + form.LangText(23));
+  EXPECT_FALSE(fs::exists(f.dir.File("gone")));
 }
 
 TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   FormFixture f;
-  const std::string opened = f.dir.File("a.s");
-  WriteShapeLines(opened, SmallShape());
+  const std::string opened = ShapeFile(f, "a.s");
   OpenThroughDialog(f, opened);
   const std::string openedBytes = ReadBytes(opened);
 
@@ -350,13 +306,9 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   f.form.shapeText.Replace(1, "later");
   f.form.SpeichernButtonClick();
   EXPECT_EQ(ReadBytes(opened), openedBytes);
-  std::vector<std::string> saved;
-  std::string bom;
-  DecodeShapeBytes(ReadBytes(copy), saved, bom);
-  EXPECT_EQ(saved.at(1), "later");
+  EXPECT_EQ(ReadShapeLines(copy).at(1), "later");
 
-  // Cancelling the dialog changes nothing.
-  f.dialogs.ChooseFile(std::nullopt);
+  f.dialogs.ChooseFile(std::nullopt);  // cancelled: nothing changes
   f.form.SpeichernUnterButtonClick();
   EXPECT_EQ(f.form.CurrentFileName, copy);
 }
@@ -367,10 +319,8 @@ TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(68));
 
-  const std::string path = f.dir.File("u.s");
-  const std::vector<std::string> lines = SmallShape();
-  WriteShapeLines(path, lines);
-  OpenThroughDialog(f, path);
+  const Lines lines = BuildExportedShape(ElementsWithOwnSets(2));
+  OpenThroughDialog(f, ShapeFile(f, "u.s", lines));
   f.form.shapeText.DeleteRange(5, 10);
   f.form.SpeichernButtonClick();  // saving does not move the point of return
   f.form.shapeText.Replace(1, "x");
@@ -387,10 +337,9 @@ TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {
   EXPECT_EQ(f.form.shapeText.All(), lines);
   EXPECT_FALSE(f.form.shapeText.Modified());
   EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
   EXPECT_TRUE(f.form.MatButton.enabled);
   EXPECT_TRUE(f.form.SMemo.changeNotificationAttached);
-  EXPECT_EQ(f.form.Label2.caption, LineCountText(f, lines.size()));
+  EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
 }
 
@@ -398,7 +347,6 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   FormFixture f;
   EXPECT_TRUE(f.form.FormCloseQuery());  // nothing changed: no question
   EXPECT_EQ(f.dialogs.Count(), 0u);
-
   f.form.Button1Click();
   EXPECT_TRUE(f.form.closeRequested);
 
@@ -407,7 +355,6 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   EXPECT_FALSE(f.form.FormCloseQuery());
   f.dialogs.Answer(Answer::No);
   EXPECT_TRUE(f.form.FormCloseQuery());
-
   // Yes, but the name dialog is cancelled: nothing was saved, so stay.
   f.dialogs.Answer(Answer::Yes);
   f.dialogs.ChooseFile(std::nullopt);

@@ -1,26 +1,25 @@
 // Start-up, shutdown and the window's reset, as the user meets them: the
-// tables sized from the program INI, the notices about screen and system, and
-// what the program INI holds after the window has closed.
+// tables sized from the program INI, the notices about screen and system, the
+// language file, and what the program INI holds after the window has closed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "support/FormFixture.h"
 
-namespace quarvel {
+namespace quarvel::testing {
 namespace {
 
-using testing::FormFixture;
-using testing::WriteBytes;
 namespace fs = std::filesystem;
+using Cells = std::vector<std::string>;
 
-std::vector<std::string> Column(const StringGrid& grid, int col) {
-  std::vector<std::string> cells;
+Cells Column(const StringGrid& grid, int col) {
+  Cells cells;
   for (int row = 0; row < grid.RowCount(); ++row) cells.push_back(grid.Cell(col, row));
   return cells;
 }
-std::vector<std::string> HeaderRow(const StringGrid& grid) {
-  std::vector<std::string> cells;
+Cells HeaderRow(const StringGrid& grid) {
+  Cells cells;
   for (int col = 0; col < grid.ColCount(); ++col) cells.push_back(grid.Cell(col, 0));
   return cells;
 }
@@ -30,16 +29,14 @@ TEST(Startup, FirstRunWithoutProgramIniStartsWithOneLodAndCreatesItAtShutdown) {
   Form& form = f.form;
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(form.Caption, kProgramTitle);
-  EXPECT_EQ(HeaderRow(form.StringGrid1),
-            (std::vector<std::string>{"Name", "Image", "Faces", "L 1"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid1), (Cells{"Name", "Image", "Faces", "L 1"}));
   EXPECT_EQ(form.StringGrid1.RowCount(), 2);
-  EXPECT_EQ(HeaderRow(form.StringGrid2), (std::vector<std::string>{"Nr.", "Vert. L 1", "L 1"}));
-  EXPECT_EQ(Column(form.StringGrid4, 0), (std::vector<std::string>{"LOD Nr.", "1"}));
-  EXPECT_EQ(Column(form.StringGrid4, 1), (std::vector<std::string>{"Meter", "2000"}));
-  EXPECT_EQ(HeaderRow(form.StringGrid5), (std::vector<std::string>{"Nr.", "Entfernung", "Faces"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid2), (Cells{"Nr.", "Vert. L 1", "L 1"}));
+  EXPECT_EQ(Column(form.StringGrid4, 0), (Cells{"LOD Nr.", "1"}));
+  EXPECT_EQ(Column(form.StringGrid4, 1), (Cells{"Meter", "2000"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid5), (Cells{"Nr.", "Entfernung", "Faces"}));
   EXPECT_EQ(form.StringGrid1.ColWidth(0), 186);
   EXPECT_FALSE(form.LODSpinEdit.enabled);
-  EXPECT_EQ(form.LodCount, 1);
   EXPECT_EQ(form.DeltaPointsEdit.text, "0");
   EXPECT_EQ(form.Label21.caption, "Alle Elemente L 1 =");
   EXPECT_FALSE(fs::exists(f.ProgramIniPath()));
@@ -50,17 +47,14 @@ TEST(Startup, FirstRunWithoutProgramIniStartsWithOneLodAndCreatesItAtShutdown) {
   EXPECT_EQ(ini.ReadString("LODs", "1", ""), "2000");
 }
 
-TEST(Startup, ThreeLodsWithOneStoredDistance) {
+TEST(Startup, ThreeLodsWithOneStoredDistanceSurviveResetAndShutdown) {
   FormFixture f("[Dir]\r\nInitialDir=/models\r\n[LODs]\r\nAnzahl=3\r\n1=50\r\n");
   Form& form = f.form;
-  EXPECT_EQ(Column(form.StringGrid4, 1), (std::vector<std::string>{"Meter", "50", "2000", "2000"}));
-  EXPECT_EQ(Column(form.StringGrid5, 0), (std::vector<std::string>{"Nr.", "1", "2", "3"}));
-  EXPECT_EQ(Column(form.StringGrid5, 1),
-            (std::vector<std::string>{"Entfernung", "50", "2000", "2000"}));
-  EXPECT_EQ(HeaderRow(form.StringGrid1),
-            (std::vector<std::string>{"Name", "Image", "Faces", "L 1", "L 2", "L 3"}));
-  EXPECT_EQ(HeaderRow(form.StringGrid2),
-            (std::vector<std::string>{"Nr.", "Vert. L 1", "L 1", "L 2", "L 3"}));
+  EXPECT_EQ(Column(form.StringGrid4, 1), (Cells{"Meter", "50", "2000", "2000"}));
+  EXPECT_EQ(Column(form.StringGrid5, 0), (Cells{"Nr.", "1", "2", "3"}));
+  EXPECT_EQ(Column(form.StringGrid5, 1), (Cells{"Entfernung", "50", "2000", "2000"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid1), (Cells{"Name", "Image", "Faces", "L 1", "L 2", "L 3"}));
+  EXPECT_EQ(HeaderRow(form.StringGrid2), (Cells{"Nr.", "Vert. L 1", "L 1", "L 2", "L 3"}));
   EXPECT_TRUE(form.LODSpinEdit.enabled);
   EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
   EXPECT_EQ(form.LodCount, 3);
@@ -82,7 +76,6 @@ TEST(Startup, ThreeLodsWithOneStoredDistance) {
   EXPECT_TRUE(form.shapeText.Empty());
   EXPECT_FALSE(form.shapeText.Modified());
   EXPECT_EQ(form.CurrentFileName, "");
-  EXPECT_EQ(form.LodCount, 3);
 
   // Shutdown writes what the settings tab shows: two LODs, an empty
   // distance as 2000; the third key of the old section goes, "Dir" stays.
@@ -97,32 +90,30 @@ TEST(Startup, ThreeLodsWithOneStoredDistance) {
   EXPECT_EQ(ini.ReadString("Dir", "InitialDir", ""), "/models");
 }
 
-TEST(Startup, SmallScreensGetANotice) {
-  struct Case {
+TEST(Startup, SmallScreensAndOldSystemsGetANotice) {
+  struct Screen {
     int width, height;
     bool notice;
   };
-  for (const Case c : {Case{1280, 720, true}, Case{1024, 768, false}, Case{1023, 900, true}}) {
+  for (const Screen s : {Screen{1280, 720, true}, Screen{1024, 768, false}, {1023, 900, true}}) {
     FormFixture f("", false);
-    f.system.screenWidth = c.width;
-    f.system.screenHeight = c.height;
+    f.system.screenWidth = s.width;
+    f.system.screenHeight = s.height;
     f.form.FormCreate();
-    ASSERT_EQ(f.dialogs.Count(), c.notice ? 1u : 0u) << c.width << "x" << c.height;
-    if (c.notice) {
+    ASSERT_EQ(f.dialogs.Count(), s.notice ? 1u : 0u) << s.width << "x" << s.height;
+    if (s.notice) {
       EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(20));
       EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Information);
     }
   }
-}
 
-TEST(Startup, OperatingSystemsAreClassifiedAndNoticedBelowLevelTwo) {
   using P = OsVersion::Platform;
   struct Case {
     OsVersion os;
     int level;
     std::string name;
   };
-  const std::vector<Case> cases = {
+  const Case cases[] = {
       {{P::WindowsNT, 5, 1, ""}, 2, "Windows XP"},    {{P::WindowsNT, 5, 2, ""}, 2, "Windows XP"},
       {{P::WindowsNT, 5, 0, ""}, 2, "Windows 2000"},  {{P::WindowsNT, 4, 0, ""}, 1, "Windows NT 4"},
       {{P::WindowsNT, 3, 51, ""}, 1, "Windows NT 3"}, {{P::WindowsNT, 6, 0, ""}, 0, "Win32s"},
@@ -134,15 +125,11 @@ TEST(Startup, OperatingSystemsAreClassifiedAndNoticedBelowLevelTwo) {
     FormFixture f("", false);
     f.system.os = c.os;
     f.form.FormCreate();
-    const auto version = f.form.WindowsVersion();
-    EXPECT_EQ(version.level, c.level) << c.name;
-    EXPECT_EQ(version.name, c.name);
-    if (c.level == 2) {
-      EXPECT_EQ(f.dialogs.Count(), 0u) << c.name;
-    } else {
-      ASSERT_EQ(f.dialogs.Count(), 1u) << c.name;
-      EXPECT_EQ(f.dialogs.Shown(0).text,
-                f.Lang(21) + " " + c.name + f.Lang(c.level == 0 ? 25 : 26));
+    EXPECT_EQ(f.form.WindowsVersion().level, c.level) << c.name;
+    EXPECT_EQ(f.form.WindowsVersion().name, c.name);
+    ASSERT_EQ(f.dialogs.Count(), c.level == 2 ? 0u : 1u) << c.name;
+    if (c.level < 2) {
+      EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(21) + " " + c.name + f.Lang(c.level ? 26 : 25));
     }
   }
 }
@@ -163,37 +150,31 @@ TEST(Startup, ProgramIniMovesToTheConfigurationFolderWhenTheExecutableFolderIsNo
   EXPECT_EQ(f.form.Label3.caption, "Beta-Version! Benutzung auf eigene Gefahr!");
 }
 
-// ---- Language files ---------------------------------------------------------
-
-std::string LanguageFile(const std::string& languages) {
-  return "[Languages]\r\n" + languages +
-         "[Deutsch]\r\nS9=Speichern\r\nS21=System:\r\nS25=\" alt\"\r\nS27=Nr.\r\nS38=Alle "
-         "Elemente\r\n"
-         "[English]\r\nS9=Save\r\nS21=System:\r\nS25=\" old\"\r\nS27=No.\r\nS38=All elements\r\n"
-         "[Klingon]\r\nS9=Qagh\r\n";
-}
-
+// A form started with its own language file, whose "Languages" section holds
+// `languages`.
 struct LanguageFixture : FormFixture {
   explicit LanguageFixture(const std::string& languages) : FormFixture("", false) {
-    WriteBytes(dir.File("Quarvel_L.INI"), LanguageFile(languages));
+    WriteBytes(dir.File("Quarvel_L.INI"),
+               "[Languages]\r\n" + languages +
+                   "[Deutsch]\r\nS9=Speichern\r\nS21=System:\r\nS25=\" alt\"\r\nS27=Nr.\r\n"
+                   "S38=Alle Elemente\r\n[English]\r\nS9=Save\r\nS21=System:\r\nS25=\" old\"\r\n"
+                   "S27=No.\r\nS38=All elements\r\n[Klingon]\r\nS9=Qagh\r\n");
   }
 };
 
-TEST(Languages, ListStopsAtTheFirstGapAndSelectionIgnoresCase) {
+TEST(Languages, ListStopsAtTheFirstGapAndAnUnlistedLanguageStillGivesTheTexts) {
   LanguageFixture f("S1=Deutsch\r\nS3=English\r\nLanguage=deutsch\r\n");
   f.form.FormCreate();
-  EXPECT_EQ(f.form.SpracheComboBox.items, (std::vector<std::string>{"Deutsch"}));
+  EXPECT_EQ(f.form.SpracheComboBox.items, (Cells{"Deutsch"}));
   EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 0);
   EXPECT_EQ(f.form.LanguageSection, "deutsch");
   EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Speichern");
-}
 
-TEST(Languages, LanguageMissingFromTheListIsStillUsedForTexts) {
-  LanguageFixture f("S1=Deutsch\r\nS2=English\r\nLanguage=Klingon\r\n");
-  f.form.FormCreate();
-  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, -1);
-  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Qagh");
-  EXPECT_EQ(f.form.OeffnenButton.caption, "") << "texts the language lacks are empty";
+  LanguageFixture g("S1=Deutsch\r\nS2=English\r\nLanguage=Klingon\r\n");
+  g.form.FormCreate();
+  EXPECT_EQ(g.form.SpracheComboBox.itemIndex, -1);
+  EXPECT_EQ(g.form.SpeichernBitBtn.caption, "Qagh");
+  EXPECT_EQ(g.form.OeffnenButton.caption, "") << "texts the language lacks are empty";
 }
 
 TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
@@ -203,7 +184,7 @@ TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
   EXPECT_EQ(f.form.LanguageSection, "Deutsch");
   EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 0);
   f.form.LODSpinEdit.value = 3;
-  f.dialogs.ClearShown();
+  f.dialogs.shown.clear();
 
   ASSERT_TRUE(f.form.Run([&] { f.form.SpracheComboBoxSelect(1); }));
   EXPECT_EQ(f.form.LanguageSection, "English");
@@ -217,7 +198,7 @@ TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
   EXPECT_EQ(f.dialogs.Shown(0).text, "System: Windows 98 old");
 
   // A language file that cannot be written keeps the language in use.
-  f.dialogs.ClearShown();
+  f.dialogs.shown.clear();
   fs::remove(f.dir.File("Quarvel_L.INI"));
   fs::create_directory(f.dir.File("Quarvel_L.INI"));
   EXPECT_FALSE(f.form.Run([&] { f.form.SpracheComboBoxSelect(0); }));
@@ -230,4 +211,4 @@ TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
 }
 
 }  // namespace
-}  // namespace quarvel
+}  // namespace quarvel::testing

@@ -11,6 +11,7 @@
 //   DOOR_body     1              0              1
 //   WHEEL_wheel   2              999            1
 //   sort marks    sub-object 2   sub-object 1   sub-object 2 (empty)
+//                 "x"            "X"            "x"
 //
 // How the expected file was worked out, rule by rule:
 // - Two sorted sub-objects count (LOD 3's sub-object 2 has no vertices), so
@@ -61,7 +62,7 @@ TEST_F(GenerationGolden, ThreeLodsWithSharedStatesAndSortMarksMatchTheHandMadeFi
   Plan(2, {"1", "1", "0", "999"});
   Plan(3, {"999", "999", "1", "1"});
   Mark(1, 2);
-  Mark(2, 1);
+  Mark(2, 1, "X");
   Mark(3, 2);
   GenerateCleanly();
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,14 @@
 
 namespace quarvel::testing {
 
+inline std::string Tabs(std::size_t count) {
+  return std::string(count, '\t');
+}
+
 class GenerationTest : public ::testing::Test {
  protected:
   void Load(const std::vector<std::string>& lines) {
+    f.dialogs.shown.clear();
     source = lines;
     f.LoadShape(lines);
     ASSERT_EQ(f.dialogs.Count(), 0u) << f.dialogs.Shown(0).text;
@@ -46,22 +52,29 @@ class GenerationTest : public ::testing::Test {
     ASSERT_TRUE(f.form.Run([this] { f.form.Sub_ObjectsButtonClick(); }));
   }
 
-  // Generates and expects no message and a consistent shape.
+  // Generates and expects no message and a shape the independent parser
+  // finds consistent.
   void GenerateCleanly() {
     Generate();
     ASSERT_EQ(f.dialogs.Count(), 0u) << f.dialogs.Shown(0).text;
-    const auto problems = ConsistencyProblems(ParseShapeTree(Text()));
-    for (const std::string& problem : problems) ADD_FAILURE() << problem;
+    for (const std::string& problem : ConsistencyProblems(ParseShapeTree(Text())))
+      ADD_FAILURE() << problem;
   }
 
-  // Expects exactly one refusal with `text` and the text as it was.
-  void ExpectRefused(const std::string& text) {
-    ASSERT_EQ(f.dialogs.Count(), 1u);
-    EXPECT_EQ(f.dialogs.Shown(0).text, text);
+  // Loads `lines`, lets `setup` adjust the plan, runs the command and returns
+  // its only message; the text must be as loaded and the command still
+  // available.
+  std::string RefusalFor(const std::vector<std::string>& lines,
+                         const std::function<void()>& setup = {}) {
+    Load(lines);
+    if (setup) setup();
+    Generate();
+    EXPECT_EQ(f.dialogs.Count(), 1u);
     EXPECT_EQ(Text(), source);
     EXPECT_TRUE(f.form.Sub_ObjectsButton.enabled);
     EXPECT_TRUE(f.form.SMemo.visible);
     EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
+    return f.dialogs.Count() == 1 ? f.dialogs.Shown(0).text : "";
   }
 
   const std::vector<std::string>& Text() const { return f.form.shapeText.All(); }
@@ -75,7 +88,7 @@ class GenerationTest : public ::testing::Test {
       if (lines[i].find("sub_object (") == std::string::npos || found++ != n) continue;
       const std::size_t depth = lines[i].find_first_not_of('\t');
       for (std::size_t end = i + 1; end < lines.size(); ++end)
-        if (lines[end] == std::string(depth, '\t') + ")")
+        if (lines[end] == Tabs(depth) + ")")
           return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(i),
                                           lines.begin() + static_cast<std::ptrdiff_t>(end) + 1);
     }
@@ -97,8 +110,7 @@ class GenerationTest : public ::testing::Test {
 
 // The triangles of each element of the source shape's only sub-object.
 inline ElementTriangles SourceTriangles(const std::vector<std::string>& lines) {
-  const ShapeContent content = ReadContent(ParseShapeTree(lines));
-  return content.levels.at(0).at(0);
+  return ReadContent(ParseShapeTree(lines)).levels.at(0).at(0);
 }
 
 // The triangles a sub-object should hold: those of the given elements.

@@ -1,3 +1,5 @@
+// The settings file beside a shape: what it keeps, what comes back, and what
+// older or hand-edited files give.
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -66,13 +68,10 @@ std::string Column(const StringGrid& grid, int col) {
   return cells;
 }
 
-TEST(SettingsFile, PathReplacesTheExtensionOfTheFileNameOnly) {
-  EXPECT_EQ(SettingsPathFor("models/loco.s"), "models/loco.Quarvel");
-  EXPECT_EQ(SettingsPathFor("models/loco.v2.s"), "models/loco.v2.Quarvel");
-  EXPECT_EQ(SettingsPathFor("models.v2/loco"), "models.v2/loco.Quarvel");
-}
-
 TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
+  EXPECT_EQ(SettingsPathFor("models.v2/loco.v2.s"), "models.v2/loco.v2.Quarvel");
+  EXPECT_EQ(SettingsPathFor("models.v2/loco"), "models.v2/loco.Quarvel");
+
   FormFixture f;
   SetUpPlan(f, 2, 3, 1);
   Form& form = f.form;
@@ -93,7 +92,6 @@ TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
   for (const char* section :
        {"Delta", "SONR_L1", "SONR_L2", "SOSORT_L1", "SOSORT_L2", "ANIM", "LODs"})
     EXPECT_TRUE(file.SectionExists(section)) << section;
-  EXPECT_EQ(file.ReadString("Delta", "Points", ""), "0.001");
 
   // Start over from a different plan with a single LOD.
   SetUpPlan(f, 1, 3, 1);
@@ -133,7 +131,7 @@ TEST(SettingsFile, SingleLodFilesAndMissingKeysFallBackToTheOldSections) {
   EXPECT_EQ(f.form.PointTolerance, 0);
 }
 
-TEST(SettingsFile, ElementValuesGrowTheSubobjectTableOrFallBackToOne) {
+TEST(SettingsFile, UnreadableValuesFallBackAndNumbersGrowTheTablesWithinLimits) {
   FormFixture f;
   SetUpPlan(f, 1, 8, 0);
   f.form.StringGrid2.SetRowCount(3);
@@ -146,10 +144,7 @@ TEST(SettingsFile, ElementValuesGrowTheSubobjectTableOrFallBackToOne) {
   // rows up to the greatest number in use.
   EXPECT_EQ(f.form.StringGrid2.RowCount(), 8);
   EXPECT_EQ(f.form.StringGrid2.Cell(2, 7), "x");
-}
 
-TEST(SettingsFile, UnreadableCountsKeepTheLodSetUpAndHugeOnesStopAt99) {
-  FormFixture f;
   SetUpPlan(f, 2, 1, 0);
   WriteBytes(SettingsPath(f), "[Delta]\nPoints=abc\nNormals=\n[LODs]\nAnzahl=zwei\n1=5\n");
   Load(f);
@@ -195,6 +190,7 @@ TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
   EXPECT_EQ(IniFile(SettingsPath(f)).ReadString("Delta", "Points", ""), "0,001");
   f.form.PointTolerance = 0;
   Load(f);
+  EXPECT_EQ(f.form.PointTolerance, 0.001L);
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0,001");
 
   WriteBytes(SettingsPath(f), "[Delta]\nPoints=0.001\n");
@@ -203,21 +199,7 @@ TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0");
 }
 
-TEST(SettingsFile, NoToEitherQuestionChangesNothing) {
-  FormFixture f;
-  SetUpPlan(f, 1, 2, 0);
-  f.dialogs.Answer(Answer::No);
-  f.form.E_SpeichernButtonClick();
-  EXPECT_FALSE(fs::exists(SettingsPath(f)));
-
-  WriteBytes(SettingsPath(f), "[SONR_L1]\n1=2\n[Delta]\nPoints=1\n");
-  f.dialogs.Answer(Answer::No);
-  f.form.E_LadenButtonClick();
-  EXPECT_EQ(Column(f.form.StringGrid1, 3), "1,1");
-  EXPECT_EQ(f.form.PointTolerance, 0);
-}
-
-TEST(SettingsFile, WithoutAShapeBothButtonsRefuseBeforeAsking) {
+TEST(SettingsFile, WithoutAShapeOrAYesNothingHappens) {
   FormFixture f;
   f.form.E_SpeichernButtonClick();
   f.form.E_LadenButtonClick();
@@ -227,6 +209,16 @@ TEST(SettingsFile, WithoutAShapeBothButtonsRefuseBeforeAsking) {
             "gespeichert werden.");
   EXPECT_EQ(f.dialogs.Shown(1).kind, BoxKind::Information);
   EXPECT_FALSE(fs::exists(".Quarvel"));
+
+  SetUpPlan(f, 1, 2, 0);
+  f.dialogs.Answer(Answer::No);
+  f.form.E_SpeichernButtonClick();
+  EXPECT_FALSE(fs::exists(SettingsPath(f)));
+  WriteBytes(SettingsPath(f), "[SONR_L1]\n1=2\n[Delta]\nPoints=1\n");
+  f.dialogs.Answer(Answer::No);
+  f.form.E_LadenButtonClick();
+  EXPECT_EQ(Column(f.form.StringGrid1, 3), "1,1");
+  EXPECT_EQ(f.form.PointTolerance, 0);
 }
 
 TEST(SettingsFile, SavingBeforeAnyAnalysisWritesAReadableFile) {
@@ -238,9 +230,9 @@ TEST(SettingsFile, SavingBeforeAnyAnalysisWritesAReadableFile) {
   EXPECT_EQ(file.ReadString("SONR_L1", "1", "absent"), "");
 }
 
-TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesNoTrace) {
+TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesThePreviousOneIntact) {
   FormFixture f;
-  SetUpPlan(f, 1, 1, 0);
+  SetUpPlan(f, 1, 40, 0);
   fs::create_directory(SettingsPath(f));  // where the file has to go
   f.dialogs.Answer(Answer::Yes);
   EXPECT_FALSE(f.form.Run([&] { f.form.E_SpeichernButtonClick(); }));
@@ -249,11 +241,8 @@ TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesNoTrace) {
   EXPECT_TRUE(fs::is_directory(SettingsPath(f)));
   for (const auto& entry : fs::directory_iterator(f.dir.path()))
     EXPECT_NE(entry.path().extension(), ".tmp") << entry.path().filename();
-}
 
-TEST(SettingsFile, AFailedWriteLeavesThePreviousFileIntact) {
-  FormFixture f;
-  SetUpPlan(f, 1, 40, 0);
+  fs::remove(SettingsPath(f));
   Save(f);
   const std::string before = ReadBytes(SettingsPath(f));
   f.form.StringGrid1.SetCell(3, 1, "2");

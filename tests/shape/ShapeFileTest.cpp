@@ -11,12 +11,9 @@
 #include "common/Error.h"
 #include "support/FormFixture.h"
 
-namespace quarvel {
+namespace quarvel::testing {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
 using Lines = std::vector<std::string>;
 namespace fs = std::filesystem;
 
@@ -55,7 +52,7 @@ Decoded Decode(const std::string& bytes, bool goOnWithoutMark = false) {
   return d;
 }
 
-TEST(ShapeFileFormat, TwoLinesReadWithTrailingEmptyLineAndWriteBackAs17Bytes) {
+TEST(ShapeFileFormat, LinesAreWrittenAsTheSimulatorReadsThem) {
   const Decoded d = Decode(Utf16File({"A", "B"}));
   EXPECT_EQ(d.outcome, ReadOutcome::Read);
   EXPECT_EQ(d.lines, (Lines{"A", "B", ""}));
@@ -65,14 +62,12 @@ TEST(ShapeFileFormat, TwoLinesReadWithTrailingEmptyLineAndWriteBackAs17Bytes) {
       written,
       std::string("\xFF\xFE\x41\x00\x0D\x00\x0A\x00\x42\x00\x0D\x00\x0A\x00\x0D\x00\x0A", 17));
   EXPECT_EQ(Decode(written).lines, d.lines);
-}
-
-TEST(ShapeFileFormat, EmptyTextAndTextNeverRead) {
+  // An empty text, and a text never read from a file (no mark).
   EXPECT_EQ(EncodeShapeBytes({}, kMark), std::string("\xFF\xFE\x0D\x00\x0A", 5));
   EXPECT_EQ(EncodeShapeBytes({"x", "y"}, ""), std::string("x\0\r\0\n\0y\0\r\0\n", 11));
 }
 
-TEST(ShapeFileFormat, RecordsAsTheBytesLieInTheFile) {
+TEST(ShapeFileFormat, RecordsAreReadAsTheBytesLieInTheFile) {
   // LF alone: every line after line 0 loses its last character.
   EXPECT_EQ(Decode(Utf16File({"first", "abc", "de"}, u"\n")).lines,
             (Lines{"first", "ab", "d", ""}));
@@ -86,18 +81,14 @@ TEST(ShapeFileFormat, RecordsAsTheBytesLieInTheFile) {
   EXPECT_EQ(halfMark.questions, 0);
   EXPECT_EQ(halfMark.lines, (Lines{"q"}));
   EXPECT_EQ(halfMark.bom, "\xFF\x41");
-}
-
-TEST(ShapeFileFormat, FileWithoutMarkAsksAndStopsWhenDeclined) {
+  // Without a mark the reader asks, and stops when declined.
   const std::string plain = "plain text\r\nsecond\r\n";
   const Decoded declined = Decode(plain, false);
   EXPECT_EQ(declined.outcome, ReadOutcome::Declined);
   EXPECT_EQ(declined.questions, 1);
   EXPECT_TRUE(declined.lines.empty());
   EXPECT_EQ(declined.bom, "pl");
-  const Decoded accepted = Decode(plain, true);
-  EXPECT_EQ(accepted.outcome, ReadOutcome::Read);
-  EXPECT_EQ(accepted.lines.size(), 2u);
+  EXPECT_EQ(Decode(plain, true).lines.size(), 2u);
 }
 
 TEST(ShapeFileFormat, LongLinesAreSplitAtTheLastBlankWithinReach) {
@@ -106,24 +97,20 @@ TEST(ShapeFileFormat, LongLinesAreSplitAtTheLastBlankWithinReach) {
   line[199] = ' ';
   line[229] = ' ';  // out of reach of the first piece
   Decoded d = Decode(Utf16File({line, line}));
-  ASSERT_EQ(d.lines.size(), 4u);
-  EXPECT_EQ(d.lines[0], line) << "line 0 is never split";
-  EXPECT_EQ(d.lines[1], line.substr(0, 200));
-  EXPECT_EQ(d.lines[2], line.substr(200));
-  EXPECT_EQ(d.lines[3], "");
+  EXPECT_EQ(d.lines, (Lines{line, line.substr(0, 200), line.substr(200), ""}))
+      << "line 0 is never split";
 
   // Without a blank in reach the line is cut one character at a time until
   // a blank comes within reach.
   std::string noBlank(300, 'y');
   noBlank[250] = ' ';
   d = Decode(Utf16File({"0", noBlank}));
-  ASSERT_EQ(d.lines.size(), 1u + 41u + 3u);
-  for (std::size_t i = 1; i <= 41; ++i) EXPECT_EQ(d.lines[i], "y");
-  EXPECT_EQ(d.lines[42], noBlank.substr(41, 210));
-  EXPECT_EQ(d.lines[43], noBlank.substr(251));
-  std::string joined;
-  for (std::size_t i = 1; i < d.lines.size(); ++i) joined += d.lines[i];
-  EXPECT_EQ(joined, noBlank);
+  Lines expected = {"0"};
+  expected.insert(expected.end(), 41, "y");
+  expected.push_back(noBlank.substr(41, 210));
+  expected.push_back(noBlank.substr(251));
+  expected.push_back("");
+  EXPECT_EQ(d.lines, expected);
 }
 
 TEST(ShapeFileFormat, BrokenFilesFailWithAnErrorAndKeepTheMark) {
@@ -149,8 +136,7 @@ TEST(ShapeFileFormat, BrokenFilesFailWithAnErrorAndKeepTheMark) {
 TEST(ShapeFileFormat, ChunkedFileReadGivesWhatTheBytesGive) {
   // Big enough for records to straddle the reader's chunks, with one line
   // longer than a chunk.
-  bench::SyntheticShapeOptions options = bench::OptionsForSize(1.2);
-  Lines lines = bench::MakeSyntheticShape(options);
+  Lines lines = bench::MakeSyntheticShape(bench::OptionsForSize(1.2));
   lines.insert(lines.begin() + 5, std::string(700000, 'z') + " " + std::string(500, 'w'));
   const std::string bytes = EncodeShapeBytes(lines, kMark);
   TempDir dir;
@@ -162,73 +148,64 @@ TEST(ShapeFileFormat, ChunkedFileReadGivesWhatTheBytesGive) {
   ShapeText text;
   std::string bom;
   ASSERT_EQ(ReadShapeText(dir.File("big.s"), text, bom, callbacks), ReadOutcome::Read);
-  Decoded inMemory = Decode(bytes);
-  EXPECT_EQ(text.All(), inMemory.lines);
+  EXPECT_EQ(text.All(), Decode(bytes).lines);
   EXPECT_EQ(bom, kMark);
   // Progress after every 1000 further lines of the file, counted as records.
   ASSERT_EQ(reported.size(), (lines.size() - 1) / 1000);
   for (std::size_t i = 0; i < reported.size(); ++i) EXPECT_EQ(reported[i], 1000 * (i + 1));
 }
 
-class ShapeFileWriting : public ::testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return dir.File(name); }
-  std::vector<std::string> Leftovers() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  TempDir dir;
-};
+std::vector<std::string> FilesIn(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
-TEST_F(ShapeFileWriting, EverySaveKeepsTheVersionBeforeItAsBackup) {
-  const std::string path = Path("lok.s");
+TEST(ShapeFileWriting, EverySaveKeepsTheVersionBeforeItAsBackup) {
+  TempDir dir;
+  const std::string path = dir.File("lok.s");
   ASSERT_TRUE(WriteShapeFile(path, {"one"}, kMark));
-  EXPECT_FALSE(fs::exists(Path("lok.BAK"))) << "a new file has nothing to back up";
+  EXPECT_FALSE(fs::exists(dir.File("lok.BAK"))) << "a new file has nothing to back up";
   ASSERT_TRUE(WriteShapeFile(path, {"two"}, kMark));
   ASSERT_TRUE(WriteShapeFile(path, {"three"}, kMark));
   EXPECT_EQ(ReadBytes(path), EncodeShapeBytes({"three"}, kMark));
-  EXPECT_EQ(ReadBytes(Path("lok.BAK")), EncodeShapeBytes({"two"}, kMark));
-  EXPECT_EQ(Leftovers(), (std::vector<std::string>{"lok.BAK", "lok.s"}));
+  EXPECT_EQ(ReadBytes(dir.File("lok.BAK")), EncodeShapeBytes({"two"}, kMark));
+  EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"lok.BAK", "lok.s"}));
 
-  EXPECT_EQ(BackupPathFor(Path("noext")), Path("noext.BAK"));
-  ASSERT_TRUE(WriteShapeFile(Path("noext"), {"a"}, kMark));
-  ASSERT_TRUE(WriteShapeFile(Path("noext"), {"b"}, kMark));
-  EXPECT_EQ(ReadBytes(Path("noext.BAK")), EncodeShapeBytes({"a"}, kMark));
+  EXPECT_EQ(BackupPathFor(dir.File("noext")), dir.File("noext.BAK"));
   // Saving the backup itself replaces it without a backup of its own.
-  ASSERT_TRUE(WriteShapeFile(Path("lok.BAK"), {"c"}, kMark));
-  EXPECT_EQ(ReadBytes(Path("lok.BAK")), EncodeShapeBytes({"c"}, kMark));
+  ASSERT_TRUE(WriteShapeFile(dir.File("lok.BAK"), {"c"}, kMark));
+  EXPECT_EQ(ReadBytes(dir.File("lok.BAK")), EncodeShapeBytes({"c"}, kMark));
 }
 
-TEST_F(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
-  EXPECT_FALSE(WriteShapeFile(Path("no/such/folder/x.s"), {"a"}, kMark));
-  fs::create_directory(Path("folder.s"));
-  EXPECT_FALSE(WriteShapeFile(Path("folder.s"), {"a"}, kMark));
-  EXPECT_TRUE(fs::is_directory(Path("folder.s")));
-  EXPECT_FALSE(fs::exists(Path("folder.BAK")));
+TEST(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
+  TempDir dir;
+  EXPECT_FALSE(WriteShapeFile(dir.File("no/such/folder/x.s"), {"a"}, kMark));
+  fs::create_directory(dir.File("folder.s"));
+  EXPECT_FALSE(WriteShapeFile(dir.File("folder.s"), {"a"}, kMark));
+  EXPECT_TRUE(fs::is_directory(dir.File("folder.s")));
 
   // The disk fills up half way: the size limit fails the write like a full
   // disk would, also for root.
-  const std::string path = Path("full.s");
+  const std::string path = dir.File("full.s");
   WriteBytes(path, "current");
-  WriteBytes(Path("full.BAK"), "older");
-  const Lines big(5000, std::string(100, 'q'));
+  WriteBytes(dir.File("full.BAK"), "older");
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
   rlimit small = saved;
   small.rlim_cur = 100000;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = WriteShapeFile(path, big, kMark);
+  const bool written = WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written);
   EXPECT_EQ(ReadBytes(path), "current");
-  EXPECT_EQ(ReadBytes(Path("full.BAK")), "older");
-  EXPECT_EQ(Leftovers(), (std::vector<std::string>{"folder.s", "full.BAK", "full.s"}));
+  EXPECT_EQ(ReadBytes(dir.File("full.BAK")), "older");
+  EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"folder.s", "full.BAK", "full.s"}));
 }
 
 }  // namespace
-}  // namespace quarvel
+}  // namespace quarvel::testing

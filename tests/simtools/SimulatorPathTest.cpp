@@ -1,3 +1,5 @@
+// Where the simulator is installed: the Wine registry of the user's prefix,
+// its drive letters, and the folders below the installation.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets or unsets an environment variable for one test and puts it back.
+// Sets or unsets an environment variable for one scope and puts it back.
 class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name) {
@@ -26,10 +28,7 @@ class ScopedEnvironment {
 
  private:
   void Apply(const std::optional<std::string>& value) {
-    if (value)
-      ::setenv(name_, value->c_str(), 1);
-    else
-      ::unsetenv(name_);
+    value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_);
   }
   const char* name_;
   std::optional<std::string> old_;
@@ -37,23 +36,15 @@ class ScopedEnvironment {
 
 // A registry file as Wine writes it, holding `body` among other keys.
 std::string RegistryFile(const std::string& body) {
-  return "WINE REGISTRY Version 2\n"
-         ";; All keys relative to \\\\Machine\n"
-         "\n"
-         "#arch=win64\n"
-         "\n"
-         "[Software\\\\Microsoft\\\\DirectX] 1712345678\n"
-         "#time=1da8c1e2b3c4d5e\n"
-         "\"EXE Path\"=\"C:\\\\wrong\"\n"
-         "\n" +
-         body +
-         "\n[Software\\\\Wine] 1712345678\n"
-         "\"Version\"=\"win10\"\n";
+  return "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+         "[Software\\\\Microsoft\\\\DirectX] 1712345678\n#time=1da8c1e2b3c4d5e\n"
+         "\"EXE Path\"=\"C:\\\\wrong\"\n\n" +
+         body + "\n[Software\\\\Wine] 1712345678\n\"Version\"=\"win10\"\n";
 }
 
-const char* kNativeKey =
+const std::string kNativeKey =
     "[Software\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0] 1712345678\n";
-const char* kWowKey =
+const std::string kWowKey =
     "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0] "
     "1712345678\n";
 
@@ -67,27 +58,25 @@ TEST(WineRegistry, ReadsTheSimulatorsStringValue) {
   TempDir dir;
   // Escaped backslashes and quotes, a character outside ASCII, other values
   // around it; names match without regard to case.
-  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) +
-                                 "\"Path\"=\"C:\\\\other\"\n"
-                                 "@=\"default\"\n"
-                                 "\"exe path\"=\"C:\\\\Spiele\\\\M\\x00fcller \\\"TS\\\"\"\n"
-                                 "\"Count\"=dword:00000001\n"),
-            "C:\\Spiele\\Müller \"TS\"");
+  EXPECT_EQ(
+      ReadExePath(dir, kNativeKey + "\"Path\"=\"C:\\\\other\"\n@=\"default\"\n"
+                                    "\"exe path\"=\"C:\\\\Spiele\\\\M\\x00fcller \\\"TS\\\"\"\n"
+                                    "\"Count\"=dword:00000001\n"),
+      "C:\\Spiele\\Müller \"TS\"");
 
   // The 32-bit view wins: it is what the simulator's own set-up wrote.
-  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) + "\"EXE Path\"=\"C:\\\\native\"\n\n" +
-                                 kWowKey + "\"EXE Path\"=\"C:\\\\wow\"\n"),
+  EXPECT_EQ(ReadExePath(dir, kNativeKey + "\"EXE Path\"=\"C:\\\\native\"\n\n" + kWowKey +
+                                 "\"EXE Path\"=\"C:\\\\wow\"\n"),
             "C:\\wow");
-  EXPECT_EQ(ReadExePath(dir, std::string(kWowKey) + "\"EXE Path\"=\"D:\\\\MSTS\"\n"), "D:\\MSTS");
+  EXPECT_EQ(ReadExePath(dir, kWowKey + "\"EXE Path\"=\"D:\\\\MSTS\"\n"), "D:\\MSTS");
 
-  // No key, a key without the value, a value that is no plain string.
+  // No key, a key without the value, a value that is no plain string, a key
+  // whose name merely begins like the wanted one, no registry file.
   EXPECT_EQ(ReadExePath(dir, ""), std::nullopt);
-  EXPECT_EQ(ReadExePath(dir, std::string(kNativeKey) + "\"Path\"=\"C:\\\\x\"\n"), std::nullopt);
-  EXPECT_EQ(
-      ReadExePath(dir, std::string(kNativeKey) + "\"EXE Path\"=str(2):\"%ProgramFiles%\\\\MSTS\"\n"
-                                                 "\"EXE Path\"=hex:43,00,3a,00,\\\n  5c,00\n"),
-      std::nullopt);
-  // A key whose name merely begins like the wanted one.
+  EXPECT_EQ(ReadExePath(dir, kNativeKey + "\"Path\"=\"C:\\\\x\"\n"), std::nullopt);
+  EXPECT_EQ(ReadExePath(dir, kNativeKey + "\"EXE Path\"=str(2):\"%ProgramFiles%\\\\MSTS\"\n"
+                                          "\"EXE Path\"=hex:43,00,3a,00,\\\n  5c,00\n"),
+            std::nullopt);
   EXPECT_EQ(ReadExePath(dir,
                         "[Software\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0"
                         "\\\\Sub] 1\n\"EXE Path\"=\"C:\\\\sub\"\n"),
@@ -113,9 +102,8 @@ TEST(WineRegistry, MapsWindowsPathsThroughTheDriveLinks) {
             driveC + "/Program Files/Train Simulator");
   EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "D:\\games\\MSTS"),
             (prefix.path() / "elsewhere" / "Games" / "MSTS").string());
-  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "E:\\MSTS"), "");
-  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "\\\\server\\share\\MSTS"), "");
-  EXPECT_EQ(WindowsPathToWineHost(prefix.path(), "MSTS"), "");
+  for (const char* unmapped : {"E:\\MSTS", "\\\\server\\share\\MSTS", "MSTS"})
+    EXPECT_EQ(WindowsPathToWineHost(prefix.path(), unmapped), "") << unmapped;
 
   // A prefix without drive links still has its system drive.
   TempDir bare;
@@ -124,42 +112,28 @@ TEST(WineRegistry, MapsWindowsPathsThroughTheDriveLinks) {
   EXPECT_EQ(WindowsPathToWineHost(bare.path(), "D:\\MSTS"), "");
 }
 
-TEST(WineRegistry, SimulatorPathReadsThePrefixEveryTime) {
+TEST(WineRegistry, TheSimulatorPathIsReadAfreshAndTheEnvironmentOverridesIt) {
   TempDir prefix;
   WineSimulatorRegistry registry(prefix.path());
   EXPECT_EQ(registry.SimulatorPath(), "");  // no registry file at all
+  WriteBytes(prefix.File("system.reg"), RegistryFile(kWowKey + "\"EXE Path\"=\"C:\\\\MSTS\"\n"));
+  const std::string installed = (prefix.path() / "drive_c" / "MSTS").string();
+  EXPECT_EQ(registry.SimulatorPath(), installed);
 
-  WriteBytes(prefix.File("system.reg"),
-             RegistryFile(std::string(kWowKey) + "\"EXE Path\"=\"C:\\\\MSTS\"\n"));
-  EXPECT_EQ(registry.SimulatorPath(), (prefix.path() / "drive_c" / "MSTS").string());
-
-  WriteBytes(prefix.File("system.reg"), RegistryFile(""));
-  EXPECT_EQ(registry.SimulatorPath(), "");
-}
-
-TEST(HostSimulatorRegistry, EnvironmentOverridesTheUsersPrefix) {
-  TempDir prefix;
-  WriteBytes(prefix.File("system.reg"),
-             RegistryFile(std::string(kNativeKey) + "\"EXE Path\"=\"C:\\\\MSTS\"\n"));
   ScopedEnvironment winePrefix("WINEPREFIX", prefix.path().string());
-  {
-    ScopedEnvironment override(kSimulatorPathVariable, std::nullopt);
-#ifndef _WIN32
-    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(),
-              (prefix.path() / "drive_c" / "MSTS").string());
-#endif
-  }
   {
     ScopedEnvironment override(kSimulatorPathVariable, std::string("/opt/msts//"));
     EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(), "/opt/msts");
   }
-  {
-    ScopedEnvironment override(kSimulatorPathVariable, std::string(""));  // as good as unset
 #ifndef _WIN32
-    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(),
-              (prefix.path() / "drive_c" / "MSTS").string());
-#endif
+  const std::optional<std::string> unset[] = {std::nullopt, std::string()};
+  for (const auto& value : unset) {
+    ScopedEnvironment override(kSimulatorPathVariable, value);  // "" is as good as unset
+    EXPECT_EQ(HostSimulatorRegistry().SimulatorPath(), installed);
   }
+#endif
+  WriteBytes(prefix.File("system.reg"), RegistryFile(""));
+  EXPECT_EQ(registry.SimulatorPath(), "");
 }
 
 TEST(JoinSimulatorPath, BuildsTheFoldersBelowTheInstallation) {

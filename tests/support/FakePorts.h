@@ -1,3 +1,6 @@
+// Scripted ports for the headless form and for the real window alike: message
+// boxes answered from a script and recorded word for word, file dialogs that
+// return scripted paths, a made-up system and no simulator.
 #pragma once
 #include <deque>
 #include <optional>
@@ -8,11 +11,9 @@
 
 namespace quarvel::testing {
 
-// Message boxes answered from a script; every box shown is recorded word for
-// word. A question with no scripted answer fails the test that asked it.
 class FakeDialogs : public Dialogs {
  public:
-  struct Shown {
+  struct Box {
     BoxKind kind;
     std::string text;
     Buttons buttons;
@@ -21,28 +22,54 @@ class FakeDialogs : public Dialogs {
   void Answer(quarvel::Answer answer) { answers_.push_back(answer); }
   void ChooseFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
-  quarvel::Answer Message(BoxKind kind, const std::string& text, Buttons buttons) override;
-  std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
-  std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+  // A question without a scripted answer is closed (Cancel, else No) and
+  // noted in `unexpected`, which the fixtures turn into a failure.
+  quarvel::Answer Message(BoxKind kind, const std::string& text, Buttons buttons) override {
+    shown.push_back({kind, text, buttons});
+    if (buttons == Buttons::Ok) return quarvel::Answer::Ok;
+    if (answers_.empty()) {
+      unexpected.push_back("question: " + text);
+      return buttons == Buttons::YesNoCancel ? quarvel::Answer::Cancel : quarvel::Answer::No;
+    }
+    const quarvel::Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  std::optional<std::string> OpenFile(const OpenFileRequest& request) override {
+    openRequests.push_back(request);
+    return NextFile("open dialog");
+  }
+  std::optional<std::string> SaveFile(const SaveFileRequest& request) override {
+    saveRequests.push_back(request);
+    return NextFile("save dialog");
+  }
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void ProcessMessages() override { ++processed; }
 
-  const std::vector<Shown>& shown() const { return shown_; }
-  const Shown& Shown(std::size_t index) const { return shown_.at(index); }
-  std::size_t Count() const { return shown_.size(); }
-  void ClearShown() { shown_.clear(); }
+  const Box& Shown(std::size_t index) const { return shown.at(index); }
+  std::size_t Count() const { return shown.size(); }
   bool AllAnswersUsed() const { return answers_.empty() && files_.empty(); }
 
+  std::vector<Box> shown;
   std::vector<OpenFileRequest> openRequests;
   std::vector<SaveFileRequest> saveRequests;
+  std::vector<std::string> unexpected;
   int processed = 0;
-  int unansweredQuestions = 0;
 
  private:
+  std::optional<std::string> NextFile(const char* what) {
+    if (files_.empty()) {
+      unexpected.push_back(what);
+      return std::nullopt;
+    }
+    auto file = files_.front();
+    files_.pop_front();
+    return file;
+  }
+
   std::deque<quarvel::Answer> answers_;
   std::deque<std::optional<std::string>> files_;
-  std::vector<struct Shown> shown_;
   Cursor cursor_ = Cursor::Normal;
 };
 

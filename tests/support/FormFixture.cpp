@@ -1,10 +1,13 @@
 #include "support/FormFixture.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <random>
 #include <sstream>
 
 #include "common/Convert.h"
+#include "common/Error.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel::testing {
@@ -27,6 +30,17 @@ void WriteShapeLines(const std::string& path, const std::vector<std::string>& li
   WriteBytes(path, EncodeShapeBytes(lines, std::string("\xFF\xFE", 2)));
 }
 
+std::vector<std::string> ReadShapeLines(const std::string& path) {
+  ShapeText text;
+  std::string bom;
+  try {
+    ReadShapeText(path, text, bom);
+  } catch (const Error& error) {
+    ADD_FAILURE() << error.what();
+  }
+  return text.All();
+}
+
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream buffer;
@@ -44,6 +58,24 @@ std::string CorpusDir() {
   return corpus != nullptr ? corpus : "";
 }
 
+std::vector<ManifestRow> ReadManifest(const std::string& folder) {
+  std::ifstream in(folder + "/MANIFEST.tsv");
+  std::vector<std::vector<std::string>> lines;
+  for (std::string line; std::getline(in, line);) {
+    std::stringstream stream(line);
+    auto& fields = lines.emplace_back();
+    for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
+  }
+  std::vector<ManifestRow> rows;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].empty() || lines[i][0].empty()) continue;
+    ManifestRow& row = rows.emplace_back();
+    for (std::size_t c = 0; c < lines[i].size() && c < lines[0].size(); ++c)
+      row[lines[0][c]] = lines[i][c];
+  }
+  return rows;
+}
+
 FormFixture::FormFixture(const std::string& programIni, bool start)
     : form(FormPorts{dialogs, system, registry}) {
   system.executablePath = dir.File("quarvel");
@@ -54,7 +86,14 @@ FormFixture::FormFixture(const std::string& programIni, bool start)
   if (start) form.FormCreate();
 }
 
-FormFixture::~FormFixture() { SetDecimalSeparator('.'); }
+FormFixture::~FormFixture() {
+  SetDecimalSeparator('.');
+  for (const std::string& what : dialogs.unexpected) ADD_FAILURE() << "unexpected " << what;
+}
+
+std::string FormFixture::LineCountCaption() const {
+  return std::to_string(form.shapeText.Count()) + " " + Lang(22);
+}
 
 void FormFixture::LoadShape(const std::vector<std::string>& lines, const std::string& fileName) {
   form.ResetWindow();

@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,15 +25,20 @@ class TempDir {
 
 // Writes `lines` as a shape file (UTF-16 with the mark, as the program writes).
 void WriteShapeLines(const std::string& path, const std::vector<std::string>& lines);
+// The lines of a shape file as the reader gives them (none when it fails).
+std::vector<std::string> ReadShapeLines(const std::string& path);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
-// The path of a file of the corpus of real shapes, or "" when QUARVEL_CORPUS
-// is not set.
+// The folder of real shapes named by QUARVEL_CORPUS, or "" when it is not set.
 std::string CorpusDir();
+// The rows of a corpus folder's MANIFEST.tsv, each by its column names.
+using ManifestRow = std::map<std::string, std::string>;
+std::vector<ManifestRow> ReadManifest(const std::string& folder);
 
 // A headless form with scripted dialogs, started as the program starts: the
 // executable lives in a fresh folder with the shipped language file beside it.
+// A question or file dialog the test did not script fails the test.
 class FormFixture {
  public:
   // `programIni`: content of the program INI written before start-up ("" none).
@@ -45,6 +51,8 @@ class FormFixture {
   void LoadShape(const std::vector<std::string>& lines, const std::string& fileName = "shape.s");
   std::string Lang(int number) const { return form.LangText(number); }
   std::string ProgramIniPath() const { return dir.File("quarvel.INI"); }
+  // The line count as `Label2` shows it after a command.
+  std::string LineCountCaption() const;
 
   TempDir dir;
   FakeDialogs dialogs;

@@ -1,23 +1,16 @@
 #include "support/ShapeTree.h"
 
+#include <functional>
 #include <optional>
-#include <set>
 #include <stdexcept>
 
 namespace quarvel::testing {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool TakesLabel(const std::string& keyword) {
-  return keyword == "matrix" || keyword == "prim_state" || keyword == "anim_node";
-}
+using Counts = std::pair<long long, long long>;  // primitives, faces
 
 std::optional<long long> ToInt(const std::string& text) {
-  if (text.empty()) return std::nullopt;
   std::size_t used = 0;
   try {
     const long long value = std::stoll(text, &used, 10);
@@ -28,88 +21,67 @@ std::optional<long long> ToInt(const std::string& text) {
 }
 
 // Lists whose first value counts their child nodes.
-const std::set<std::string> kChildLists = {
-    "volumes",          "shader_names",   "texture_filter_names",
-    "points",           "uv_points",      "normals",
-    "sort_vectors",     "colours",        "matrices",
-    "images",           "textures",       "light_materials",
-    "light_model_cfgs", "uv_ops",         "vtx_states",
-    "prim_states",      "lod_controls",   "distance_levels",
-    "sub_objects",      "geometry_nodes", "vertices",
-    "vertex_sets",      "primitives",     "animations",
-    "anim_nodes",       "controllers",    "tcb_rot",
-    "linear_pos",       "slerp_rot",      "tcb_pos"};
+const std::string kChildLists =
+    " volumes shader_names texture_filter_names points uv_points normals sort_vectors colours "
+    "matrices images textures light_materials light_model_cfgs uv_ops vtx_states prim_states "
+    "lod_controls distance_levels sub_objects geometry_nodes vertices vertex_sets primitives "
+    "animations anim_nodes controllers tcb_rot linear_pos slerp_rot tcb_pos ";
 
 // Lists whose first value counts the values behind it, in groups of this size.
-const std::map<std::string, std::size_t> kValueLists = {
+const std::map<std::string, long long> kValueLists = {
     {"vertex_idxs", 1}, {"normal_idxs", 2},       {"flags", 1},
     {"vertex_uvs", 1},  {"geometry_node_map", 1}, {"hierarchy", 1},
     {"tex_idxs", 1},    {"subobject_shaders", 1}, {"subobject_light_cfgs", 1}};
 
 void CheckCounts(const ShapeNode& node, std::vector<std::string>& problems) {
-  const auto where = [&] {
-    return "\"" + node.keyword + "\" in line " + std::to_string(node.line + 1);
+  const auto count = node.values.empty() ? std::nullopt : ToInt(node.values[0]);
+  const auto problem = [&](std::size_t found, const char* what) {
+    problems.push_back("\"" + node.keyword + "\" in line " + std::to_string(node.line + 1) +
+                       ": count " + (node.values.empty() ? "-" : node.values[0]) + " for " +
+                       std::to_string(found) + what);
   };
-  if (kChildLists.count(node.keyword)) {
-    const auto count = node.values.empty() ? std::nullopt : ToInt(node.values[0]);
-    if (node.values.size() != 1 || !count || *count != static_cast<long long>(node.children.size()))
-      problems.push_back(where() + ": count " + (node.values.empty() ? "-" : node.values[0]) +
-                         " for " + std::to_string(node.children.size()) + " entries");
-  }
+  if (kChildLists.find(" " + node.keyword + " ") != std::string::npos &&
+      (node.values.size() != 1 || count != static_cast<long long>(node.children.size())))
+    problem(node.children.size(), " entries");
   if (const auto list = kValueLists.find(node.keyword); list != kValueLists.end()) {
-    const auto count = node.values.empty() ? std::nullopt : ToInt(node.values[0]);
     const std::size_t entries = node.values.empty() ? 0 : node.values.size() - 1;
     if (!count || !node.children.empty() ||
-        static_cast<long long>(entries) != *count * static_cast<long long>(list->second))
-      problems.push_back(where() + ": count " + (node.values.empty() ? "-" : node.values[0]) +
-                         " for " + std::to_string(entries) + " values");
+        static_cast<long long>(entries) != *count * list->second)
+      problem(entries, " values");
   }
   for (const ShapeNode& child : node.children) CheckCounts(child, problems);
 }
 
-struct ElementInfo {
-  long long vtxState = -1;
-  long long matrix = -1;
-};
-
 struct ShapeFacts {
-  std::vector<ElementInfo> elements;
-  long long matrices = 0;
-  long long volumes = 0;
-  long long sortVectors = 0;
+  std::vector<std::pair<long long, long long>> elements;  // vertex state, matrix
+  long long matrices = 0, volumes = 0, sortVectors = 0;
 };
 
 ShapeFacts ReadFacts(const ShapeNode& shape) {
   ShapeFacts facts;
   std::vector<long long> stateMatrix;
+  const auto size = [&shape](const char* list) {
+    const ShapeNode* node = shape.Child(list);
+    return node ? static_cast<long long>(node->children.size()) : 0;
+  };
   if (const ShapeNode* states = shape.Child("vtx_states"))
     for (const ShapeNode* state : states->Children("vtx_state"))
       stateMatrix.push_back(state->Int(1));
   if (const ShapeNode* primStates = shape.Child("prim_states"))
     for (const ShapeNode* primState : primStates->Children("prim_state")) {
-      ElementInfo info;
-      info.vtxState = primState->Int(3);
-      if (info.vtxState >= 0 && info.vtxState < static_cast<long long>(stateMatrix.size()))
-        info.matrix = stateMatrix[static_cast<std::size_t>(info.vtxState)];
-      facts.elements.push_back(info);
+      const long long state = primState->Int(3);
+      const bool known = state >= 0 && state < static_cast<long long>(stateMatrix.size());
+      facts.elements.push_back({state, known ? stateMatrix[static_cast<std::size_t>(state)] : -1});
     }
-  if (const ShapeNode* matrices = shape.Child("matrices"))
-    facts.matrices = static_cast<long long>(matrices->children.size());
-  if (const ShapeNode* volumes = shape.Child("volumes"))
-    facts.volumes = static_cast<long long>(volumes->children.size());
-  if (const ShapeNode* vectors = shape.Child("sort_vectors"))
-    facts.sortVectors = static_cast<long long>(vectors->children.size());
+  facts.matrices = size("matrices");
+  facts.volumes = size("volumes");
+  facts.sortVectors = size("sort_vectors");
   return facts;
 }
 
-// One triangle list of a sub-object with the element that draws it.
-struct DrawnList {
-  long long element = -1;
-  const ShapeNode* trilist = nullptr;
-};
-
-std::vector<DrawnList> DrawnLists(const ShapeNode& subobject) {
-  std::vector<DrawnList> lists;
+// The triangle lists of a sub-object, each with the element that draws it.
+std::vector<std::pair<long long, const ShapeNode*>> DrawnLists(const ShapeNode& subobject) {
+  std::vector<std::pair<long long, const ShapeNode*>> lists;
   long long element = -1;
   if (const ShapeNode* primitives = subobject.Child("primitives"))
     for (const ShapeNode& entry : primitives->children) {
@@ -119,9 +91,51 @@ std::vector<DrawnList> DrawnLists(const ShapeNode& subobject) {
   return lists;
 }
 
+void CheckGeometry(const ShapeNode& info, const ShapeFacts& facts, long long faces, long long prims,
+                   std::map<long long, Counts>& perMatrix,
+                   const std::function<void(const std::string&)>& problem) {
+  if (info.Int(0) != faces || info.Int(1) != prims || info.Int(3) != 3 * faces ||
+      info.Int(6) != prims)
+    problem("geometry_info " + info.values[0] + " " + info.values[1] + " ... for " +
+            std::to_string(faces) + " faces in " + std::to_string(prims) + " primitives");
+  const ShapeNode* nodes = info.Child("geometry_nodes");
+  const ShapeNode* map = info.Child("geometry_node_map");
+  if (!nodes || !map) return problem("geometry nodes or node map missing");
+  const auto nodeList = nodes->Children("geometry_node");
+  if (map->Int(0) != facts.matrices) problem("node map is not one entry per matrix");
+  std::vector<long long> matrixOfNode(nodeList.size(), -1);
+  for (std::size_t m = 0; m + 1 < map->values.size(); ++m) {
+    const long long node = map->Int(m + 1);
+    if (node == -1) {
+      if (perMatrix.count(static_cast<long long>(m)))
+        problem("matrix " + std::to_string(m) + " is drawn but unmapped");
+    } else if (node < 0 || node >= static_cast<long long>(nodeList.size()) ||
+               matrixOfNode[static_cast<std::size_t>(node)] != -1) {
+      problem("node map names node " + std::to_string(node) + " wrongly");
+    } else {
+      matrixOfNode[static_cast<std::size_t>(node)] = static_cast<long long>(m);
+    }
+  }
+  for (std::size_t node = 0; node < nodeList.size(); ++node) {
+    if (matrixOfNode[node] == -1) {
+      problem("geometry node " + std::to_string(node) + " is not in the node map");
+      continue;
+    }
+    const Counts counts = perMatrix[matrixOfNode[node]];
+    const ShapeNode* cullable = nodeList[node]->Child("cullable_prims");
+    if (nodeList[node]->Int(0) != counts.first || !cullable || cullable->Int(0) != counts.first ||
+        cullable->Int(1) != counts.second || cullable->Int(2) != 3 * counts.second)
+      problem("geometry node " + std::to_string(node) + " does not count its " +
+              std::to_string(counts.first) + " primitives and " + std::to_string(counts.second) +
+              " faces");
+  }
+}
+
 void CheckSubobject(const ShapeNode& subobject, const ShapeFacts& facts, const std::string& name,
                     std::vector<std::string>& problems) {
-  const auto problem = [&](const std::string& text) { problems.push_back(name + ": " + text); };
+  const std::function<void(const std::string&)> problem = [&](const std::string& text) {
+    problems.push_back(name + ": " + text);
+  };
   const ShapeNode* vertices = subobject.Child("vertices");
   const ShapeNode* sets = subobject.Child("vertex_sets");
   const ShapeNode* header = subobject.Child("sub_object_header");
@@ -129,7 +143,7 @@ void CheckSubobject(const ShapeNode& subobject, const ShapeFacts& facts, const s
   const long long vertexCount = static_cast<long long>(vertices->children.size());
 
   // Vertex sets: contiguous, covering the list, found by their vertex state.
-  std::map<long long, std::pair<long long, long long>> setOf;  // vtx_state -> first, count
+  std::map<long long, Counts> setOf;  // vtx_state -> first, count
   long long next = 0;
   for (const ShapeNode* set : sets->Children("vertex_set")) {
     if (set->Int(1) != next)
@@ -142,83 +156,45 @@ void CheckSubobject(const ShapeNode& subobject, const ShapeFacts& facts, const s
     problem("vertex sets cover " + std::to_string(next) + " of " + std::to_string(vertexCount) +
             " vertices");
 
-  // Primitives: indices within the element's set, faces per node.
+  // Primitives: indices within the element's set, faces per matrix.
   long long faces = 0, prims = 0;
-  std::map<long long, std::pair<long long, long long>> perMatrix;  // prims, faces
-  for (const DrawnList& list : DrawnLists(subobject)) {
+  std::map<long long, Counts> perMatrix;
+  for (const auto& [element, trilist] : DrawnLists(subobject)) {
     ++prims;
-    if (list.element < 0 || list.element >= static_cast<long long>(facts.elements.size())) {
-      problem("primitive of an unknown element " + std::to_string(list.element));
+    const std::string which = "element " + std::to_string(element);
+    if (element < 0 || element >= static_cast<long long>(facts.elements.size())) {
+      problem("primitive of an unknown " + which);
       continue;
     }
-    const ElementInfo& info = facts.elements[static_cast<std::size_t>(list.element)];
-    const ShapeNode* indices = list.trilist->Child("vertex_idxs");
+    const auto [state, matrix] = facts.elements[static_cast<std::size_t>(element)];
+    const ShapeNode* indices = trilist->Child("vertex_idxs");
     if (!indices) {
       problem("triangle list without vertex indices");
       continue;
     }
     const long long listFaces = indices->Int(0) / 3;
     faces += listFaces;
-    perMatrix[info.matrix].first += 1;
-    perMatrix[info.matrix].second += listFaces;
-    const auto set = setOf.find(info.vtxState);
+    perMatrix[matrix].first += 1;
+    perMatrix[matrix].second += listFaces;
+    const auto set = setOf.find(state);
     if (set == setOf.end()) {
-      problem("element " + std::to_string(list.element) + " has no vertex set");
+      problem(which + " has no vertex set");
       continue;
     }
     for (std::size_t i = 1; i < indices->values.size(); ++i) {
       const long long vertex = indices->Int(i);
       if (vertex < set->second.first || vertex >= set->second.first + set->second.second ||
           vertex >= vertexCount) {
-        problem("element " + std::to_string(list.element) + " uses vertex " +
-                std::to_string(vertex) + " outside its set (line " +
+        problem(which + " uses vertex " + std::to_string(vertex) + " outside its set (line " +
                 std::to_string(indices->line + 1) + ")");
         break;
       }
     }
   }
-
-  if (const ShapeNode* info = header->Child("geometry_info")) {
-    if (info->Int(0) != faces || info->Int(1) != prims || info->Int(3) != 3 * faces ||
-        info->Int(6) != prims)
-      problem("geometry_info " + info->values[0] + " " + info->values[1] + " ... for " +
-              std::to_string(faces) + " faces in " + std::to_string(prims) + " primitives");
-    const ShapeNode* nodes = info->Child("geometry_nodes");
-    const ShapeNode* map = info->Child("geometry_node_map");
-    if (!nodes || !map) return problem("geometry nodes or node map missing");
-    const auto nodeList = nodes->Children("geometry_node");
-    if (map->Int(0) != facts.matrices) problem("node map is not one entry per matrix");
-    std::vector<long long> matrixOfNode(nodeList.size(), -1);
-    for (long long m = 0; m + 1 < static_cast<long long>(map->values.size()); ++m) {
-      const long long node = map->Int(static_cast<std::size_t>(m) + 1);
-      if (node == -1) {
-        if (perMatrix.count(m)) problem("matrix " + std::to_string(m) + " is drawn but unmapped");
-        continue;
-      }
-      if (node < 0 || node >= static_cast<long long>(nodeList.size()) ||
-          matrixOfNode[static_cast<std::size_t>(node)] != -1) {
-        problem("node map names node " + std::to_string(node) + " wrongly");
-        continue;
-      }
-      matrixOfNode[static_cast<std::size_t>(node)] = m;
-    }
-    for (std::size_t node = 0; node < nodeList.size(); ++node) {
-      const long long m = matrixOfNode[node];
-      if (m == -1) {
-        problem("geometry node " + std::to_string(node) + " is not in the node map");
-        continue;
-      }
-      const auto counts = perMatrix.count(m) ? perMatrix[m] : std::pair<long long, long long>{};
-      const ShapeNode* cullable = nodeList[node]->Child("cullable_prims");
-      if (nodeList[node]->Int(0) != counts.first || !cullable || cullable->Int(0) != counts.first ||
-          cullable->Int(1) != counts.second || cullable->Int(2) != 3 * counts.second)
-        problem("geometry node " + std::to_string(node) + " does not count its " +
-                std::to_string(counts.first) + " primitives and " + std::to_string(counts.second) +
-                " faces");
-    }
-  } else {
+  if (const ShapeNode* info = header->Child("geometry_info"))
+    CheckGeometry(*info, facts, faces, prims, perMatrix, problem);
+  else
     problem("geometry_info missing");
-  }
 
   // The flags stay hexadecimal; a sorted sub-object names existing entries.
   const std::string& flags = header->values.at(0);
@@ -274,20 +250,21 @@ ShapeNode ParseShapeTree(const std::vector<std::string>& lines) {
   std::vector<ShapeNode*> open = {&root};
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string& line = lines[index];
-    std::size_t i = 0;
-    while (i < line.size()) {
+    for (std::size_t i = 0; i < line.size();) {
       const char c = line[i];
-      if (IsBlank(c)) {
+      ShapeNode& parent = *open.back();
+      if (c == ' ' || c == '\t') {
         ++i;
       } else if (c == '(') {
-        ShapeNode& parent = *open.back();
         ShapeNode child;
         child.line = index;
-        if (!parent.values.empty()) child.keyword = parent.values.back(), parent.values.pop_back();
-        if (!parent.values.empty() && TakesLabel(parent.values.back())) {
+        auto& values = parent.values;
+        if (!values.empty()) child.keyword = values.back(), values.pop_back();
+        if (!values.empty() && (values.back() == "matrix" || values.back() == "prim_state" ||
+                                values.back() == "anim_node")) {
           child.label = child.keyword;
-          child.keyword = parent.values.back();
-          parent.values.pop_back();
+          child.keyword = values.back();
+          values.pop_back();
         }
         parent.children.push_back(std::move(child));
         open.push_back(&parent.children.back());
@@ -299,8 +276,10 @@ ShapeNode ParseShapeTree(const std::vector<std::string>& lines) {
         ++i;
       } else {
         const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i]) && line[i] != '(' && line[i] != ')') ++i;
-        open.back()->values.push_back(line.substr(start, i - start));
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '(' &&
+               line[i] != ')')
+          ++i;
+        parent.values.push_back(line.substr(start, i - start));
       }
     }
   }
@@ -350,25 +329,23 @@ ShapeContent ReadContent(const ShapeNode& root) {
     content.sortEntries[levelIndex].push_back({header.Int(1), header.Int(2)});
     const auto vertices = subobject.Child("vertices")->Children("vertex");
     ElementTriangles triangles;
-    for (const DrawnList& list : DrawnLists(subobject)) {
-      const ShapeNode* indices = list.trilist->Child("vertex_idxs");
-      const ShapeNode* normals = list.trilist->Child("normal_idxs");
-      const ShapeNode* flags = list.trilist->Child("flags");
-      auto& out = triangles[static_cast<int>(list.element)];
-      const std::size_t faceCount = indices->values.empty() ? 0 : (indices->values.size() - 1) / 3;
-      for (std::size_t face = 0; face < faceCount; ++face) {
-        Triangle triangle;
-        for (std::size_t corner = 0; corner < 3; ++corner) {
+    for (const auto& [element, trilist] : DrawnLists(subobject)) {
+      const ShapeNode* indices = trilist->Child("vertex_idxs");
+      const ShapeNode* normals = trilist->Child("normal_idxs");
+      const ShapeNode* flags = trilist->Child("flags");
+      auto& out = triangles[static_cast<int>(element)];
+      for (std::size_t face = 0; 3 * face + 3 < indices->values.size(); ++face) {
+        std::string triangle;
+        for (std::size_t corner = 1; corner <= 3; ++corner) {
           const ShapeNode& vertex =
-              *vertices.at(static_cast<std::size_t>(indices->Int(1 + 3 * face + corner)));
+              *vertices.at(static_cast<std::size_t>(indices->Int(3 * face + corner)));
           for (const std::string& value : vertex.values) triangle += value + " ";
           for (const ShapeNode& uvs : vertex.children)
             for (const std::string& value : uvs.values) triangle += value + " ";
           triangle += "/ ";
         }
-        triangle += "n " + normals->values.at(1 + 2 * face) + " " +
-                    normals->values.at(2 + 2 * face) + " f " + flags->values.at(1 + face);
-        out.push_back(std::move(triangle));
+        out.push_back(triangle + "n " + normals->values.at(1 + 2 * face) + " " +
+                      normals->values.at(2 + 2 * face) + " f " + flags->values.at(1 + face));
       }
     }
     content.levels[levelIndex].push_back(std::move(triangles));

@@ -24,12 +24,10 @@ struct ShapeNode {
 // Throws std::runtime_error on unbalanced parentheses.
 ShapeNode ParseShapeTree(const std::vector<std::string>& lines);
 
-// One triangle as the simulator draws it: for each corner the vertex's
-// fields and texture coordinates, then the face's normal entry and flags.
-using Triangle = std::string;
-
-// The triangles of every element drawn in one sub-object, in drawing order.
-using ElementTriangles = std::map<int, std::vector<Triangle>>;
+// The triangles of every element drawn in one sub-object, in drawing order;
+// a triangle is, for each corner, the vertex's fields and texture
+// coordinates, then the face's normal entry and flags.
+using ElementTriangles = std::map<int, std::vector<std::string>>;
 
 // What a shape holds, per distance level and sub-object.
 struct ShapeContent {
@@ -37,7 +35,7 @@ struct ShapeContent {
   std::vector<std::vector<ElementTriangles>> levels;  // [level][sub-object]
   long long volumes = 0;
   long long sortVectors = 0;
-  // The sort vector and volume of each sorted sub-object, [level][sub-object].
+  // The sort vector and volume of each sub-object, [level][sub-object].
   std::vector<std::vector<std::pair<long long, long long>>> sortEntries;
 };
 
