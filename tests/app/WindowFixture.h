@@ -30,6 +30,15 @@ struct WindowFixture {
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
 
+  // As in the headless tests, a question nobody scripted and an answer nobody
+  // asked for fail the test.
+  ~WindowFixture() {
+    for (const std::string& what : dialogs.unexpected)
+      QTest::qFail(("unexpected " + what).c_str(), __FILE__, __LINE__);
+    if (!dialogs.AllAnswersUsed())
+      QTest::qFail("a scripted answer or file was never asked for", __FILE__, __LINE__);
+  }
+
   Form& form() { return window->form(); }
   template <typename T>
   T* Find(const char* name) const {

@@ -48,6 +48,7 @@ TEST(LodLevels, RaisingTheCountAddsLodsAtOneAndLoweringHidesThemUntilRaisedAgain
     SCOPED_TRACE(lod);
     EXPECT_EQ(form.StringGrid4.Cell(0, lod), std::to_string(lod));
     EXPECT_EQ(form.StringGrid4.Cell(1, lod), distances[lod - 1]);
+    EXPECT_EQ(form.StringGrid5.Cell(0, lod), std::to_string(lod));
     EXPECT_EQ(form.StringGrid5.Cell(1, lod), distances[lod - 1]);
     EXPECT_EQ(form.StringGrid1.Cell(lod + 2, 0), "L " + std::to_string(lod));
     EXPECT_EQ(form.StringGrid2.Cell(lod + 1, 0), "L " + std::to_string(lod));

@@ -76,6 +76,7 @@ TEST(Startup, ThreeLodsWithOneStoredDistanceSurviveResetAndShutdown) {
   EXPECT_TRUE(form.shapeText.Empty());
   EXPECT_FALSE(form.shapeText.Modified());
   EXPECT_EQ(form.CurrentFileName, "");
+  EXPECT_EQ(form.LodCount, 3);
 
   // Shutdown writes what the settings tab shows: two LODs, an empty
   // distance as 2000; the third key of the old section goes, "Dir" stays.

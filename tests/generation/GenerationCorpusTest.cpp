@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "generation/GenerationHelpers.h"
 
@@ -44,6 +43,7 @@ class GenerationCorpus : public GenerationTest,
 
 TEST_P(GenerationCorpus, SplitsIntoTwoLodsOrIsRefused) {
   if (GetParam().empty()) GTEST_SKIP() << "QUARVEL_CORPUS is not set";
+  SCOPED_TRACE(GetParam());
   Load(ReadShapeLines(CorpusDir() + "/" + GetParam()));
   // Other exporters count their primitives in the headers their own way, so
   // only the result is held to the checks.
@@ -98,13 +98,7 @@ TEST_P(GenerationCorpus, SplitsIntoTwoLodsOrIsRefused) {
   EXPECT_EQ(after.sortEntries[1][0], (std::pair<long long, long long>{sorted - 1, sorted}));
 }
 
-INSTANTIATE_TEST_SUITE_P(RealShapes, GenerationCorpus, ::testing::ValuesIn(SplittableShapes()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param.empty() ? "none" : info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(RealShapes, GenerationCorpus, ::testing::ValuesIn(SplittableShapes()));
 
 }  // namespace
 }  // namespace quarvel::testing

