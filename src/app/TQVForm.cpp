@@ -233,7 +233,7 @@ void TQVForm::BuildStatusPanel() {
   panel3_->setGeometry(0, 553, 989, 51);
   MakeLabel(panel3_, "Label1", form_.Label1, {8, 6, 810, 18});
   MakeLabel(panel3_, "Label2", form_.Label2, {8, 26, 810, 18});
-  MakeButton(panel3_, "Button1", form_.Button1, {834, 13, 145, 25}, &Form::Button1Click);
+  MakeButton(panel3_, "Button1", form_.Button1, {834, 13, 145, 25}, &Form::WegButtonClick);
 }
 
 void TQVForm::BuildAssignmentPage(QWidget* page) {

@@ -72,7 +72,7 @@ class Form {
   void SpeichernUnterButtonClick();
   void UndoButtonClick();
   bool FormCloseQuery();
-  void Button1Click();  // "Weg hier!"
+  void WegButtonClick();  // "Weg hier!" (Button1)
   bool closeRequested = false;
 
   // ---- Analysis and assignment ---------------------------------------------

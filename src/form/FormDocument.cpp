@@ -180,7 +180,7 @@ bool Form::FormCloseQuery() {
   return AskSaveChanges();
 }
 
-void Form::Button1Click() {
+void Form::WegButtonClick() {
   closeRequested = true;
 }
 

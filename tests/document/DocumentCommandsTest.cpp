@@ -353,7 +353,7 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   FormFixture f;
   EXPECT_TRUE(f.form.FormCloseQuery());  // nothing changed: no question
   EXPECT_EQ(f.dialogs.Count(), 0u);
-  f.form.Button1Click();
+  f.form.WegButtonClick();
   EXPECT_TRUE(f.form.closeRequested);
 
   f.form.shapeText.Append("typed");
