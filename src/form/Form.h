@@ -214,6 +214,8 @@ class Form {
   ComboBox SpracheComboBox;
 
  private:
+  // The save dialog; the chosen name becomes CurrentFileName. False: cancelled.
+  bool ChooseFileNameToSave();
   void AttachChangeNotification();
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);

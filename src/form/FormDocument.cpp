@@ -135,24 +135,23 @@ void Form::OpenShape(const std::string& chosenPath) {
   }
 }
 
-void Form::SpeichernButtonClick() {
+bool Form::ChooseFileNameToSave() {
   SaveFileRequest request;
   request.initialDir = DirKey(*this, "InitialDir");
-  if (CurrentFileName.empty()) {
-    const std::optional<std::string> chosen = dialogs().SaveFile(request);
-    if (!chosen) return;
-    CurrentFileName = FullShapePath(*chosen);
-  }
+  const std::optional<std::string> chosen = dialogs().SaveFile(request);
+  if (!chosen) return false;
+  CurrentFileName = FullShapePath(*chosen);
+  return true;
+}
+
+void Form::SpeichernButtonClick() {
+  if (CurrentFileName.empty() && !ChooseFileNameToSave()) return;
   WriteShapeText();
   SaveSettings();
 }
 
 void Form::SpeichernUnterButtonClick() {
-  SaveFileRequest request;
-  request.initialDir = DirKey(*this, "InitialDir");
-  const std::optional<std::string> chosen = dialogs().SaveFile(request);
-  if (!chosen) return;
-  CurrentFileName = FullShapePath(*chosen);
+  if (!ChooseFileNameToSave()) return;
   WriteShapeText();
   SaveSettings();
 }
