@@ -86,6 +86,28 @@ struct NodeCleanup {
   std::size_t endBlock;
 };
 
+constexpr std::size_t kStopWalk = std::string::npos;
+
+// Walks the nodes behind the "animations" line whose next line holds a
+// controller count other than "0": `visit(name, controllersLine, count)`
+// returns the line the walk goes on behind, or kStopWalk.
+template <typename Visit>
+void ForEachAnimatedNode(const ShapeText& text, std::size_t section, Visit visit) {
+  const std::size_t last = text.Count() - 1;
+  for (std::size_t i = section; i < last;) {
+    ++i;
+    if (!Contains(text[i], kAnimNode)) continue;
+    const std::string_view name = NodeName(text[i]);
+    ++i;
+    const std::string& controllers = text[i];
+    if (!Contains(controllers, kControllers)) continue;
+    const TokenPosition count = TokenAfter(controllers, kControllers, 2);
+    if (count.text == "0") continue;
+    i = visit(name, i, count);
+    if (i == kStopWalk) return;
+  }
+}
+
 }  // namespace
 
 std::optional<std::size_t> FindAnimationsLine(const ShapeText& text) {
@@ -101,18 +123,11 @@ bool ReadAnimationMarks(const ShapeText& text, StringGrid& matrices) {
   if (!section) return false;
   for (int row = 1; row < matrices.RowCount(); ++row) matrices.SetCell(2, row, "");
   const RowsByName rows = IndexMatrixRows(matrices);
-  const std::size_t last = text.Count() - 1;
-  for (std::size_t i = *section; i < last;) {
-    ++i;
-    if (!Contains(text[i], kAnimNode)) continue;
-    const std::string_view name = NodeName(text[i]);
-    ++i;
-    const std::string& controllers = text[i];
-    if (!Contains(controllers, kControllers) ||
-        TokenAfter(controllers, kControllers, 2).text == "0")
-      continue;
-    for (int row : RowsNamed(rows, name)) matrices.SetCell(2, row, "x");
-  }
+  ForEachAnimatedNode(text, *section,
+                      [&](std::string_view name, std::size_t line, const TokenPosition&) {
+                        for (int row : RowsNamed(rows, name)) matrices.SetCell(2, row, "x");
+                        return line;
+                      });
   return true;
 }
 
@@ -127,57 +142,50 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGri
   const RowsByName rows = IndexMatrixRows(matrices);
   const std::size_t last = text.Count() - 1;
   std::vector<NodeCleanup> cleanups;
-  for (std::size_t i = *section; i < last;) {
-    ++i;
-    if (!Contains(text[i], kAnimNode)) continue;
-    const std::string_view name = NodeName(text[i]);
-    ++i;
-    const std::string& controllers = text[i];
-    if (!Contains(controllers, kControllers)) continue;
-    const TokenPosition countToken = TokenAfter(controllers, kControllers, 2);
-    if (countToken.text == "0") continue;
+  ForEachAnimatedNode(text, *section,
+                      [&](std::string_view name, std::size_t i, const TokenPosition& countToken) {
+                        int acting = 0;
+                        for (int row : RowsNamed(rows, name))
+                          if (!IsMarked(matrices.Cell(2, row))) ++acting;
+                        if (acting == 0) return i;
+                        // Cleaning one node twice would take the second time's "controllers"
+                        // line from whatever follows the deleted controllers.
+                        if (acting > 1) {
+                          result.error = DuplicateNameMessage(name);
+                          return kStopWalk;
+                        }
+                        const std::optional<int> controllerCount = ReadCount(countToken.text);
+                        if (!controllerCount) {
+                          result.error = BadCountMessage(name, i, countToken.text);
+                          return kStopWalk;
+                        }
 
-    int acting = 0;
-    for (int row : RowsNamed(rows, name))
-      if (!IsMarked(matrices.Cell(2, row))) ++acting;
-    if (acting == 0) continue;
-    // Cleaning one node twice would take the second time's "controllers"
-    // line from whatever follows the deleted controllers.
-    if (acting > 1) {
-      result.error = DuplicateNameMessage(name);
-      return result;
-    }
-    const std::optional<int> controllerCount = ReadCount(countToken.text);
-    if (!controllerCount) {
-      result.error = BadCountMessage(name, i, countToken.text);
-      return result;
-    }
-
-    std::size_t block = i + 1;
-    for (int c = 0; c < *controllerCount; ++c) {
-      if (block > last) {
-        result.error = PastEndMessage(name, i + 1);
-        return result;
-      }
-      const std::string_view keyToken = KeyCountToken(text[block]);
-      const std::optional<int> keys = ReadCount(keyToken);
-      if (!keys) {
-        result.error = BadCountMessage(name, block, keyToken);
-        return result;
-      }
-      // Header, keys and closing line.
-      const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
-      if (blockEnd - 1 > last) {
-        result.error = PastEndMessage(name, i + 1);
-        return result;
-      }
-      block = blockEnd;
-    }
-    cleanups.push_back({i, countToken, i + 1, block});
-    // The walk resumes behind the deleted lines; the closing line of the
-    // controller list is passed over as well.
-    i = block;
-  }
+                        std::size_t block = i + 1;
+                        for (int c = 0; c < *controllerCount; ++c) {
+                          if (block > last) {
+                            result.error = PastEndMessage(name, i + 1);
+                            return kStopWalk;
+                          }
+                          const std::string_view keyToken = KeyCountToken(text[block]);
+                          const std::optional<int> keys = ReadCount(keyToken);
+                          if (!keys) {
+                            result.error = BadCountMessage(name, block, keyToken);
+                            return kStopWalk;
+                          }
+                          // Header, keys and closing line.
+                          const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
+                          if (blockEnd - 1 > last) {
+                            result.error = PastEndMessage(name, i + 1);
+                            return kStopWalk;
+                          }
+                          block = blockEnd;
+                        }
+                        cleanups.push_back({i, countToken, i + 1, block});
+                        // The walk resumes behind the deleted lines; the closing line of the
+                        // controller list is passed over as well.
+                        return block;
+                      });
+  if (result.error) return result;
   if (cleanups.empty()) return result;
 
   // Rebuild only the stretch from the first to the last cleaned node, in one
