@@ -263,12 +263,16 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
 
   // Sub-objects, their hints and the settings-file commands.
   MakeLabel(page, "Label5", f.Label5, {390, 4, 168, 18}, Bold);
-  grids_[1] = MakeGrid(
-      page, "StringGrid2", f.StringGrid2, {390, 24, 168, 230}, true,
-      [this](int col, int row) { return form_.StringGrid2SelectCell(form_.StringGrid2, col, row); },
-      [this](int col, int row, const std::string& text) {
-        form_.StringGrid2SetEditText(form_.StringGrid2, col, row, text);
-      });
+  // The sub-object and matrix tables take marks through the same handlers.
+  const auto makeMarkGrid = [&](const char* name, StringGrid& grid, QRect geometry) {
+    return MakeGrid(
+        page, name, grid, geometry, true,
+        [this, &grid](int col, int row) { return form_.StringGrid2SelectCell(grid, col, row); },
+        [this, &grid](int col, int row, const std::string& text) {
+          form_.StringGrid2SetEditText(grid, col, row, text);
+        });
+  };
+  grids_[1] = makeMarkGrid("StringGrid2", f.StringGrid2, {390, 24, 168, 230});
   MakeLabel(page, "Label8", f.Label8, {390, 260, 168, 56}, Wrap);
   MakeLabel(page, "Label9", f.Label9, {390, 318, 168, 44}, Wrap);
   MakeButton(page, "GrundButton", f.GrundButton, {390, 386, 168, 25}, &Form::GrundButtonClick);
@@ -285,12 +289,7 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
   MakeLabel(page, "Label6", f.Label6, {566, 146, 130, 18}, Bold);
   MakeButton(page, "AnimResetButton", f.AnimResetButton, {712, 142, 100, 25},
              &Form::AnimResetButtonClick);
-  grids_[2] = MakeGrid(
-      page, "StringGrid3", f.StringGrid3, {566, 170, 246, 256}, true,
-      [this](int col, int row) { return form_.StringGrid2SelectCell(form_.StringGrid3, col, row); },
-      [this](int col, int row, const std::string& text) {
-        form_.StringGrid2SetEditText(form_.StringGrid3, col, row, text);
-      });
+  grids_[2] = makeMarkGrid("StringGrid3", f.StringGrid3, {566, 170, 246, 256});
   MakeLabel(page, "Label13", f.Label13, {566, 432, 246, 84}, Wrap);
 }
 
