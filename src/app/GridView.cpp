@@ -1,5 +1,6 @@
 #include "app/GridView.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -78,10 +79,11 @@ GridView::GridView(StringGrid& grid, bool editable, Handlers handlers, QWidget* 
   setItemDelegate(new GridDelegate(this));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
-  setEditTriggers(editable
-                      ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
-                      : QAbstractItemView::NoEditTriggers);
+  // No editor on a click into the selected cell: Qt waits a double-click
+  // interval before opening it and drops the keys typed meanwhile.
+  setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                 QAbstractItemView::AnyKeyPressed
+                           : QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(false);
   setWordWrap(false);
   setTextElideMode(Qt::ElideNone);
@@ -171,6 +173,35 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
   QTableView::currentChanged(current, previous);
   if (current.isValid())
     model_->grid().SetCurrent(current.column(), GridModel::GridRow(current.row()));
+}
+
+void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  if (holds_ > 0) {
+    heldCloses_.emplace_back(editor, hint);
+    return;
+  }
+  QTableView::closeEditor(editor, hint);
+}
+
+void GridView::ReleaseEditors() {
+  if (holds_ > 0) --holds_;
+  if (holds_ > 0) return;
+  auto closes = std::move(heldCloses_);
+  heldCloses_.clear();
+  for (auto& [editor, hint] : closes) {
+    if (!editor) continue;
+    // A close that only came from a message box taking the focus is dropped:
+    // the user goes on typing in the editor once the box is gone.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focusStayedHere = focus == nullptr || focus->window() != window() ||
+                                 focus == editor || editor->isAncestorOf(focus) || focus == this ||
+                                 focus == viewport();
+    if (focusStayedHere) {
+      editor->setFocus(Qt::OtherFocusReason);
+      continue;
+    }
+    QTableView::closeEditor(editor, hint);
+  }
 }
 
 void GridView::EditorTextEdited(QLineEdit* editor, const QPersistentModelIndex& index,

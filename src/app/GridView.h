@@ -4,10 +4,13 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "assignment/StringGrid.h"
 
@@ -65,12 +68,20 @@ class GridView : public QTableView {
   // Called by the cell editor after every keystroke.
   void EditorTextEdited(QLineEdit* editor, const QPersistentModelIndex& index, const QString& text);
 
+  // While the form runs a handler no editor is closed: a message box runs an
+  // event loop of its own, and an editor closed in there is deleted while the
+  // keystroke that led to the box is still being handled inside it. Closes
+  // asked for meanwhile are carried out when the handler has ended.
+  void HoldEditors() { ++holds_; }
+  void ReleaseEditors();
+
  protected:
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   // Jumping to a cell by its text would bypass the form's consent.
   void keyboardSearch(const QString&) override {}
 
@@ -82,6 +93,8 @@ class GridView : public QTableView {
   QPersistentModelIndex approved_;  // the last cell the form allowed
   bool asking_ = false;             // the form is deciding on a move
   int rowHeight_ = 18;
+  int holds_ = 0;
+  std::vector<std::pair<QPointer<QWidget>, QAbstractItemDelegate::EndEditHint>> heldCloses_;
 };
 
 // The cell editor: a frameless line edit whose every keystroke reaches the

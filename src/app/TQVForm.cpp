@@ -465,11 +465,20 @@ bool TQVForm::Run(const std::function<void()>& handler) {
     form_.SMemo.caretPosition = memo_->CaretOffset();
     caretBefore = form_.SMemo.caretPosition;
   }
+  // A handler that runs while the tab bar switches pages (a table losing the
+  // focus as its page is hidden) must not put the old page back.
+  if (depth_ == 0 && pages_ != nullptr) form_.activePage = pages_->currentIndex();
+  const int pageBefore = form_.activePage;
+  if (depth_ == 0)
+    for (GridView* grid : grids_)
+      if (grid != nullptr) grid->HoldEditors();
   ++depth_;
   const bool ok = form_.Run(handler);
   --depth_;
   if (depth_ == 0) {
-    Refresh(form_.SMemo.caretPosition != caretBefore);
+    for (GridView* grid : grids_)
+      if (grid != nullptr) grid->ReleaseEditors();
+    Refresh(form_.SMemo.caretPosition != caretBefore, form_.activePage != pageBefore);
     if (form_.closeRequested) {
       form_.closeRequested = false;
       close();
@@ -479,7 +488,7 @@ bool TQVForm::Run(const std::function<void()>& handler) {
 }
 
 void TQVForm::RefreshFromForm() {
-  Refresh(false);
+  Refresh(false, true);
 }
 
 void TQVForm::RefreshCaptions() {
@@ -511,7 +520,7 @@ void TQVForm::RefreshCaptions() {
     memo_->setVisible(form_.SMemo.visible);
 }
 
-void TQVForm::Refresh(bool caretMovedByHandler) {
+void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
   RefreshCaptions();
 
   {
@@ -521,7 +530,8 @@ void TQVForm::Refresh(bool caretMovedByHandler) {
       const QString caption = FromUtf8(sheets[i]->caption);
       if (pages_->tabText(i) != caption) pages_->setTabText(i, caption);
     }
-    if (pages_->currentIndex() != form_.activePage && form_.activePage >= 0 && form_.activePage < 3)
+    if (pageChosenByForm && pages_->currentIndex() != form_.activePage && form_.activePage >= 0 &&
+        form_.activePage < 3)
       pages_->setCurrentIndex(form_.activePage);
   }
 

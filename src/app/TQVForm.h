@@ -95,7 +95,7 @@ class TQVForm : public QWidget {
                      bool editable, std::function<bool(int, int)> selectCell,
                      std::function<void(int, int, const std::string&)> setEditText);
 
-  void Refresh(bool caretMovedByHandler);
+  void Refresh(bool caretMovedByHandler, bool pageChosenByForm);
   // What a long command shows while it lets events run: captions, labels,
   // enabled states, the visibility of the text view.
   void RefreshCaptions();

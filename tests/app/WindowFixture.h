@@ -16,15 +16,19 @@ namespace quarvel::apptest {
 
 struct WindowFixture {
   // `folder`: where the program lives; a second window in the same folder
-  // starts with the program INI the first one left.
-  explicit WindowFixture(const QString& folder = QString()) : home(folder) {
+  // starts with the program INI the first one left. `realDialogs`: message
+  // boxes and file dialogs of the caller's choosing instead of the scripted
+  // ones (the window's own Qt dialogs, say).
+  explicit WindowFixture(const QString& folder = QString(), Dialogs* realDialogs = nullptr)
+      : home(folder) {
     const QDir programDir(home.isEmpty() ? dir.path() : home);
     system.executablePath = programDir.filePath(QStringLiteral("quarvel")).toStdString();
     system.userConfigDir = system.executablePath + ".config";
     const QString language = programDir.filePath(QStringLiteral("Quarvel_L.INI"));
     QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
     QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    window = std::make_unique<TQVForm>(FormPorts{dialogs, system, registry});
+    window = std::make_unique<TQVForm>(
+        FormPorts{realDialogs != nullptr ? *realDialogs : dialogs, system, registry});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));

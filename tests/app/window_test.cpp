@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -127,6 +128,36 @@ class WindowTest : public QObject {
     QCOMPARE(f.dialogs.shown[0].kind, quarvel::BoxKind::Warning);
     QCOMPARE(f.form().StringGrid1.Cell(3, 1), std::string());
     QCOMPARE(editor->text(), QString());
+  }
+
+  void theTabBarAndThePageShownAgreeWhenATableLosesTheFocus() {
+    WindowFixture f;
+    auto* tabs = f.Find<QTabWidget>("PageControl1");
+    const auto clickTab = [&](int index) {
+      QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                        tabs->tabBar()->tabRect(index).center());
+    };
+    const auto typeInto = [&](GridView& grid, int row, int col, const QString& text) {
+      const QModelIndex cell = grid.model()->index(row, col);
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+      WindowFixture::Type(&grid, text);
+    };
+    const auto shows = [&](int index) {
+      return tabs->currentIndex() == index && tabs->tabBar()->currentIndex() == index &&
+             tabs->widget(index)->isVisible();
+    };
+
+    clickTab(2);
+    typeInto(f.window->grid(4), 0, 1, QStringLiteral("1200"));  // the editor keeps the focus
+    clickTab(0);
+    QVERIFY(shows(0));
+    QCOMPARE(f.form().StringGrid4.Cell(1, 1), std::string("1200"));
+
+    typeInto(f.window->grid(1), 0, 3, QStringLiteral("2"));
+    clickTab(1);
+    QVERIFY(shows(1));
+    clickTab(0);  // the highlighted tab was the old one: a click on it did nothing
+    QVERIFY(shows(0));
   }
 
   void aCellTheFormRefusesNeitherBecomesCurrentNorOpensAnEditor() {
