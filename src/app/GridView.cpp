@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 
 namespace quarvel {
 
@@ -105,8 +106,71 @@ GridView::GridView(StringGrid& grid, bool editable, Handlers handlers, QWidget* 
 
 void GridView::SetRowHeight(int height) {
   rowHeight_ = height;
-  verticalHeader()->setDefaultSectionSize(height);
-  horizontalHeader()->setFixedHeight(height);
+  for (QTableView* view : {static_cast<QTableView*>(this), frozen_}) {
+    if (view == nullptr) continue;
+    view->verticalHeader()->setDefaultSectionSize(height);
+    view->horizontalHeader()->setFixedHeight(height);
+  }
+  PlaceFrozenColumn();
+}
+
+void GridView::FreezeFirstColumn() {
+  if (frozen_ != nullptr) return;
+  frozen_ = new QTableView(this);
+  frozen_->setObjectName(QStringLiteral("FrozenColumn"));
+  frozen_->setModel(model_);
+  frozen_->setSelectionModel(selectionModel());
+  // It only shows: clicks, the wheel and the keyboard reach the table below,
+  // which asks the form as for any other cell.
+  frozen_->setFocusPolicy(Qt::NoFocus);
+  frozen_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setFrameShape(QFrame::NoFrame);
+  frozen_->setWordWrap(false);
+  frozen_->setTextElideMode(Qt::ElideNone);
+  frozen_->verticalHeader()->hide();
+  frozen_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen_->verticalHeader()->setMinimumSectionSize(1);
+  QHeaderView* header = frozen_->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Fixed);
+  header->setMinimumSectionSize(1);
+  header->setHighlightSections(false);
+  header->setDefaultAlignment(horizontalHeader()->defaultAlignment());
+  viewport()->stackUnder(frozen_);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(),
+          &QScrollBar::setValue);
+  SetRowHeight(rowHeight_);
+  SyncFromGrid();
+  frozen_->show();
+}
+
+void GridView::PlaceFrozenColumn() {
+  if (frozen_ == nullptr) return;
+  for (int col = 1; col < model_->columnCount(); ++col)
+    if (!frozen_->isColumnHidden(col)) frozen_->setColumnHidden(col, true);
+  const int width = columnWidth(0);
+  if (frozen_->columnWidth(0) != width) frozen_->setColumnWidth(0, width);
+  frozen_->setGeometry(frameWidth(), frameWidth(), width,
+                       viewport()->height() + horizontalHeader()->height());
+  frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  PlaceFrozenColumn();
+}
+
+void GridView::UncoverFromFrozenColumn(const QModelIndex& index) {
+  if (frozen_ == nullptr || !index.isValid() || index.column() == 0) return;
+  const int hidden = columnWidth(0) - visualRect(index).left();
+  if (hidden > 0) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hidden);
+}
+
+void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  QTableView::scrollTo(index, hint);
+  UncoverFromFrozenColumn(index);
 }
 
 void GridView::SyncFromGrid() {
@@ -117,6 +181,7 @@ void GridView::SyncFromGrid() {
     const int width = grid.ColWidth(col);
     if (header->sectionSize(col) != width) header->resizeSection(col, width);
   }
+  PlaceFrozenColumn();
   // While the user moves, the view itself goes where the form allowed.
   if (asking_) return;
   const QModelIndex wanted = model_->index(grid.Row() - 1, grid.Col());
@@ -241,6 +306,7 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
       case Qt::Key_Enter:
       case Qt::Key_Escape:
         emit commitData(editor);
+        view_->EditCommitted();
         emit closeEditor(editor, QAbstractItemDelegate::NoHint);
         return true;
       default:

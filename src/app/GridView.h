@@ -54,6 +54,8 @@ class GridView : public QTableView {
   struct Handlers {
     std::function<bool(int col, int row)> selectCell;
     std::function<void(int col, int row, const std::string& text)> setEditText;
+    // The user ended an edit with Enter, Tab or Escape.
+    std::function<void()> editCommitted;
   };
 
   GridView(StringGrid& grid, bool editable, Handlers handlers, QWidget* parent = nullptr);
@@ -64,9 +66,16 @@ class GridView : public QTableView {
   GridModel& gridModel() const { return *model_; }
   int RowHeight() const { return rowHeight_; }
   void SetRowHeight(int height);
+  // Keeps column 0 in sight while the table scrolls sideways, as
+  // spreadsheets keep a frozen first column.
+  void FreezeFirstColumn();
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
   // Called by the cell editor after every keystroke.
   void EditorTextEdited(QLineEdit* editor, const QPersistentModelIndex& index, const QString& text);
+  void EditCommitted() {
+    if (handlers_.editCommitted) handlers_.editCommitted();
+  }
 
   // While the form runs a handler no editor is closed: a message box runs an
   // event loop of its own, and an editor closed in there is deleted while the
@@ -82,17 +91,22 @@ class GridView : public QTableView {
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  void resizeEvent(QResizeEvent* event) override;
   // Jumping to a cell by its text would bypass the form's consent.
   void keyboardSearch(const QString&) override {}
 
  private:
   bool MaySelect(const QModelIndex& index);
+  void PlaceFrozenColumn();
+  // Scrolls sideways so that a cell right of the frozen column is not hidden under it.
+  void UncoverFromFrozenColumn(const QModelIndex& index);
 
   GridModel* model_;
   Handlers handlers_;
   QPersistentModelIndex approved_;  // the last cell the form allowed
   bool asking_ = false;             // the form is deciding on a move
   int rowHeight_ = 18;
+  QTableView* frozen_ = nullptr;
   int holds_ = 0;
   std::vector<std::pair<QPointer<QWidget>, QAbstractItemDelegate::EndEditHint>> heldCloses_;
 };

@@ -40,6 +40,8 @@ Answer QtDialogs::Message(BoxKind kind, const std::string& text, Buttons buttons
   if (buttons == Buttons::YesNoCancel)
     standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
 
+  // What the box is about is what the window behind it shows.
+  if (refresh_) refresh_();
   // A question must be seen with the normal pointer, whatever runs behind it.
   const bool busy = cursor_ == Cursor::Busy;
   if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

@@ -13,8 +13,8 @@ namespace quarvel {
 
 class QtDialogs : public Dialogs {
  public:
-  // `refresh` brings the window's labels and captions up to date while a long
-  // command lets pending events run.
+  // `refresh` brings the window's labels, captions and tables up to date while
+  // a long command lets pending events run or a box is shown over it.
   void SetWindow(QWidget* window, std::function<void()> refresh);
 
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) override;

@@ -79,7 +79,7 @@ void TQVForm::Build() {
                  Qt::MSWindowsFixedSizeDialogHint);
 
   if (auto* dialogs = dynamic_cast<QtDialogs*>(&form_.dialogs()))
-    dialogs->SetWindow(this, [this] { RefreshCaptions(); });
+    dialogs->SetWindow(this, [this] { RefreshWhileBusy(); });
 
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl1"));
@@ -174,8 +174,10 @@ QSpinBox* TQVForm::MakeSpinEdit(QWidget* parent, const char* name, QRect geometr
 
 GridView* TQVForm::MakeGrid(QWidget* parent, const char* name, StringGrid& grid, QRect geometry,
                             bool editable, std::function<bool(int, int)> selectCell,
-                            std::function<void(int, int, const std::string&)> setEditText) {
+                            std::function<void(int, int, const std::string&)> setEditText,
+                            std::function<void()> editCommitted) {
   GridView::Handlers handlers;
+  if (editCommitted) handlers.editCommitted = [this, editCommitted] { Run(editCommitted); };
   if (selectCell) {
     handlers.selectCell = [this, selectCell](int col, int row) {
       bool allowed = false;
@@ -245,7 +247,9 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
       [this](int col, int row) { return form_.StringGrid1SelectCell(col, row); },
       [this](int col, int row, const std::string& text) {
         form_.StringGrid1SetEditText(col, row, text);
-      });
+      },
+      // The counts follow a committed entry at once, not only the next move.
+      [this] { form_.RefreshAssignment(); });
   MakeButton(page, "ZeilePlusButton", f.ZeilePlusButton, {6, 330, 24, 22},
              &Form::ZeilePlusButtonClick);
   MakeButton(page, "ZeileMinusButton", f.ZeileMinusButton, {32, 330, 24, 22},
@@ -273,6 +277,10 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
         });
   };
   grids_[1] = makeMarkGrid("StringGrid2", f.StringGrid2, {390, 24, 168, 230});
+  // With several LODs the plan and mark columns lie beyond the tables' width:
+  // the name or number they belong to stays in sight.
+  grids_[0]->FreezeFirstColumn();
+  grids_[1]->FreezeFirstColumn();
   MakeLabel(page, "Label8", f.Label8, {390, 260, 168, 56}, Wrap);
   MakeLabel(page, "Label9", f.Label9, {390, 318, 168, 44}, Wrap);
   MakeButton(page, "GrundButton", f.GrundButton, {390, 386, 168, 25}, &Form::GrundButtonClick);
@@ -492,6 +500,7 @@ void TQVForm::RefreshFromForm() {
 }
 
 void TQVForm::RefreshCaptions() {
+  qtLanguage_.Use(form_.LanguageLocale());
   const QString title = FromUtf8(form_.Caption);
   if (windowTitle() != title) setWindowTitle(title);
   for (ButtonBinding& binding : buttons_) {
@@ -518,6 +527,12 @@ void TQVForm::RefreshCaptions() {
   }
   if (memo_ != nullptr && memo_->isHidden() == form_.SMemo.visible)
     memo_->setVisible(form_.SMemo.visible);
+}
+
+void TQVForm::RefreshWhileBusy() {
+  RefreshCaptions();
+  for (GridView* grid : grids_)
+    if (grid != nullptr) grid->SyncFromGrid();
 }
 
 void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {

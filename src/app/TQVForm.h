@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/QtLanguage.h"
 #include "form/Form.h"
 
 class QComboBox;
@@ -93,15 +94,20 @@ class TQVForm : public QWidget {
                          void (Form::*change)(int));
   GridView* MakeGrid(QWidget* parent, const char* name, StringGrid& grid, QRect geometry,
                      bool editable, std::function<bool(int, int)> selectCell,
-                     std::function<void(int, int, const std::string&)> setEditText);
+                     std::function<void(int, int, const std::string&)> setEditText,
+                     std::function<void()> editCommitted = {});
 
   void Refresh(bool caretMovedByHandler, bool pageChosenByForm);
   // What a long command shows while it lets events run: captions, labels,
   // enabled states, the visibility of the text view.
   void RefreshCaptions();
+  // The captions and the tables, for a window that shows a box or progress
+  // while a command runs.
+  void RefreshWhileBusy();
   void FocusChanged(QWidget* old, QWidget* now);
 
   std::unique_ptr<OwnedPorts> owned_;
+  QtLanguage qtLanguage_;
   Form form_;
   QMetaObject::Connection focusConnection_;
   int depth_ = 0;  // handlers running (a message box lets events run inside one)

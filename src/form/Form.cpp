@@ -183,7 +183,8 @@ void Form::FormCreate() {
   const WindowsVersionResult version = WindowsVersion();
   if (version.level < 2)
     Message(BoxKind::Information,
-            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26), Buttons::Ok);
+            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26),
+            Buttons::Ok);
 
   StringGrid1.SetRowCount(2);
   StringGrid1.SetCell(0, 0, "Name");
@@ -319,11 +320,17 @@ std::string Form::LangText(int number) const {
   return LanguageFile->ReadString(LanguageSection, "S" + IntToStr(number), "");
 }
 
+std::string Form::LanguageLocale() const {
+  if (!LanguageFile) return "";
+  return LanguageFile->ReadString(LanguageSection, "Locale", "");
+}
+
 void Form::ApplyLanguage() {
-  Button* buttons[] = {&CompressButton,  &OeffnenButton,   &Sub_ObjectsButton, &AnimButton,
-                       &PunkteButton,    &NormalenButton,  &MatButton,         &UndoButton,
-                       &SpeichernBitBtn, &SpeichernUnterBitBtn, &Button1,      &AnimResetButton,
-                       &GrundButton,     &E_SpeichernButton, &E_LadenButton,   &E_DruckenButton};
+  Button* buttons[] = {
+      &CompressButton,  &OeffnenButton,        &Sub_ObjectsButton, &AnimButton,
+      &PunkteButton,    &NormalenButton,       &MatButton,         &UndoButton,
+      &SpeichernBitBtn, &SpeichernUnterBitBtn, &Button1,           &AnimResetButton,
+      &GrundButton,     &E_SpeichernButton,    &E_LadenButton,     &E_DruckenButton};
   int number = 1;
   for (Button* button : buttons) button->caption = LangText(number++);
   TabSheet1.caption = LangText(17);
@@ -333,11 +340,12 @@ void Form::ApplyLanguage() {
   StringGrid5.SetCell(1, 0, LangText(28));
   StringGrid4.SetCell(0, 0, "LOD " + LangText(27));
   StringGrid2.SetCell(0, 0, LangText(27));
-  Label* firstLabels[] = {&Label4, &Label5, &Label6, &Label14, &Label15, &Label26, &Label25, &Label10};
+  Label* firstLabels[] = {&Label4,  &Label5,  &Label6,  &Label14,
+                          &Label15, &Label26, &Label25, &Label10};
   number = 30;
   for (Label* label : firstLabels) label->caption = LangText(number++);
   Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
-  Label* hints[] = {&Label7, &Label17, &Label18, &Label8,  &Label9,  &Label13,
+  Label* hints[] = {&Label7,  &Label17, &Label18, &Label8,  &Label9,  &Label13,
                     &Label19, &Label20, &Label23, &Label28, &Label29, &Label30};
   number = 39;
   for (Label* label : hints) label->caption = LangText(number++);
@@ -363,7 +371,8 @@ void Form::SpracheComboBoxSelect(int itemIndex) {
   const WindowsVersionResult version = WindowsVersion();
   if (version.level < 2)
     Message(BoxKind::Information,
-            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26), Buttons::Ok);
+            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26),
+            Buttons::Ok);
 }
 
 // ---- Shape text ---------------------------------------------------------------
@@ -383,7 +392,9 @@ void Form::SMemoChange() {
   SpeichernUnterBitBtn.captionRed = true;
 }
 
-void Form::ShowLineCount() { Label2.caption = IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(22); }
+void Form::ShowLineCount() {
+  Label2.caption = IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(22);
+}
 
 void Form::ShowWritingProgress(std::size_t index) {
   Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(24) + " " +

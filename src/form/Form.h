@@ -25,6 +25,8 @@ struct FormPorts {
 };
 
 inline constexpr const char* kProgramTitle = "Quarvel";
+// Language text of the question whether a changed plan is to be saved.
+inline constexpr int kPlanChangedText = 70;
 
 class Form {
  public:
@@ -54,6 +56,8 @@ class Form {
 
   // ---- Language ------------------------------------------------------------
   std::string LangText(int number) const;
+  // The locale of the selected language ("de"), for the toolkit's own texts.
+  std::string LanguageLocale() const;
   void ApplyLanguage();
   void SpracheComboBoxSelect(int itemIndex);
 
@@ -77,6 +81,9 @@ class Form {
 
   // ---- Analysis and assignment ---------------------------------------------
   void AnalyseShape();
+  // What opening does once the text is read: the analysis, the default plan,
+  // the shape's settings file, the counts.
+  void AnalyseAndPlan();
   int ElementCount() const { return StringGrid1.RowCount() - 1; }
   bool InSubobject(int row, int lod, int subobject) const;
   int SubobjectVertexCount(int lod, int subobject);
@@ -116,6 +123,9 @@ class Form {
   void LoadSettings();
   void E_SpeichernButtonClick();
   void E_LadenButtonClick();
+  // Whether the plan (assignment, marks, LOD set-up, tolerances) of the open
+  // shape differs from the one last loaded or saved with it.
+  bool PlanChanged() const;
 
   // ---- Commands that later versions bring ----------------------------------
   void CompressButtonClick() {}
@@ -219,9 +229,13 @@ class Form {
   void AttachChangeNotification();
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);
+  // The settings file's content for the plan as it stands.
+  std::string PlanText() const;
+  void TakePlanAsSaved() { savedPlan_ = PlanText(); }
   void FlushIniFiles();
 
   FormPorts ports_;
+  std::string savedPlan_;
 };
 
 }  // namespace quarvel

@@ -22,13 +22,27 @@ std::string DirKey(const Form& form, const char* key) {
 }  // namespace
 
 bool Form::AskSaveChanges() {
-  if (!shapeText.Modified()) return true;
-  switch (Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?", Buttons::YesNoCancel)) {
+  if (shapeText.Modified()) {
+    // Saving the text saves the plan with it.
+    switch (
+        Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?", Buttons::YesNoCancel)) {
+      case Answer::Yes:
+        SpeichernButtonClick();
+        // When the save did not happen (the name dialog was cancelled, the
+        // file could not be written) going on would throw the changes away.
+        return !shapeText.Modified();
+      case Answer::No:
+        return true;
+      default:
+        return false;
+    }
+  }
+  // A plan typed for an unchanged text would be lost just as silently.
+  if (!PlanChanged()) return true;
+  switch (Message(BoxKind::Confirmation, LangText(kPlanChangedText), Buttons::YesNoCancel)) {
     case Answer::Yes:
-      SpeichernButtonClick();
-      // When the save did not happen (the name dialog was cancelled, the
-      // file could not be written) going on would throw the changes away.
-      return !shapeText.Modified();
+      SaveSettings();  // a failure reaches the general error handler and nothing closes
+      return true;
     case Answer::No:
       return true;
     default:
@@ -54,6 +68,11 @@ void Form::OpenShape(const std::string& chosenPath) {
   const std::string path = FullShapePath(chosenPath);
   openSucceeded = false;
   ResetWindow();
+  // The previous shape's plan and counts must not show under the boxes that
+  // reading and analysing may raise.
+  for (StringGrid* grid : {&StringGrid1, &StringGrid2})
+    for (int col = 0; col < grid->ColCount(); ++col) grid->SetCell(col, 1, "");
+  for (int row = 1; row < StringGrid5.RowCount(); ++row) StringGrid5.SetCell(2, row, "");
 
   // Appending hundreds of thousands of lines to a visible, notifying view
   // would repaint and re-colour the buttons for each of them.
@@ -102,10 +121,7 @@ void Form::OpenShape(const std::string& chosenPath) {
     PunkteButton.enabled = true;
     NormalenButton.enabled = true;
     MatButton.enabled = true;
-    AnalyseShape();
-    DefaultAssignment();
-    LoadSettings();
-    RefreshAssignment();
+    AnalyseAndPlan();
     openSucceeded = true;
   };
   auto finish = [&] {
@@ -135,9 +151,23 @@ void Form::OpenShape(const std::string& chosenPath) {
   }
 }
 
+void Form::AnalyseAndPlan() {
+  // A failure on the way leaves a plan nobody typed: it is no change to ask about.
+  struct TakeAsSaved {
+    Form& form;
+    ~TakeAsSaved() { form.TakePlanAsSaved(); }
+  } takeAsSaved{*this};
+  AnalyseShape();
+  DefaultAssignment();
+  LoadSettings();
+  RefreshAssignment();
+}
+
 bool Form::ChooseFileNameToSave() {
   SaveFileRequest request;
   request.initialDir = DirKey(*this, "InitialDir");
+  // A copy beside the file only needs the name edited, not typed whole.
+  if (!CurrentFileName.empty()) request.fileName = FileNameOf(CurrentFileName);
   const std::optional<std::string> chosen = dialogs().SaveFile(request);
   if (!chosen) return false;
   CurrentFileName = FullShapePath(*chosen);

@@ -30,15 +30,34 @@ std::string Form::SettingsFilePath() const {
   return SettingsPathFor(CurrentFileName);
 }
 
+namespace {
+
+void WritePlan(IniFile& file, const Form& form) {
+  WriteTolerances(file, form.PointTolerance, form.NormalTolerance);
+  WriteAssignment(file, form.LodCount, form.StringGrid1, form.StringGrid2);
+  WriteAnimationMarks(file, form.StringGrid3);
+  WriteLodSetup(file, form.LodCount, form.StringGrid4);
+}
+
+}  // namespace
+
+std::string Form::PlanText() const {
+  IniFile plan("");  // in memory only
+  WritePlan(plan, *this);
+  return plan.Text();
+}
+
+bool Form::PlanChanged() const {
+  return !CurrentFileName.empty() && PlanText() != savedPlan_;
+}
+
 void Form::SaveSettings() {
   if (CurrentFileName.empty()) return;
   IniFile file(SettingsFilePath());
-  WriteTolerances(file, PointTolerance, NormalTolerance);
-  WriteAssignment(file, LodCount, StringGrid1, StringGrid2);
-  WriteAnimationMarks(file, StringGrid3);
-  WriteLodSetup(file, LodCount, StringGrid4);
+  WritePlan(file, *this);
   // One write at the end: a failure leaves the previous file as it was.
   file.Flush();
+  TakePlanAsSaved();
 }
 
 void Form::LoadSettings() {
@@ -67,6 +86,7 @@ void Form::LoadSettings() {
   RefreshAssignment();
   ReadSortMarks(file, LodCount, tables);
   ReadAnimationMarks(file, tables);
+  TakePlanAsSaved();
 }
 
 void Form::E_SpeichernButtonClick() {

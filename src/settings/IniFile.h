@@ -37,6 +37,8 @@ class IniFile {
   void EraseSection(std::string_view section);
 
   bool Dirty() const { return dirty_; }
+  // The file's content as Flush() would write it.
+  std::string Text() const { return Serialise(); }
   // Writes pending changes; throws WriteError naming the file on failure (the
   // file on disk then stays as it was, the changes stay pending). A file that
   // exists but could not be read is never written over.

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -13,6 +14,8 @@
 #include "app/GridView.h"
 #include "app/ShapeTextView.h"
 #include "app/WindowFixture.h"
+#include "shape/ShapeFile.h"
+#include "support/ExportedShape.h"
 
 using quarvel::Answer;
 using quarvel::GridView;
@@ -95,6 +98,11 @@ class WindowTest : public QObject {
     WindowFixture f;
     auto* languages = f.Find<QComboBox>("SpracheComboBox");
     QCOMPARE(languages->currentText(), QStringLiteral("Deutsch"));
+    // Qt's own texts (message box buttons, file dialogs) speak the same language.
+    const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    const auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
+    QCOMPARE(yes(), QStringLiteral("&Ja"));
+    QCOMPARE(lookIn(), QStringLiteral("Suchen in:"));
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     languages->setFocus();
     QTest::keyClick(languages, Qt::Key_Down);
@@ -105,6 +113,8 @@ class WindowTest : public QObject {
              QString::fromStdString(f.form().LangText(2)));
     QVERIFY(f.form().OeffnenButton.caption != "Öffnen");
     CompareCaptions(f);
+    QCOMPARE(yes(), QStringLiteral("&Yes"));
+    QCOMPARE(lookIn(), QStringLiteral("Look in:"));
   }
 
   void eachKeystrokeInAnElementCellReachesTheForm() {
@@ -158,6 +168,46 @@ class WindowTest : public QObject {
     QVERIFY(shows(1));
     clickTab(0);  // the highlighted tab was the old one: a click on it did nothing
     QVERIFY(shows(0));
+  }
+
+  void theCountsAndTheNamesFollowThePlanAsItIsTyped() {
+    WindowFixture f;
+    const std::string path = f.dir.filePath(QStringLiteral("loco.s")).toStdString();
+    quarvel::WriteShapeFile(
+        path, quarvel::testing::BuildExportedShape(quarvel::testing::GradedElements(8)),
+        "\xFF\xFE");
+    f.window->Run([&] {
+      f.form().OpenShape(path);
+      f.form().LODAnzSpinEditChange(4);
+      f.form().LODAnzSpinEditExit();
+    });
+    GridView& elements = f.window->grid(1);
+    GridView& subobjects = f.window->grid(2);
+
+    // A committed entry counts at once, without moving to another cell.
+    const QModelIndex secondLod1 = elements.model()->index(1, 3);
+    QTest::mouseClick(elements.viewport(), Qt::LeftButton, {},
+                      elements.visualRect(secondLod1).center());
+    WindowFixture::Type(&elements, QStringLiteral("2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(subobjects.model()->rowCount(), 2);
+    QCOMPARE(subobjects.model()->index(1, 1).data().toString(), QStringLiteral("11"));
+
+    // Scrolled to the last LOD, the names and numbers stay where they were.
+    for (GridView* grid : {&elements, &subobjects}) {
+      auto* frozen = grid->findChild<QTableView*>(QStringLiteral("FrozenColumn"));
+      QVERIFY(frozen != nullptr && frozen->isVisible());
+      grid->scrollTo(grid->model()->index(0, grid->model()->columnCount() - 1));
+      QVERIFY(grid->horizontalScrollBar()->value() > 0);
+      QCOMPARE(frozen->mapTo(grid, QPoint(0, 0)).x(), grid->frameWidth());
+      QCOMPARE(frozen->width(), grid->columnWidth(0));
+      QCOMPARE(frozen->model()->index(0, 0).data(), grid->model()->index(0, 0).data());
+      QVERIFY(frozen->visualRect(frozen->model()->index(0, 0)).isValid());
+      // Going back left, a cell never hides under the frozen column.
+      grid->scrollTo(grid->model()->index(0, 1));
+      QVERIFY(grid->visualRect(grid->model()->index(0, 1)).left() >= grid->columnWidth(0));
+    }
+    QCOMPARE(elements.model()->index(0, 0).data().toString(), QStringLiteral("Element0"));
   }
 
   void aCellTheFormRefusesNeitherBecomesCurrentNorOpensAnEditor() {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "settings/IniFile.h"
 #include "shape/ShapeFile.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
@@ -140,8 +141,9 @@ TEST(OpenCommand, ModifiedTextAsksFirstAndOnlyYesOrNoGoOn) {
 }
 
 TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
-  FormFixture f;
+  FormFixture f("[LODs]\nAnzahl=3\n");
   OpenThroughDialog(f, ShapeFile(f, "good.s"));
+  ASSERT_NE(f.form.StringGrid5.Cell(2, 1), "");
   const std::string packed = f.dir.File("packed.s");
   WriteBytes(packed, "SIMISA@F\r\nbinary stuff\r\n");
   f.dialogs.Answer(Answer::No);
@@ -149,6 +151,10 @@ TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
 
   ASSERT_EQ(f.dialogs.Count(), 1u);  // the question, no warning
   EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(61));
+  // Nothing of the previous shape's plan and counts showed under the question.
+  for (int col = 0; col < f.form.StringGrid1.ColCount(); ++col)
+    EXPECT_EQ(f.form.StringGrid1.Cell(col, 1), "") << col;
+  for (int lod = 1; lod <= 3; ++lod) EXPECT_EQ(f.form.StringGrid5.Cell(2, lod), "");
   EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
   ExpectNoFileOpen(f);
   EXPECT_TRUE(f.form.UndoLines.empty());
@@ -303,6 +309,7 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   ASSERT_EQ(f.dialogs.saveRequests.size(), 1u);
   EXPECT_EQ(f.dialogs.saveRequests[0].filter, "");
   EXPECT_EQ(f.dialogs.saveRequests[0].initialDir, f.dir.path().string() + "/");
+  EXPECT_EQ(f.dialogs.saveRequests[0].fileName, "a.s");  // offered for editing
   EXPECT_EQ(ReadBytes(copy), openedBytes);
   EXPECT_EQ(f.form.Caption, "Quarvel   [ a.s ]");
   EXPECT_EQ(f.form.Label1.caption, opened);
@@ -378,6 +385,51 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   f.dialogs.Answer(Answer::Yes);
   EXPECT_TRUE(f.form.FormCloseQuery());
   EXPECT_TRUE(fs::exists(f.dir.File("x.s")));
+}
+
+TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
+  FormFixture f;
+  OpenThroughDialog(f, ShapeFile(f, "loco.s"));
+  const std::string settings = f.dir.File("loco.Quarvel");
+  EXPECT_FALSE(f.form.PlanChanged());
+  EXPECT_TRUE(f.form.FormCloseQuery());  // opened and untouched: no question
+
+  f.form.StringGrid1SetEditText(3, 2, "2");
+  ASSERT_TRUE(f.form.PlanChanged());
+  f.dialogs.Answer(Answer::Cancel);
+  EXPECT_FALSE(f.form.FormCloseQuery());
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kPlanChangedText));
+  EXPECT_EQ(f.dialogs.shown.back().buttons, Buttons::YesNoCancel);
+  f.dialogs.Answer(Answer::No);
+  EXPECT_TRUE(f.form.FormCloseQuery());
+  EXPECT_FALSE(fs::exists(settings));
+
+  // Cancel keeps the shape open instead of opening another one.
+  f.form.StringGrid4SetEditText(1, 1, "500");
+  f.dialogs.Answer(Answer::Cancel);
+  f.form.OeffnenButtonClick();
+  EXPECT_EQ(f.dialogs.openRequests.size(), 1u);  // only the first opening's
+  f.dialogs.Answer(Answer::Yes);
+  EXPECT_TRUE(f.form.FormCloseQuery());
+  const IniFile saved(settings);
+  EXPECT_EQ(saved.ReadString("SONR_L1", "2", ""), "2");
+  EXPECT_EQ(saved.ReadString("LODs", "1", ""), "500");
+  EXPECT_FALSE(f.form.PlanChanged());
+
+  // Typing a value back to what was saved is no change; a changed text asks
+  // once for both, and saving it saves the plan.
+  f.form.StringGrid1SetEditText(3, 2, "1");
+  f.form.StringGrid1SetEditText(3, 2, "2");
+  EXPECT_FALSE(f.form.PlanChanged());
+  f.form.LODAnzSpinEditChange(2);
+  f.form.LODAnzSpinEditExit();
+  f.form.shapeText.Append("typed");
+  const std::size_t boxesBefore = f.dialogs.Count();
+  f.dialogs.Answer(Answer::Yes);
+  EXPECT_TRUE(f.form.FormCloseQuery());
+  EXPECT_EQ(f.dialogs.Count(), boxesBefore + 1);
+  EXPECT_EQ(IniFile(settings).ReadInteger("LODs", "Anzahl", 0), 2);
+  EXPECT_FALSE(f.form.PlanChanged());
 }
 
 }  // namespace

@@ -107,10 +107,7 @@ void FormFixture::LoadShape(const std::vector<std::string>& lines, const std::st
   form.PunkteButton.enabled = true;
   form.NormalenButton.enabled = true;
   form.MatButton.enabled = true;
-  form.AnalyseShape();
-  form.DefaultAssignment();
-  form.LoadSettings();
-  form.RefreshAssignment();
+  form.AnalyseAndPlan();
   form.UndoLines = form.shapeText.All();
 }
 
