@@ -15,11 +15,14 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
+#include <tuple>
 
 #include "app/GridView.h"
 #include "app/QtDialogs.h"
 #include "app/QtSystemInfo.h"
 #include "app/ShapeTextView.h"
+#include "form/Commands.h"
 #include "simtools/SimulatorPath.h"
 
 namespace quarvel {
@@ -31,6 +34,12 @@ QString FromUtf8(const std::string& text) {
 }
 
 }  // namespace
+
+// Where the pages' columns start, for the keyboard order.
+constexpr int kElementColumnEnd = 390;  // the sub-object column of "Zerlegung"
+constexpr int kMatrixColumnStart = 566;
+constexpr int kMergePanelStart = 276;  // the panels of "Einstellungen/Settings"
+constexpr int kLanguagePanelStart = 546;
 
 struct TQVForm::OwnedPorts {
   QtDialogs dialogs;
@@ -84,6 +93,7 @@ void TQVForm::Build() {
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl1"));
   pages_->setGeometry(0, 0, 824, 553);
+  keyboard_.push_back(pages_);
   auto* page1 = new QWidget;
   auto* page2 = new QWidget;
   auto* page3 = new QWidget;
@@ -111,16 +121,27 @@ void TQVForm::Build() {
     move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
 }
 
-QPushButton* TQVForm::MakeButton(QWidget* parent, const char* name, Button& state, QRect geometry,
-                                 void (Form::*handler)()) {
+QPushButton* TQVForm::MakeCommandButton(QWidget* parent, const Command& command) {
+  Button& state = command.control(form_);
   auto* button = new QPushButton(FromUtf8(state.caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(geometry);
+  button->setObjectName(QString::fromStdString(command.name));
+  const Place& place = command.place;
+  button->setGeometry(place.x, place.y, place.width, place.height);
   button->setAutoDefault(false);
   connect(button, &QPushButton::clicked, this,
-          [this, handler] { Run([this, handler] { (form_.*handler)(); }); });
+          [this, command] { Run([this, &command] { return form_.RunCommand(command); }); });
+  // The keys every editor has; a disabled button ignores them.
+  if (!command.shortcut.empty())
+    new QShortcut(QKeySequence(QString::fromStdString(command.shortcut)), this, button,
+                  &QPushButton::click);
   buttons_.push_back({button, &state});
+  keyboard_.push_back(button);
   return button;
+}
+
+void TQVForm::MakeCommandButtons(QWidget* parent, Area area) {
+  for (const Command& command : CommandTable())
+    if (command.place.area == area) MakeCommandButton(parent, command);
 }
 
 QLabel* TQVForm::MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
@@ -156,6 +177,7 @@ QLineEdit* TQVForm::MakeEdit(QWidget* parent, const char* name, Edit& state, QRe
   connect(edit, &QLineEdit::textEdited, this,
           [this, &state](const QString& text) { state.text = text.toStdString(); });
   edits_.push_back({edit, &state});
+  keyboard_.push_back(edit);
   return edit;
 }
 
@@ -169,6 +191,7 @@ QSpinBox* TQVForm::MakeSpinEdit(QWidget* parent, const char* name, QRect geometr
   spin->setKeyboardTracking(false);
   connect(spin, &QSpinBox::valueChanged, this,
           [this, change](int value) { Run([this, change, value] { (form_.*change)(value); }); });
+  keyboard_.push_back(spin);
   return spin;
 }
 
@@ -193,6 +216,7 @@ GridView* TQVForm::MakeGrid(QWidget* parent, const char* name, StringGrid& grid,
   auto* view = new GridView(grid, editable, std::move(handlers), parent);
   view->setObjectName(QString::fromLatin1(name));
   view->setGeometry(geometry);
+  keyboard_.push_back(view);
   return view;
 }
 
@@ -205,27 +229,9 @@ void TQVForm::BuildCommandPanel() {
   MakeLabel(panel2_, "Label3", f.Label3, {10, 8, 145, 30}, Wrap | Red | Bold);
   MakeLabel(panel2_, "Label11", f.Label11, {10, 42, 145, 30}, Wrap | Red | Bold);
   MakeLabel(panel2_, "Label12", f.Label12, {10, 76, 145, 66}, Wrap | Red);
-  MakeButton(panel2_, "CompressButton", f.CompressButton, {10, 150, 145, 25},
-             &Form::CompressButtonClick);
-  QPushButton* open = MakeButton(panel2_, "OeffnenButton", f.OeffnenButton, {10, 190, 145, 25},
-                                 &Form::OeffnenButtonClick);
   MakeLabel(panel2_, "SOAnzLabel", f.SOAnzLabel, {10, 222, 145, 16}, Centre);
   MakeLabel(panel2_, "SOAnzLabel1", f.SOAnzLabel1, {10, 240, 145, 16}, Centre);
-  MakeButton(panel2_, "Sub_ObjectsButton", f.Sub_ObjectsButton, {10, 264, 145, 25},
-             &Form::Sub_ObjectsButtonClick);
-  MakeButton(panel2_, "AnimButton", f.AnimButton, {10, 300, 145, 25}, &Form::AnimButtonClick);
-  MakeButton(panel2_, "PunkteButton", f.PunkteButton, {10, 336, 145, 25}, &Form::PunkteButtonClick);
-  MakeButton(panel2_, "NormalenButton", f.NormalenButton, {10, 372, 145, 25},
-             &Form::NormalenButtonClick);
-  MakeButton(panel2_, "MatButton", f.MatButton, {10, 408, 145, 25}, &Form::MatButtonClick);
-  MakeButton(panel2_, "UndoButton", f.UndoButton, {10, 444, 145, 25}, &Form::UndoButtonClick);
-  QPushButton* save = MakeButton(panel2_, "SpeichernBitBtn", f.SpeichernBitBtn, {10, 484, 145, 25},
-                                 &Form::SpeichernButtonClick);
-  // The keys every editor has; a click on a disabled button does nothing.
-  new QShortcut(QKeySequence::Open, this, open, &QPushButton::click);
-  new QShortcut(QKeySequence::Save, this, save, &QPushButton::click);
-  MakeButton(panel2_, "SpeichernUnterBitBtn", f.SpeichernUnterBitBtn, {10, 516, 145, 25},
-             &Form::SpeichernUnterButtonClick);
+  MakeCommandButtons(panel2_, Area::CommandPanel);
 }
 
 void TQVForm::BuildStatusPanel() {
@@ -235,7 +241,7 @@ void TQVForm::BuildStatusPanel() {
   panel3_->setGeometry(0, 553, 989, 51);
   MakeLabel(panel3_, "Label1", form_.Label1, {8, 6, 810, 18});
   MakeLabel(panel3_, "Label2", form_.Label2, {8, 26, 810, 18});
-  MakeButton(panel3_, "Button1", form_.Button1, {834, 13, 145, 25}, &Form::WegButtonClick);
+  MakeCommandButtons(panel3_, Area::StatusPanel);
 }
 
 void TQVForm::BuildAssignmentPage(QWidget* page) {
@@ -250,17 +256,11 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
       },
       // The counts follow a committed entry at once, not only the next move.
       [this] { form_.RefreshAssignment(); });
-  MakeButton(page, "ZeilePlusButton", f.ZeilePlusButton, {6, 330, 24, 22},
-             &Form::ZeilePlusButtonClick);
-  MakeButton(page, "ZeileMinusButton", f.ZeileMinusButton, {32, 330, 24, 22},
-             &Form::ZeileMinusButtonClick);
   MakeLabel(page, "Label16", f.Label16, {62, 332, 32, 18}, Right);
   lodSpinEdit_ = MakeSpinEdit(page, "LODSpinEdit", {98, 330, 50, 22}, &Form::LODSpinEditChange);
   MakeLabel(page, "Label21", f.Label21, {152, 332, 156, 18}, Right);
   MakeEdit(page, "NrEdit", f.NrEdit, {312, 330, 32, 22});
-  MakeButton(page, "DoButton", f.DoButton, {347, 330, 36, 22}, &Form::DoButtonClick);
   MakeLabel(page, "Label22", f.Label22, {152, 358, 192, 18}, Right);
-  MakeButton(page, "DoButton1", f.DoButton1, {347, 356, 36, 22}, &Form::DoButton1Click);
   MakeLabel(page, "Label7", f.Label7, {6, 386, 377, 42}, Wrap);
   MakeLabel(page, "Label17", f.Label17, {6, 430, 377, 42}, Wrap);
   MakeLabel(page, "Label18", f.Label18, {6, 474, 377, 42}, Wrap);
@@ -283,22 +283,14 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
   grids_[1]->FreezeFirstColumn();
   MakeLabel(page, "Label8", f.Label8, {390, 260, 168, 56}, Wrap);
   MakeLabel(page, "Label9", f.Label9, {390, 318, 168, 44}, Wrap);
-  MakeButton(page, "GrundButton", f.GrundButton, {390, 386, 168, 25}, &Form::GrundButtonClick);
-  MakeButton(page, "E_SpeichernButton", f.E_SpeichernButton, {390, 418, 168, 25},
-             &Form::E_SpeichernButtonClick);
-  MakeButton(page, "E_LadenButton", f.E_LadenButton, {390, 450, 168, 25},
-             &Form::E_LadenButtonClick);
-  MakeButton(page, "E_DruckenButton", f.E_DruckenButton, {390, 482, 168, 25},
-             &Form::E_DruckenButtonClick);
 
   // LOD summary and matrices.
   MakeLabel(page, "Label24", f.Label24, {566, 4, 140, 18}, Bold);
   grids_[4] = MakeGrid(page, "StringGrid5", f.StringGrid5, {566, 24, 148, 108}, false, {}, {});
   MakeLabel(page, "Label6", f.Label6, {566, 146, 130, 18}, Bold);
-  MakeButton(page, "AnimResetButton", f.AnimResetButton, {712, 142, 100, 25},
-             &Form::AnimResetButtonClick);
   grids_[2] = makeMarkGrid("StringGrid3", f.StringGrid3, {566, 170, 246, 256});
   MakeLabel(page, "Label13", f.Label13, {566, 432, 246, 84}, Wrap);
+  MakeCommandButtons(page, Area::AssignmentPage);
 }
 
 void TQVForm::BuildTextPage(QWidget* page) {
@@ -307,13 +299,8 @@ void TQVForm::BuildTextPage(QWidget* page) {
   memo_->setObjectName(QStringLiteral("SMemo"));
   memo_->setGeometry(6, 6, 806, 480);
   memo_->SetEditRunner([this](const std::function<void()>& edit) { Run(edit); });
-  MakeButton(page, "SButton1", f.SButton1, {6, 492, 80, 25}, &Form::SButton1Click);
-  MakeButton(page, "SButton2", f.SButton2, {90, 492, 80, 25}, &Form::SButton2Click);
-  MakeButton(page, "SButton3", f.SButton3, {174, 492, 80, 25}, &Form::SButton3Click);
-  MakeButton(page, "SButton4", f.SButton4, {258, 492, 80, 25}, &Form::SButton4Click);
-  MakeButton(page, "SButton5", f.SButton5, {342, 492, 80, 25}, &Form::SButton5Click);
-  QLineEdit* search = MakeEdit(page, "SucheEdit", f.SucheEdit, {446, 493, 240, 23});
-  MakeButton(page, "SButton6", f.SButton6, {692, 492, 80, 25}, &Form::SButton6Click);
+  MakeCommandButtons(page, Area::TextPage);
+  QLineEdit* search = MakeEdit(page, "SucheEdit", f.SucheEdit, {446, 492, 240, 25});
   // Enter in the search edit searches, and the key goes no further.
   connect(search, &QLineEdit::returnPressed, this,
           [this] { Run([this] { form_.SButton6Click(); }); });
@@ -363,6 +350,7 @@ void TQVForm::BuildSettingsPage(QWidget* page) {
   languageBox_->setObjectName(QStringLiteral("SpracheComboBox"));
   languageBox_->setGeometry(8, 54, 170, 22);
   languageBox_->setEditable(false);
+  keyboard_.push_back(languageBox_);
   connect(languageBox_, &QComboBox::activated, this,
           [this](int index) { Run([this, index] { form_.SpracheComboBoxSelect(index); }); });
   MakeLabel(language, "Label33", f.Label33, {8, 86, 250, 44}, Wrap);
@@ -377,28 +365,45 @@ void TQVForm::BuildSettingsPage(QWidget* page) {
 }
 
 void TQVForm::SetKeyboardOrder() {
-  // The command panel first, then the status panel, then the pages.
-  const char* order[] = {
-      "CompressButton", "OeffnenButton", "Sub_ObjectsButton", "AnimButton", "PunkteButton",
-      "NormalenButton", "MatButton", "UndoButton", "SpeichernBitBtn", "SpeichernUnterBitBtn",
-      "Button1", "PageControl1",
-      // Zerlegung
-      "StringGrid1", "ZeilePlusButton", "ZeileMinusButton", "LODSpinEdit", "NrEdit", "DoButton",
-      "DoButton1", "StringGrid2", "GrundButton", "E_SpeichernButton", "E_LadenButton",
-      "E_DruckenButton", "StringGrid5", "AnimResetButton", "StringGrid3",
-      // Datei (the text view takes the focus by click only)
-      "SButton1", "SButton2", "SButton3", "SButton4", "SButton5", "SucheEdit", "SButton6",
-      // Einstellungen/Settings
-      "LODAnzSpinEdit", "StringGrid4", "DeltaPointsEdit", "DeltaNormalsEdit", "SpracheComboBox"};
-  QWidget* previous = nullptr;
-  for (const char* name : order) {
-    QWidget* widget = name == std::string_view("PageControl1")
-                          ? pages_
-                          : findChild<QWidget*>(QString::fromLatin1(name));
-    if (widget == nullptr) continue;
-    if (previous != nullptr) setTabOrder(previous, widget);
-    previous = widget;
+  // The command panel, the status panel, the tab bar, then the pages; inside
+  // each, column by column, and in a column top to bottom and left to right,
+  // as the controls are laid out. The text view takes the focus by click only.
+  struct Region {
+    QWidget* widget;
+    std::vector<int> columnStarts;  // x where the second, third ... column starts
+  };
+  const std::vector<Region> regions = {
+      {panel2_, {}},
+      {panel3_, {}},
+      {pages_, {}},
+      {pages_->widget(0), {kElementColumnEnd, kMatrixColumnStart}},
+      {pages_->widget(1), {}},
+      {pages_->widget(2), {kMergePanelStart, kLanguagePanelStart}}};
+  struct Stop {
+    std::size_t region;
+    std::size_t column;
+    int y, x;
+    QWidget* widget;
+  };
+  std::vector<Stop> stops;
+  for (QWidget* widget : keyboard_) {
+    // The innermost region holds the control: the pages lie inside the tab widget.
+    for (std::size_t r = regions.size(); r-- > 0;) {
+      QWidget* region = regions[r].widget;
+      if (widget != region && !region->isAncestorOf(widget)) continue;
+      if (region == pages_ && widget != pages_) continue;
+      const QPoint at = widget->mapTo(region, QPoint(0, 0));
+      const auto& starts = regions[r].columnStarts;
+      const auto column = static_cast<std::size_t>(
+          std::upper_bound(starts.begin(), starts.end(), at.x()) - starts.begin());
+      stops.push_back({r, column, at.y(), at.x(), widget});
+      break;
+    }
   }
+  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+    return std::tie(a.region, a.column, a.y, a.x) < std::tie(b.region, b.column, b.y, b.x);
+  });
+  for (std::size_t i = 1; i < stops.size(); ++i) setTabOrder(stops[i - 1].widget, stops[i].widget);
 }
 
 void TQVForm::FitInterfaceFont() {
@@ -467,7 +472,7 @@ void TQVForm::FitInterfaceFont() {
 
 // ---- Showing the form's state ----------------------------------------------------
 
-bool TQVForm::Run(const std::function<void()>& handler) {
+Outcome TQVForm::RunHandler(const std::function<Outcome()>& handler) {
   std::size_t caretBefore = form_.SMemo.caretPosition;
   if (depth_ == 0 && memo_ != nullptr && memo_->InSync()) {
     form_.SMemo.caretPosition = memo_->CaretOffset();
@@ -481,7 +486,7 @@ bool TQVForm::Run(const std::function<void()>& handler) {
     for (GridView* grid : grids_)
       if (grid != nullptr) grid->HoldEditors();
   ++depth_;
-  const bool ok = form_.Run(handler);
+  const Outcome outcome = handler();
   --depth_;
   if (depth_ == 0) {
     for (GridView* grid : grids_)
@@ -492,7 +497,7 @@ bool TQVForm::Run(const std::function<void()>& handler) {
       close();
     }
   }
-  return ok;
+  return outcome;
 }
 
 void TQVForm::RefreshFromForm() {
@@ -510,13 +515,14 @@ void TQVForm::RefreshCaptions() {
     if (button->text() != caption) button->setText(caption);
     if (button->isEnabled() != state.enabled) button->setEnabled(state.enabled);
     if (button->isHidden() == state.visible) button->setVisible(state.visible);
-    if (binding.red != state.captionRed) {
+    const bool red = form_.CaptionRed(state);
+    if (binding.red != red) {
       QPalette palette = button->palette();
-      palette.setColor(QPalette::ButtonText, state.captionRed ? QColor(Qt::red)
-                                                              : QApplication::palette(button).color(
-                                                                    QPalette::ButtonText));
+      palette.setColor(
+          QPalette::ButtonText,
+          red ? QColor(Qt::red) : QApplication::palette(button).color(QPalette::ButtonText));
       button->setPalette(palette);
-      binding.red = state.captionRed;
+      binding.red = red;
     }
   }
   for (const LabelBinding& binding : labels_) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/QtLanguage.h"
+#include "form/Commands.h"
 #include "form/Form.h"
 
 class QComboBox;
@@ -43,7 +44,10 @@ class TQVForm : public QWidget {
 
   // Runs `handler` as an event of the window does: through Form::Run (an
   // error becomes a message box), then the widgets show the Form's state.
-  bool Run(const std::function<void()>& handler);
+  template <typename Handler>
+  Outcome Run(Handler&& handler) {
+    return RunHandler([&]() -> Outcome { return form_.Run(handler); });
+  }
   // Shows the Form's whole state (after the Form was changed directly).
   void RefreshFromForm();
 
@@ -76,6 +80,7 @@ class TQVForm : public QWidget {
   enum LabelStyle { Plain = 0, Wrap = 1, Right = 2, Centre = 4, Bold = 8, Red = 16 };
 
   TQVForm(std::unique_ptr<OwnedPorts> owned, QWidget* parent);
+  Outcome RunHandler(const std::function<Outcome()>& handler);
   void Build();
   void BuildCommandPanel();
   void BuildStatusPanel();
@@ -85,8 +90,9 @@ class TQVForm : public QWidget {
   void SetKeyboardOrder();
   void FitInterfaceFont();
 
-  QPushButton* MakeButton(QWidget* parent, const char* name, Button& state, QRect geometry,
-                          void (Form::*handler)());
+  QPushButton* MakeCommandButton(QWidget* parent, const Command& command);
+  // The buttons of the command table's rows for `area`.
+  void MakeCommandButtons(QWidget* parent, Area area);
   QLabel* MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
                     int style = Plain);
   QLineEdit* MakeEdit(QWidget* parent, const char* name, Edit& state, QRect geometry);
@@ -125,6 +131,7 @@ class TQVForm : public QWidget {
   std::vector<LabelBinding> labels_;
   std::vector<EditBinding> edits_;
   std::vector<ExitBinding> exits_;
+  std::vector<QWidget*> keyboard_;  // every control the keyboard reaches
 };
 
 }  // namespace quarvel

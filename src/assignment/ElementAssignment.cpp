@@ -52,8 +52,8 @@ std::optional<int> PlanValue(std::string_view cell) {
 
 void StopRefresh(StringGrid& subobjects) {
   subobjects.SetRowCount(2);
-  subobjects.SetCell(0, 1, "");
-  subobjects.SetCell(1, 1, "");
+  subobjects.SetCell(kSubobjectNumberColumn, 1, "");
+  subobjects.SetCell(kVertexCountColumn, 1, "");
 }
 
 }  // namespace
@@ -115,14 +115,16 @@ void RefreshAssignment(const AssignmentTables& tables, ShapeIndex& index, int lo
     }
   }
   for (int lod = 1; lod < firstFailedLod; ++lod)
-    tables.lodSummary.SetCell(2, lod, IntToStr(faces[static_cast<std::size_t>(lod)]));
+    tables.lodSummary.SetCell(kSummaryFacesColumn, lod,
+                              IntToStr(faces[static_cast<std::size_t>(lod)]));
   if (firstFailedLod <= lods) return StopRefresh(tables.subobjects);
 
   tables.subobjects.SetRowCount(highest + 1);
   for (int subobject = 1; subobject <= highest; ++subobject) {
-    tables.subobjects.SetCell(0, subobject, IntToStr(subobject));
+    tables.subobjects.SetCell(kSubobjectNumberColumn, subobject, IntToStr(subobject));
     tables.subobjects.SetCell(
-        1, subobject, IntToStr(SubobjectVertexCount(tables.elements, index, shownLod, subobject)));
+        kVertexCountColumn, subobject,
+        IntToStr(SubobjectVertexCount(tables.elements, index, shownLod, subobject)));
   }
 }
 
@@ -133,7 +135,7 @@ bool IsAcceptedAssignmentEntry(std::string_view text) {
 }
 
 bool IsAcceptedMark(std::string_view text) {
-  return text.empty() || text == "x" || text == "X";
+  return text.empty() || IsMark(text);
 }
 
 bool IsAcceptedFillNumber(std::string_view text) {
@@ -177,7 +179,7 @@ void ShiftAssignmentUp(StringGrid& elementTable, int focusedRow, int lodCount) {
 }
 
 void ResetAssignment(StringGrid& elementTable, StringGrid& subobjectTable, int lodCount) {
-  subobjectTable.SetCell(0, 1, "1");
+  subobjectTable.SetCell(kSubobjectNumberColumn, 1, "1");
   const int markRows = std::max(subobjectTable.RowCount() - 1, kHighestSubobject);
   for (int lod = 1; lod <= kHighestLod; ++lod)
     for (int row = 1; row <= markRows; ++row) subobjectTable.SetCell(SortMarkColumn(lod), row, "");

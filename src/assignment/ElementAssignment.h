@@ -7,19 +7,10 @@
 #include <string_view>
 
 #include "assignment/StringGrid.h"
+#include "assignment/TableColumns.h"
 #include "shape/ShapeIndex.h"
 
 namespace quarvel {
-
-// Element table: the "Faces" column and the assignment column of a LOD.
-inline constexpr int kFacesColumn = 2;
-constexpr int AssignmentColumn(int lod) {
-  return lod + 2;
-}
-// Sub-object table: the sort-mark column of a LOD.
-constexpr int SortMarkColumn(int lod) {
-  return lod + 1;
-}
 
 // The values an assignment cell may hold: a sub-object number, "every
 // sub-object" or "not in this LOD".

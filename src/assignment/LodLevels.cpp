@@ -1,5 +1,6 @@
 #include "assignment/LodLevels.h"
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 
 namespace quarvel {
@@ -7,8 +8,9 @@ namespace quarvel {
 void ResizeDistanceTable(StringGrid& distances, int lodCount) {
   if (lodCount < 100) distances.SetRowCount(lodCount + 1);
   for (int row = 1; row < distances.RowCount(); ++row) {
-    distances.SetCell(0, row, IntToStr(row));
-    if (distances.Cell(1, row).empty()) distances.SetCell(1, row, kNewLodDistance);
+    distances.SetCell(kLodNumberColumn, row, IntToStr(row));
+    if (distances.Cell(kDistanceColumn, row).empty())
+      distances.SetCell(kDistanceColumn, row, kNewLodDistance);
   }
 }
 
@@ -19,12 +21,13 @@ void ApplyLodCountToTables(int lodCount, const StringGrid& distances, StringGrid
   summary.SetRowCount(lodCount + 1);
   for (int lod = 1; lod <= lodCount; ++lod) {
     const std::string header = "L " + IntToStr(lod);
-    elements.SetCell(lod + 2, 0, header);
-    subobjects.SetCell(lod + 1, 0, header);
+    elements.SetCell(AssignmentColumn(lod), 0, header);
+    subobjects.SetCell(SortMarkColumn(lod), 0, header);
     for (int row = 1; row < elements.RowCount(); ++row)
-      if (elements.Cell(lod + 2, row).empty()) elements.SetCell(lod + 2, row, "1");
-    summary.SetCell(0, lod, IntToStr(lod));
-    summary.SetCell(1, lod, distances.Cell(1, lod));
+      if (elements.Cell(AssignmentColumn(lod), row).empty())
+        elements.SetCell(AssignmentColumn(lod), row, "1");
+    summary.SetCell(kSummaryLodColumn, lod, IntToStr(lod));
+    summary.SetCell(kSummaryDistanceColumn, lod, distances.Cell(kDistanceColumn, lod));
   }
 }
 
@@ -37,7 +40,7 @@ DistanceEntry CheckDistanceEntry(const std::string& text) {
 
 std::optional<int> FirstEmptyDistanceRow(const StringGrid& distances) {
   for (int row = 1; row < distances.RowCount(); ++row)
-    if (distances.Cell(1, row).empty()) return row;
+    if (distances.Cell(kDistanceColumn, row).empty()) return row;
   return std::nullopt;
 }
 

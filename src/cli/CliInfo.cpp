@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "form/Form.h"
 
@@ -56,10 +57,6 @@ nlohmann::ordered_json NumberOrText(const std::string& cell) {
   return cell;
 }
 
-bool IsMark(const std::string& cell) {
-  return cell == "x" || cell == "X";
-}
-
 }  // namespace
 
 void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::string>& warnings) {
@@ -80,9 +77,9 @@ void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::strin
   for (int l = 1; l <= lods; ++l) header.push_back("L " + IntToStr(l));
   TextTable elementTable(header);
   for (int r = 1; r <= form.ElementCount(); ++r) {
-    std::vector<std::string> row = {IntToStr(r), elements.Cell(0, r), elements.Cell(1, r),
-                                    elements.Cell(2, r)};
-    for (int l = 1; l <= lods; ++l) row.push_back(elements.Cell(l + 2, r));
+    std::vector<std::string> row = {IntToStr(r), elements.Cell(kNameColumn, r),
+                                    elements.Cell(kImageColumn, r), elements.Cell(kFacesColumn, r)};
+    for (int l = 1; l <= lods; ++l) row.push_back(elements.Cell(AssignmentColumn(l), r));
     elementTable.Add(row);
   }
   elementTable.Print(out);
@@ -92,8 +89,9 @@ void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::strin
   for (int l = 1; l <= lods; ++l) header.push_back("Sort L " + IntToStr(l));
   TextTable subobjectTable(header);
   for (int r = 1; r < subobjects.RowCount(); ++r) {
-    std::vector<std::string> row = {subobjects.Cell(0, r), subobjects.Cell(1, r)};
-    for (int l = 1; l <= lods; ++l) row.push_back(subobjects.Cell(l + 1, r));
+    std::vector<std::string> row = {subobjects.Cell(kSubobjectNumberColumn, r),
+                                    subobjects.Cell(kVertexCountColumn, r)};
+    for (int l = 1; l <= lods; ++l) row.push_back(subobjects.Cell(SortMarkColumn(l), r));
     subobjectTable.Add(row);
   }
   subobjectTable.Print(out);
@@ -101,13 +99,15 @@ void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::strin
   out << "\nLODs:\n";
   TextTable lodTable({"No.", "Distance", "Faces"});
   for (int r = 1; r < summary.RowCount(); ++r)
-    lodTable.Add({summary.Cell(0, r), summary.Cell(1, r), summary.Cell(2, r)});
+    lodTable.Add({summary.Cell(kSummaryLodColumn, r), summary.Cell(kSummaryDistanceColumn, r),
+                  summary.Cell(kSummaryFacesColumn, r)});
   lodTable.Print(out);
 
   out << "\nMatrices:\n";
   TextTable matrixTable({"Name", "Faces", "Anim."});
   for (int r = 1; r < matrices.RowCount(); ++r)
-    matrixTable.Add({matrices.Cell(0, r), matrices.Cell(1, r), matrices.Cell(2, r)});
+    matrixTable.Add({matrices.Cell(kMatrixNameColumn, r), matrices.Cell(kMatrixFacesColumn, r),
+                     matrices.Cell(kAnimationMarkColumn, r)});
   matrixTable.Print(out);
 }
 
@@ -124,30 +124,31 @@ void PrintInfoJson(std::ostream& out, const Form& form, const std::vector<std::s
   for (int r = 1; r <= form.ElementCount(); ++r) {
     nlohmann::ordered_json assignment = nlohmann::ordered_json::array();
     // The plan stays text: "05" and "5" mean different things to the splitter.
-    for (int l = 1; l <= lods; ++l) assignment.push_back(elements.Cell(l + 2, r));
-    result["elements"].push_back({{"name", elements.Cell(0, r)},
-                                  {"image", elements.Cell(1, r)},
-                                  {"faces", NumberOrText(elements.Cell(2, r))},
+    for (int l = 1; l <= lods; ++l) assignment.push_back(elements.Cell(AssignmentColumn(l), r));
+    result["elements"].push_back({{"name", elements.Cell(kNameColumn, r)},
+                                  {"image", elements.Cell(kImageColumn, r)},
+                                  {"faces", NumberOrText(elements.Cell(kFacesColumn, r))},
                                   {"lods", assignment}});
   }
   result["subobjects"] = nlohmann::ordered_json::array();
   for (int r = 1; r < subobjects.RowCount(); ++r) {
     nlohmann::ordered_json sort = nlohmann::ordered_json::array();
-    for (int l = 1; l <= lods; ++l) sort.push_back(IsMark(subobjects.Cell(l + 1, r)));
-    result["subobjects"].push_back({{"number", NumberOrText(subobjects.Cell(0, r))},
-                                    {"vertices", NumberOrText(subobjects.Cell(1, r))},
-                                    {"sort", sort}});
+    for (int l = 1; l <= lods; ++l) sort.push_back(IsMark(subobjects.Cell(SortMarkColumn(l), r)));
+    result["subobjects"].push_back(
+        {{"number", NumberOrText(subobjects.Cell(kSubobjectNumberColumn, r))},
+         {"vertices", NumberOrText(subobjects.Cell(kVertexCountColumn, r))},
+         {"sort", sort}});
   }
   result["lods"] = nlohmann::ordered_json::array();
   for (int r = 1; r < summary.RowCount(); ++r)
-    result["lods"].push_back({{"number", NumberOrText(summary.Cell(0, r))},
-                              {"distance", NumberOrText(summary.Cell(1, r))},
-                              {"faces", NumberOrText(summary.Cell(2, r))}});
+    result["lods"].push_back({{"number", NumberOrText(summary.Cell(kSummaryLodColumn, r))},
+                              {"distance", NumberOrText(summary.Cell(kSummaryDistanceColumn, r))},
+                              {"faces", NumberOrText(summary.Cell(kSummaryFacesColumn, r))}});
   result["matrices"] = nlohmann::ordered_json::array();
   for (int r = 1; r < matrices.RowCount(); ++r)
-    result["matrices"].push_back({{"name", matrices.Cell(0, r)},
-                                  {"faces", NumberOrText(matrices.Cell(1, r))},
-                                  {"anim", IsMark(matrices.Cell(2, r))}});
+    result["matrices"].push_back({{"name", matrices.Cell(kMatrixNameColumn, r)},
+                                  {"faces", NumberOrText(matrices.Cell(kMatrixFacesColumn, r))},
+                                  {"anim", IsMark(matrices.Cell(kAnimationMarkColumn, r))}});
   out << result.dump(2) << '\n';
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Convert.h"
+#include "form/Commands.h"
 
 namespace quarvel::cli {
 
@@ -23,9 +24,11 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 }  // namespace
 
-const std::vector<std::string>& KnownCommands() {
-  static const std::vector<std::string> commands = {"generate", "delete-animations"};
-  return commands;
+std::vector<std::string> KnownCommands() {
+  std::vector<std::string> verbs;
+  for (const Command& command : CommandTable())
+    if (!command.verb.empty()) verbs.push_back(command.verb);
+  return verbs;
 }
 
 std::string UsageText() {
@@ -75,7 +78,7 @@ Examples:
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   CliOptions options;
   const auto value = [&](std::size_t& i, const std::string& name) -> const std::string& {
-    if (i + 1 >= arguments.size()) throw UsageError{name + " needs a value"};
+    if (i + 1 >= arguments.size()) throw UsageError(name + " needs a value");
     return arguments[++i];
   };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -86,20 +89,19 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.settingsFile = value(i, argument);
     } else if (argument == "--lods") {
       const auto n = TryStrToInt(value(i, argument));
-      if (!n || *n < 1 || *n > 99) throw UsageError{"--lods needs a number from 1 to 99"};
+      if (!n || *n < 1 || *n > 99) throw UsageError("--lods needs a number from 1 to 99");
       options.lods = *n;
     } else if (argument == "--distances") {
       options.distances = SplitCommas(value(i, argument));
       for (const auto& distance : options.distances) {
         const auto metres = TryStrToInt(distance);
         if (!metres || *metres < 1 || *metres > 2000)
-          throw UsageError{"--distances: '" + distance + "' is not a whole number from 1 to 2000"};
+          throw UsageError("--distances: '" + distance + "' is not a whole number from 1 to 2000");
       }
     } else if (argument == "--do") {
       for (const auto& command : SplitCommas(value(i, argument))) {
-        const auto& known = KnownCommands();
-        if (std::find(known.begin(), known.end(), command) == known.end())
-          throw UsageError{"unknown command '" + command + "' (see --help)"};
+        if (FindCommandByVerb(command) == nullptr)
+          throw UsageError("unknown command '" + command + "' (see --help)");
         options.commands.push_back(command);
       }
     } else if (argument == "-o" || argument == "--output") {
@@ -113,24 +115,24 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (argument == "--force") {
       options.force = true;
     } else if (!argument.empty() && argument[0] == '-' && argument != "-") {
-      throw UsageError{"unknown option " + argument};
+      throw UsageError("unknown option " + argument);
     } else if (options.shape.empty()) {
       options.shape = argument;
     } else {
-      throw UsageError{"only one shape file can be given (found '" + options.shape + "' and '" +
-                       argument + "')"};
+      throw UsageError("only one shape file can be given (found '" + options.shape + "' and '" +
+                       argument + "')");
     }
   }
   if (options.help) return options;
-  if (options.shape.empty()) throw UsageError{"no shape file given"};
-  if (options.output && options.inPlace) throw UsageError{"-o and --in-place exclude each other"};
-  if (options.json && !options.info) throw UsageError{"--json goes with --info"};
+  if (options.shape.empty()) throw UsageError("no shape file given");
+  if (options.output && options.inPlace) throw UsageError("-o and --in-place exclude each other");
+  if (options.json && !options.info) throw UsageError("--json goes with --info");
   if (!options.distances.empty() && !options.lods)
     options.lods = static_cast<int>(options.distances.size());
   if (options.lods && !options.distances.empty() &&
       static_cast<int>(options.distances.size()) != *options.lods)
-    throw UsageError{"--distances gives " + std::to_string(options.distances.size()) +
-                     " distances for " + std::to_string(*options.lods) + " LODs"};
+    throw UsageError("--distances gives " + std::to_string(options.distances.size()) +
+                     " distances for " + std::to_string(*options.lods) + " LODs");
   return options;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Error.h"
+
 namespace quarvel::cli {
 
 struct CliOptions {
@@ -19,15 +21,19 @@ struct CliOptions {
   bool help = false;
 };
 
-// Throws UsageError with a message for the user on any mistake.
-CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
-
-struct UsageError {
-  std::string message;
+// A command line that asks for something the program cannot do; what() says
+// what to change.
+class UsageError : public Error {
+ public:
+  using Error::Error;
 };
 
-// The commands `--do` knows, in the order of the window's command panel.
-const std::vector<std::string>& KnownCommands();
+// Throws UsageError on any mistake.
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The commands `--do` knows: the window's commands that have a name for the
+// command line, in the order of the window's panels.
+std::vector<std::string> KnownCommands();
 
 std::string UsageText();
 

@@ -4,10 +4,12 @@
 #include <fstream>
 #include <ostream>
 
+#include "assignment/TableColumns.h"
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
 #include "cli/CliOptions.h"
 #include "common/Convert.h"
+#include "form/Commands.h"
 #include "form/Form.h"
 #include "shape/ShapeFile.h"
 
@@ -38,19 +40,16 @@ class NoSimulator : public SimulatorRegistry {
   std::string SimulatorPath() const override { return ""; }
 };
 
-// Boxes shown from `from` on that report a refusal or a failure.
-bool RefusedSince(const CliDialogs& dialogs, int warningsBefore, int errorsBefore) {
-  return dialogs.warnings > warningsBefore || dialogs.errors > errorsBefore;
-}
-
 enum class Mark { Unicode, Missing, Unreadable };
 
 Mark UnicodeMark(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in || std::filesystem::is_directory(path)) return Mark::Unreadable;
-  unsigned char bytes[2] = {0, 0};
-  in.read(reinterpret_cast<char*>(bytes), 2);
-  return bytes[0] == 0xFF || bytes[1] == 0xFE ? Mark::Unicode : Mark::Missing;
+  char bytes[2] = {0, 0};
+  in.read(bytes, 2);
+  return HasUnicodeMark(std::string_view(bytes, static_cast<std::size_t>(in.gcount())))
+             ? Mark::Unicode
+             : Mark::Missing;
 }
 
 }  // namespace
@@ -61,7 +60,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   try {
     options = ParseCommandLine(arguments);
   } catch (const UsageError& error) {
-    err << "quarvel-cli: " << error.message << "\nTry 'quarvel-cli --help' for more information.\n";
+    err << "quarvel-cli: " << error.what() << "\nTry 'quarvel-cli --help' for more information.\n";
     return kUsage;
   }
   if (options.help) {
@@ -97,7 +96,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     form.Run([&] {
       form.LODAnzSpinEditChange(n);
       for (int i = 1; i <= n && i <= static_cast<int>(options.distances.size()); ++i)
-        form.StringGrid4.SetCell(1, i, options.distances[static_cast<std::size_t>(i - 1)]);
+        form.StringGrid4.SetCell(kDistanceColumn, i,
+                                 options.distances[static_cast<std::size_t>(i - 1)]);
       form.LODAnzSpinEditExit();
     });
   }
@@ -113,29 +113,23 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   // analysis, or the message that the file could not be read.
   std::vector<std::string> openMessages;
   dialogs.recorded = &openMessages;
-  const bool opened = form.Run([&] { form.OpenShape(options.shape); }) && form.openSucceeded;
+  const bool opened = form.Run([&] { return form.OpenShape(options.shape); }).IsDone();
   dialogs.recorded = nullptr;
   if (!opened) {
     err << "error: " << options.shape << " could not be read or analysed\n";
     return kCannotRead;
   }
 
-  for (const std::string& command : options.commands) {
-    const int warningsBefore = dialogs.warnings, errorsBefore = dialogs.errors;
-    bool ran = true;
-    if (command == "generate") {
-      if (!form.Sub_ObjectsButton.enabled) {
-        err << "error: generate: this shape cannot be split (it has more than one distance level "
-               "or "
-               "sub-object, or was split already)\n";
-        return kCommandFailed;
-      }
-      ran = form.Run([&] { form.Sub_ObjectsButtonClick(); });
-    } else if (command == "delete-animations") {
-      ran = form.Run([&] { form.AnimButtonClick(); });
+  for (const std::string& verb : options.commands) {
+    const Command& command = *FindCommandByVerb(verb);
+    const Outcome outcome = form.RunCommand(command);
+    if (outcome.kind() == Outcome::Kind::Unavailable) {
+      // A command that never ran showed no box: its reason goes here.
+      err << "error: " << outcome.message() << "\n";
+      return kCommandFailed;
     }
-    if (!ran || RefusedSince(dialogs, warningsBefore, errorsBefore)) {
-      err << "error: " << command << " was refused or failed; nothing is written\n";
+    if (outcome.Stopped()) {
+      err << "error: " << verb << " was refused or failed; nothing is written\n";
       return kCommandFailed;
     }
   }
@@ -154,9 +148,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       return kCannotWrite;
     }
   } else if (options.inPlace) {
-    const int warningsBefore = dialogs.warnings, errorsBefore = dialogs.errors;
-    const bool saved = form.Run([&] { form.SpeichernButtonClick(); });
-    if (!saved || RefusedSince(dialogs, warningsBefore, errorsBefore)) {
+    const Outcome saved = form.RunCommand(FindCommand("SpeichernBitBtn"));
+    if (!saved.IsDone()) {
       err << "error: " << options.shape << " cannot be written\n";
       return kCannotWrite;
     }

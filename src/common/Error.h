@@ -1,8 +1,13 @@
 #pragma once
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace quarvel {
+
+// A command that declines to go on says why: the message to show the user.
+// None means it may go on.
+using Refusal = std::optional<std::string>;
 
 // Every failure that ends a command and is shown by the general error handler
 // derives from this type; what() is the text the user sees, word for word.

@@ -11,7 +11,6 @@ struct Button {
   std::string caption;
   bool enabled = true;
   bool visible = true;
-  bool captionRed = false;  // the save buttons turn red while the text is unsaved
 };
 
 struct Label {

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
+#include "form/Commands.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel {
@@ -26,23 +28,12 @@ Form::Form(FormPorts ports) : ports_(ports) {
   Label12.caption =
       "Sorry, the instructions are in German only. Please do not use the program if you don't "
       "understand the instructions.";
-  CompressButton.caption = "Compress/Decompress .s";
-  OeffnenButton.caption = "Öffnen";
-  Sub_ObjectsButton.caption = "LOD's/Subobjekte erzeugen";
-  AnimButton.caption = "Überz. Animationen löschen";
-  PunkteButton.caption = "Punkte zusammenfassen";
-  NormalenButton.caption = "Normalen zusammenfassen";
-  MatButton.caption = "TSM Mat.-Fehler korrigieren";
-  UndoButton.caption = "Alles rückgängig";
-  SpeichernBitBtn.caption = "Speichern";
-  SpeichernUnterBitBtn.caption = "Speichern unter...";
-  Button1.caption = "Weg hier!";
+  for (const Command& command : CommandTable())
+    command.control(*this).caption = command.builtInCaption;
 
   Label4.caption = "Elemente";
   Label21.caption = "Alle Elemente L 1 =";
   NrEdit.text = "1";
-  DoButton.caption = "Do!";
-  DoButton1.caption = "Do!";
   DoButton1.enabled = false;
   Label16.caption = "LOD:";
   Label7.caption =
@@ -54,31 +45,17 @@ Form::Form(FormPorts ports) : ports_(ports) {
   Label18.caption =
       "Eine 0 bedeutet, dass das Element in jedem Subobjekt dieses LOD's vorkommt, eine 999, dass "
       "es in diesem LOD überhaupt nicht vorkommt.";
-  ZeilePlusButton.caption = "+";
-  ZeileMinusButton.caption = "-";
-  GrundButton.caption = "Grundeinstellung";
-  E_SpeichernButton.caption = "Einstellung speichern";
-  E_LadenButton.caption = "Einstellung laden";
-  E_DruckenButton.caption = "Einstellung drucken";
   Label5.caption = "Subobjekte";
   Label8.caption =
       "Bei denjenigen Subobjekten, die sortiert werden sollen, ein \"x\" eintragen (Spalte \"L "
       "xx\").";
   Label9.caption = "Darauf achten, dass kein Subobjekt mehr als ca. 14000 Vertices enthält.";
   Label24.caption = "LOD's";
-  AnimResetButton.caption = "Anim. lesen";
   Label6.caption = "Matrizen";
   Label13.caption =
       "Falls eine Animation gelöscht werden soll, in der Spalte \"Anim.\" das \"x\" löschen und "
       "Schalter \"Überz. Animationen löschen\" betätigen. Zusätzliche \"x\" erzeugen keine neuen "
       "Animationen.";
-
-  SButton1.caption = "Anfang<<";
-  SButton2.caption = ">>Ende";
-  SButton3.caption = "Matrizen";
-  SButton4.caption = "LOD";
-  SButton5.caption = "Subobjekt";
-  SButton6.caption = "Suche...";
 
   Label27.caption = "LOD's";
   Label14.caption = "Anzahl der LOD's:";
@@ -118,13 +95,13 @@ Form::Form(FormPorts ports) : ports_(ports) {
 
 Form::~Form() = default;
 
-bool Form::Run(const std::function<void()>& handler) {
-  bool ok = true;
+Outcome Form::RunHandler(const std::function<Outcome()>& handler) {
+  Outcome outcome = Outcome::Done();
   const Cursor cursorBefore = dialogs().CurrentCursor();
   try {
-    handler();
+    outcome = handler();
   } catch (const std::exception& error) {
-    ok = false;
+    outcome = Outcome::Failed(error.what());
     dialogs().SetCursor(cursorBefore);
     SMemo.visible = true;
     Message(BoxKind::Error, error.what(), Buttons::Ok);
@@ -132,10 +109,24 @@ bool Form::Run(const std::function<void()>& handler) {
   try {
     FlushIniFiles();
   } catch (const std::exception& error) {
-    ok = false;
+    outcome = Outcome::Failed(error.what());
     Message(BoxKind::Error, error.what(), Buttons::Ok);
   }
-  return ok;
+  return outcome;
+}
+
+Outcome Form::RunCommand(const Command& command) {
+  if (!command.control(*this).enabled) return Outcome::Unavailable(command.unavailable);
+  return Run([&] { return command.handler(*this); });
+}
+
+void Form::EnableOncePerTextCommands() {
+  for (const Command& command : CommandTable())
+    if (command.oncePerText) command.control(*this).enabled = true;
+}
+
+bool Form::CaptionRed(const Button& button) const {
+  return (&button == &SpeichernBitBtn || &button == &SpeichernUnterBitBtn) && shapeText.Modified();
 }
 
 void Form::FlushIniFiles() {
@@ -187,19 +178,19 @@ void Form::FormCreate() {
             Buttons::Ok);
 
   StringGrid1.SetRowCount(2);
-  StringGrid1.SetCell(0, 0, "Name");
-  StringGrid1.SetCell(1, 0, "Image");
-  StringGrid1.SetCell(2, 0, "Faces");
-  StringGrid1.SetCell(3, 0, "L 1");
-  StringGrid1.SetColWidth(0, 186);
-  StringGrid1.SetColWidth(1, 100);
-  StringGrid1.SetColWidth(2, 45);
+  StringGrid1.SetCell(kNameColumn, 0, "Name");
+  StringGrid1.SetCell(kImageColumn, 0, "Image");
+  StringGrid1.SetCell(kFacesColumn, 0, "Faces");
+  StringGrid1.SetCell(AssignmentColumn(1), 0, "L 1");
+  StringGrid1.SetColWidth(kNameColumn, 186);
+  StringGrid1.SetColWidth(kImageColumn, 100);
+  StringGrid1.SetColWidth(kFacesColumn, 45);
 
-  StringGrid5.SetColWidth(0, 20);
-  StringGrid5.SetColWidth(1, 60);
-  StringGrid5.SetColWidth(2, 45);
-  StringGrid5.SetCell(2, 0, "Faces");
-  StringGrid5.SetCell(2, 1, "");
+  StringGrid5.SetColWidth(kSummaryLodColumn, 20);
+  StringGrid5.SetColWidth(kSummaryDistanceColumn, 60);
+  StringGrid5.SetColWidth(kSummaryFacesColumn, 45);
+  StringGrid5.SetCell(kSummaryFacesColumn, 0, "Faces");
+  StringGrid5.SetCell(kSummaryFacesColumn, 1, "");
 
   // A hand-edited count outside the spin box's range would size the tables
   // beyond what every other command accepts, so it is clamped.
@@ -209,18 +200,18 @@ void Form::FormCreate() {
   StringGrid2.SetColCount(n + 2);
   StringGrid5.SetRowCount(n + 1);
   for (int i = 1; i <= n; ++i) {
-    StringGrid1.SetCell(i + 2, 0, "L " + IntToStr(i));
-    StringGrid2.SetCell(i + 1, 0, "L " + IntToStr(i));
-    StringGrid5.SetCell(0, i, IntToStr(i));
+    StringGrid1.SetCell(AssignmentColumn(i), 0, "L " + IntToStr(i));
+    StringGrid2.SetCell(SortMarkColumn(i), 0, "L " + IntToStr(i));
+    StringGrid5.SetCell(kSummaryLodColumn, i, IntToStr(i));
   }
 
   StringGrid4.SetRowCount(n + 1);
-  StringGrid4.SetCell(1, 0, "Meter");
+  StringGrid4.SetCell(kDistanceColumn, 0, "Meter");
   for (int i = 1; i <= n; ++i) {
-    StringGrid4.SetCell(0, i, IntToStr(i));
+    StringGrid4.SetCell(kLodNumberColumn, i, IntToStr(i));
     const std::string distance = ProgramIni->ReadString("LODs", IntToStr(i), "2000");
-    StringGrid4.SetCell(1, i, distance);
-    StringGrid5.SetCell(1, i, distance);
+    StringGrid4.SetCell(kDistanceColumn, i, distance);
+    StringGrid5.SetCell(kSummaryDistanceColumn, i, distance);
   }
 
   LODAnzSpinEdit.value = n;
@@ -229,14 +220,14 @@ void Form::FormCreate() {
   LodCount = n;
 
   StringGrid2.SetRowCount(2);
-  StringGrid2.SetCell(1, 0, "Vert. L 1");
-  StringGrid2.SetColWidth(0, 28);
-  StringGrid2.SetColWidth(1, 50);
+  StringGrid2.SetCell(kVertexCountColumn, 0, "Vert. L 1");
+  StringGrid2.SetColWidth(kSubobjectNumberColumn, 28);
+  StringGrid2.SetColWidth(kVertexCountColumn, 50);
 
   StringGrid3.SetRowCount(2);
-  StringGrid3.SetCell(0, 0, "Name");
-  StringGrid3.SetCell(1, 0, "Faces");
-  StringGrid3.SetCell(2, 0, "Anim.");
+  StringGrid3.SetCell(kMatrixNameColumn, 0, "Name");
+  StringGrid3.SetCell(kMatrixFacesColumn, 0, "Faces");
+  StringGrid3.SetCell(kAnimationMarkColumn, 0, "Anim.");
 
   ApplyLanguage();
   UndoLines.clear();
@@ -253,7 +244,7 @@ void Form::FormDestroy() {
     const int n = LODAnzSpinEdit.value;
     ProgramIni->WriteInteger("LODs", "Anzahl", n);
     for (int i = 1; i <= n; ++i) {
-      const std::string& distance = StringGrid4.Cell(1, i);
+      const std::string& distance = StringGrid4.Cell(kDistanceColumn, i);
       ProgramIni->WriteString("LODs", IntToStr(i), distance.empty() ? "2000" : distance);
     }
     ProgramIni->Flush();
@@ -264,18 +255,20 @@ void Form::FormDestroy() {
 void Form::ResetWindow() {
   shapeText.Clear();
   shapeText.SetModified(false);
-  SpeichernBitBtn.captionRed = false;
-  SpeichernUnterBitBtn.captionRed = false;
   Label1.caption.clear();
   Label2.caption.clear();
   Caption = kProgramTitle;
   CurrentFileName.clear();
+  // Row 1 up to the second plan column and the first sort mark; opening a
+  // shape empties the rest of the row before it reads.
   StringGrid1.SetRowCount(2);
-  for (int col = 0; col <= 4; ++col) StringGrid1.SetCell(col, 1, "");
+  for (int col = kNameColumn; col <= AssignmentColumn(2); ++col) StringGrid1.SetCell(col, 1, "");
   StringGrid2.SetRowCount(2);
-  for (int col = 0; col <= 2; ++col) StringGrid2.SetCell(col, 1, "");
+  for (int col = kSubobjectNumberColumn; col <= SortMarkColumn(1); ++col)
+    StringGrid2.SetCell(col, 1, "");
   StringGrid3.SetRowCount(2);
-  for (int col = 0; col <= 2; ++col) StringGrid3.SetCell(col, 1, "");
+  for (int col = kMatrixNameColumn; col <= kAnimationMarkColumn; ++col)
+    StringGrid3.SetCell(col, 1, "");
 }
 
 Form::WindowsVersionResult Form::WindowsVersion() const {
@@ -326,32 +319,22 @@ std::string Form::LanguageLocale() const {
 }
 
 void Form::ApplyLanguage() {
-  Button* buttons[] = {
-      &CompressButton,  &OeffnenButton,        &Sub_ObjectsButton, &AnimButton,
-      &PunkteButton,    &NormalenButton,       &MatButton,         &UndoButton,
-      &SpeichernBitBtn, &SpeichernUnterBitBtn, &Button1,           &AnimResetButton,
-      &GrundButton,     &E_SpeichernButton,    &E_LadenButton,     &E_DruckenButton};
-  int number = 1;
-  for (Button* button : buttons) button->caption = LangText(number++);
+  for (const Command& command : CommandTable())
+    if (command.caption > 0) command.control(*this).caption = LangText(command.caption);
   TabSheet1.caption = LangText(17);
   TabSheet2.caption = LangText(18);
   TabSheet3.caption = LangText(19);
-  StringGrid5.SetCell(0, 0, LangText(27));
-  StringGrid5.SetCell(1, 0, LangText(28));
-  StringGrid4.SetCell(0, 0, "LOD " + LangText(27));
-  StringGrid2.SetCell(0, 0, LangText(27));
-  Label* firstLabels[] = {&Label4,  &Label5,  &Label6,  &Label14,
-                          &Label15, &Label26, &Label25, &Label10};
-  number = 30;
-  for (Label* label : firstLabels) label->caption = LangText(number++);
+  StringGrid5.SetCell(kSummaryLodColumn, 0, LangText(27));
+  StringGrid5.SetCell(kSummaryDistanceColumn, 0, LangText(28));
+  StringGrid4.SetCell(kLodNumberColumn, 0, "LOD " + LangText(27));
+  StringGrid2.SetCell(kSubobjectNumberColumn, 0, LangText(27));
+  const std::pair<Label*, int> labels[] = {
+      {&Label4, 30},  {&Label5, 31},  {&Label6, 32},  {&Label14, 33}, {&Label15, 34},
+      {&Label26, 35}, {&Label25, 36}, {&Label10, 37}, {&Label7, 39},  {&Label17, 40},
+      {&Label18, 41}, {&Label8, 42},  {&Label9, 43},  {&Label13, 44}, {&Label19, 45},
+      {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50}};
+  for (const auto& [label, number] : labels) label->caption = LangText(number);
   Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
-  Label* hints[] = {&Label7,  &Label17, &Label18, &Label8,  &Label9,  &Label13,
-                    &Label19, &Label20, &Label23, &Label28, &Label29, &Label30};
-  number = 39;
-  for (Label* label : hints) label->caption = LangText(number++);
-  Button* textButtons[] = {&SButton1, &SButton2, &SButton3, &SButton4, &SButton5, &SButton6};
-  number = 51;
-  for (Button* button : textButtons) button->caption = LangText(number++);
 }
 
 void Form::SpracheComboBoxSelect(int itemIndex) {
@@ -388,8 +371,8 @@ void Form::DetachChangeNotification() {
 }
 
 void Form::SMemoChange() {
-  SpeichernBitBtn.captionRed = true;
-  SpeichernUnterBitBtn.captionRed = true;
+  // The save captions follow Modified (CaptionRed), which every change sets;
+  // nothing else has to learn of the change.
 }
 
 void Form::ShowLineCount() {
@@ -401,11 +384,9 @@ void Form::ShowWritingProgress(std::size_t index) {
                    IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(23);
 }
 
-void Form::WriteShapeText() {
-  if (CurrentFileName.empty()) {
-    Message(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!", Buttons::Ok);
-    return;
-  }
+Outcome Form::WriteShapeText() {
+  if (CurrentFileName.empty())
+    return Refuse(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!");
   bool written = false;
   {
     BusyCursor busy(dialogs());
@@ -414,14 +395,11 @@ void Form::WriteShapeText() {
       dialogs().ProcessMessages();
       dialogs().ProcessMessages();
     });
-    if (written) {
-      shapeText.SetModified(false);
-      SpeichernBitBtn.captionRed = false;
-      SpeichernUnterBitBtn.captionRed = false;
-    }
+    if (written) shapeText.SetModified(false);
   }
   ShowWritingProgress(shapeText.Count());
-  if (!written) Message(BoxKind::Warning, LangText(59), Buttons::Ok);
+  if (!written) return Refuse(BoxKind::Warning, LangText(59));
+  return Outcome::Done();
 }
 
 }  // namespace quarvel

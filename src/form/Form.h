@@ -7,16 +7,20 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "assignment/StringGrid.h"
 #include "form/Controls.h"
+#include "form/Outcome.h"
 #include "form/Ports.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
+
+struct Command;
 
 struct FormPorts {
   Dialogs& dialogs;
@@ -36,9 +40,28 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   // Runs one handler the way the window does: a quarvel::Error (or any other
-  // exception) ends it with the general error message box, the cursor is put
-  // back and pending INI changes reach the disk. Returns false after an error.
-  bool Run(const std::function<void()>& handler);
+  // exception) ends it with the general error message box (the outcome is
+  // then Failed), the cursor is put back and pending INI changes reach the
+  // disk. A handler without an outcome of its own counts as done.
+  template <typename Handler>
+  Outcome Run(Handler&& handler) {
+    return RunHandler([&]() -> Outcome {
+      if constexpr (std::is_void_v<std::invoke_result_t<Handler&>>) {
+        handler();
+        return Outcome::Done();
+      } else {
+        return handler();
+      }
+    });
+  }
+  // Runs a command of the command table: refused without running while its
+  // control is disabled, as the window never lets a disabled button be
+  // pressed.
+  Outcome RunCommand(const Command& command);
+  // The once-per-text commands, enabled for a text just opened or restored.
+  void EnableOncePerTextCommands();
+  // The save buttons are red exactly while the text has unsaved changes.
+  bool CaptionRed(const Button& button) const;
 
   // ---- Start-up and shutdown ----------------------------------------------
   void FormCreate();
@@ -63,20 +86,21 @@ class Form {
 
   // ---- Shape text ----------------------------------------------------------
   void SMemoChange();
-  void WriteShapeText();
+  Outcome WriteShapeText();
   // "n <S22>": the line count shown in Label2 after a command.
   void ShowLineCount();
 
   // ---- Open, save, undo, close ---------------------------------------------
   bool AskSaveChanges();
-  void OeffnenButtonClick();
-  // Opening without the dialog (the command-line program, tests).
-  void OpenShape(const std::string& path);
-  void SpeichernButtonClick();
-  void SpeichernUnterButtonClick();
-  void UndoButtonClick();
+  Outcome OeffnenButtonClick();
+  // Opening without the dialog (the command-line program, tests). Done when
+  // the file was read and analysed to its end.
+  Outcome OpenShape(const std::string& path);
+  Outcome SpeichernButtonClick();
+  Outcome SpeichernUnterButtonClick();
+  Outcome UndoButtonClick();
   bool FormCloseQuery();
-  void WegButtonClick();  // "Weg hier!" (Button1)
+  Outcome WegButtonClick();  // "Weg hier!" (Button1)
   bool closeRequested = false;
 
   // ---- Analysis and assignment ---------------------------------------------
@@ -96,11 +120,11 @@ class Form {
   bool StringGrid2SelectCell(StringGrid& sender, int col, int row);
   void StringGrid2SetEditText(StringGrid& sender, int col, int row, const std::string& text);
   void LODSpinEditChange(int value);
-  void DoButtonClick();
-  void DoButton1Click();
-  void ZeilePlusButtonClick();
-  void ZeileMinusButtonClick();
-  void GrundButtonClick();
+  Outcome DoButtonClick();
+  Outcome DoButton1Click();
+  Outcome ZeilePlusButtonClick();
+  Outcome ZeileMinusButtonClick();
+  Outcome GrundButtonClick();
 
   // ---- LOD distance levels -------------------------------------------------
   void LODAnzSpinEditChange(int value);
@@ -111,34 +135,34 @@ class Form {
 
   // ---- Animations ----------------------------------------------------------
   void ReadAnimations();
-  void AnimResetButtonClick();
-  void AnimButtonClick();
+  Outcome AnimResetButtonClick();
+  Outcome AnimButtonClick();
 
   // ---- Generation ----------------------------------------------------------
-  void Sub_ObjectsButtonClick();
+  Outcome Sub_ObjectsButtonClick();
 
   // ---- Settings file -------------------------------------------------------
   std::string SettingsFilePath() const;
   void SaveSettings();
   void LoadSettings();
-  void E_SpeichernButtonClick();
-  void E_LadenButtonClick();
+  Outcome E_SpeichernButtonClick();
+  Outcome E_LadenButtonClick();
   // Whether the plan (assignment, marks, LOD set-up, tolerances) of the open
   // shape differs from the one last loaded or saved with it.
   bool PlanChanged() const;
 
   // ---- Commands that later versions bring ----------------------------------
-  void CompressButtonClick() {}
-  void PunkteButtonClick() {}
-  void NormalenButtonClick() {}
-  void MatButtonClick() {}
-  void E_DruckenButtonClick() {}
-  void SButton1Click() {}
-  void SButton2Click() {}
-  void SButton3Click() {}
-  void SButton4Click() {}
-  void SButton5Click() {}
-  void SButton6Click() {}
+  Outcome CompressButtonClick() { return Outcome::Done(); }
+  Outcome PunkteButtonClick() { return Outcome::Done(); }
+  Outcome NormalenButtonClick() { return Outcome::Done(); }
+  Outcome MatButtonClick() { return Outcome::Done(); }
+  Outcome E_DruckenButtonClick() { return Outcome::Done(); }
+  Outcome SButton1Click() { return Outcome::Done(); }
+  Outcome SButton2Click() { return Outcome::Done(); }
+  Outcome SButton3Click() { return Outcome::Done(); }
+  Outcome SButton4Click() { return Outcome::Done(); }
+  Outcome SButton5Click() { return Outcome::Done(); }
+  Outcome SButton6Click() { return Outcome::Done(); }
   void DeltaPointsEditExit() {}
   void DeltaNormalsEditExit() {}
 
@@ -148,6 +172,15 @@ class Form {
   SimulatorRegistry& registry() { return ports_.registry; }
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) {
     return ports_.dialogs.Message(kind, text, buttons);
+  }
+  // Shows `text` in a box of `kind` with OK: the command refuses.
+  Outcome Refuse(BoxKind kind, const std::string& text) {
+    Message(kind, text, Buttons::Ok);
+    return Outcome::Refused(text);
+  }
+  // Asks `text` (Yes/No): Yes goes on.
+  bool Confirmed(const std::string& text) {
+    return Message(BoxKind::Confirmation, text, Buttons::YesNo) == Answer::Yes;
   }
 
   // ==== State ===============================================================
@@ -175,8 +208,6 @@ class Form {
   // When set, the settings are loaded from this file instead of the one beside
   // the shape (the command-line program's --settings).
   std::string settingsFileOverride;
-  // Whether the last open command read and analysed its file to the end.
-  bool openSucceeded = false;
   long double PointTolerance = 0;
   long double NormalTolerance = 0;
   std::unique_ptr<IniFile> ProgramIni;
@@ -233,6 +264,7 @@ class Form {
   std::string PlanText() const;
   void TakePlanAsSaved() { savedPlan_ = PlanText(); }
   void FlushIniFiles();
+  Outcome RunHandler(const std::function<Outcome()>& handler);
 
   FormPorts ports_;
   std::string savedPlan_;

@@ -7,24 +7,23 @@ void Form::ReadAnimations() {
   ReadAnimationMarks(shapeText, StringGrid3);
 }
 
-void Form::AnimResetButtonClick() {
-  if (Message(BoxKind::Confirmation, LangText(62), Buttons::YesNo) != Answer::Yes) return;
+Outcome Form::AnimResetButtonClick() {
+  if (!Confirmed(LangText(62))) return Outcome::Declined();
   ReadAnimations();
+  return Outcome::Done();
 }
 
-void Form::AnimButtonClick() {
-  if (shapeText.Empty()) return;
+Outcome Form::AnimButtonClick() {
+  if (shapeText.Empty()) return Outcome::Done();
   AnimationCleanupResult result;
   {
     BusyCursor busy(dialogs());
     result = DeleteUnmarkedAnimations(shapeText, StringGrid3);
   }
-  if (!result.sectionFound) return;
-  if (result.error) {
-    Message(BoxKind::Error, *result.error, Buttons::Ok);
-    return;
-  }
+  if (!result.sectionFound) return Outcome::Done();
+  if (result.refusal) return Refuse(BoxKind::Error, *result.refusal);
   ShowLineCount();
+  return Outcome::Done();
 }
 
 }  // namespace quarvel

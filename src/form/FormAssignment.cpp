@@ -72,14 +72,17 @@ void Form::StringGrid1Exit() {
 }
 
 bool Form::StringGrid2SelectCell(StringGrid& sender, int col, int row) {
-  const bool selectable = col >= 2;
+  // The marks: sort marks in the sub-object table, animation marks in the
+  // matrix table; both tables hold them from column 2 on.
+  static_assert(SortMarkColumn(1) == kAnimationMarkColumn);
+  const bool selectable = col >= kAnimationMarkColumn;
   if (selectable) sender.SetCurrent(col, row);
   return selectable;
 }
 
 void Form::StringGrid2SetEditText(StringGrid& sender, int col, int row, const std::string& text) {
   // Numbers, vertex counts, names and faces are the program's own.
-  if (col < 2 || row < 1) return;
+  if (col < kAnimationMarkColumn || row < 1) return;
   sender.SetCell(col, row, text);
   if (IsAcceptedMark(text)) return;
   Message(BoxKind::Warning, kMarkWarning, Buttons::Ok);
@@ -91,7 +94,7 @@ void Form::LODSpinEditChange(int value) {
   const int n = std::clamp(value, 1, kHighestLod);
   LODSpinEdit.value = n;
   RefreshAssignment();
-  StringGrid2.SetCell(1, 0, "Vert. L " + IntToStr(n));
+  StringGrid2.SetCell(kVertexCountColumn, 0, "Vert. L " + IntToStr(n));
   Label21.caption = LangText(38) + " L " + IntToStr(n) + " =";
   if (n < 2) {
     Label22.caption.clear();
@@ -102,39 +105,41 @@ void Form::LODSpinEditChange(int value) {
   }
 }
 
-void Form::DoButtonClick() {
-  if (Message(BoxKind::Confirmation, LangText(62), Buttons::YesNo) != Answer::Yes) return;
-  if (!IsAcceptedFillNumber(NrEdit.text)) {
-    Message(BoxKind::Warning, kFillNumberWarning, Buttons::Ok);
-    return;
-  }
+Outcome Form::DoButtonClick() {
+  if (!Confirmed(LangText(62))) return Outcome::Declined();
+  if (!IsAcceptedFillNumber(NrEdit.text)) return Refuse(BoxKind::Warning, kFillNumberWarning);
   FillLodColumn(StringGrid1, LODSpinEdit.value, NrEdit.text);
   RefreshAssignment();
+  return Outcome::Done();
 }
 
-void Form::DoButton1Click() {
+Outcome Form::DoButton1Click() {
   const int n = LODSpinEdit.value;
-  if (n < 2) return;  // there is no previous LOD to copy from
-  if (Message(BoxKind::Confirmation, LangText(62), Buttons::YesNo) != Answer::Yes) return;
+  if (n < 2) return Outcome::Done();  // there is no previous LOD to copy from
+  if (!Confirmed(LangText(62))) return Outcome::Declined();
   CopyLodColumn(StringGrid1, n - 1, n);
   RefreshAssignment();
+  return Outcome::Done();
 }
 
-void Form::ZeilePlusButtonClick() {
-  if (Message(BoxKind::Confirmation, kShiftDownQuestion, Buttons::YesNo) != Answer::Yes) return;
+Outcome Form::ZeilePlusButtonClick() {
+  if (!Confirmed(kShiftDownQuestion)) return Outcome::Declined();
   ShiftAssignmentDown(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
+  return Outcome::Done();
 }
 
-void Form::ZeileMinusButtonClick() {
-  if (Message(BoxKind::Confirmation, kShiftUpQuestion, Buttons::YesNo) != Answer::Yes) return;
+Outcome Form::ZeileMinusButtonClick() {
+  if (!Confirmed(kShiftUpQuestion)) return Outcome::Declined();
   ShiftAssignmentUp(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
+  return Outcome::Done();
 }
 
-void Form::GrundButtonClick() {
-  if (Message(BoxKind::Confirmation, kOverwriteQuestion, Buttons::YesNo) != Answer::Yes) return;
+Outcome Form::GrundButtonClick() {
+  if (!Confirmed(kOverwriteQuestion)) return Outcome::Declined();
   DefaultAssignment();
+  return Outcome::Done();
 }
 
 }  // namespace quarvel

@@ -1,5 +1,6 @@
 #include <optional>
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "document/DocumentPaths.h"
@@ -50,8 +51,8 @@ bool Form::AskSaveChanges() {
   }
 }
 
-void Form::OeffnenButtonClick() {
-  if (!AskSaveChanges()) return;
+Outcome Form::OeffnenButtonClick() {
+  if (!AskSaveChanges()) return Outcome::Declined();
   OpenFileRequest request;
   request.initialDir = DirKey(*this, "InitialDir");
   if (request.initialDir.empty())
@@ -60,19 +61,19 @@ void Form::OeffnenButtonClick() {
   request.filter = LangText(57);
   request.mustExist = true;
   const std::optional<std::string> chosen = dialogs().OpenFile(request);
-  if (!chosen) return;
-  OpenShape(*chosen);
+  if (!chosen) return Outcome::Declined();
+  return OpenShape(*chosen);
 }
 
-void Form::OpenShape(const std::string& chosenPath) {
+Outcome Form::OpenShape(const std::string& chosenPath) {
   const std::string path = FullShapePath(chosenPath);
-  openSucceeded = false;
   ResetWindow();
   // The previous shape's plan and counts must not show under the boxes that
   // reading and analysing may raise.
   for (StringGrid* grid : {&StringGrid1, &StringGrid2})
     for (int col = 0; col < grid->ColCount(); ++col) grid->SetCell(col, 1, "");
-  for (int row = 1; row < StringGrid5.RowCount(); ++row) StringGrid5.SetCell(2, row, "");
+  for (int row = 1; row < StringGrid5.RowCount(); ++row)
+    StringGrid5.SetCell(kSummaryFacesColumn, row, "");
 
   // Appending hundreds of thousands of lines to a visible, notifying view
   // would repaint and re-colour the buttons for each of them.
@@ -85,6 +86,7 @@ void Form::OpenShape(const std::string& chosenPath) {
   // last one that was, so that a text typed afterwards is saved as Unicode.
   const std::string previousBom = FileBom;
   bool readingFinished = false;
+  bool analysed = false;
   auto readAndAnalyse = [&] {
     const std::string linesWord = LangText(22);
     ReadShapeCallbacks callbacks;
@@ -105,8 +107,6 @@ void Form::OpenShape(const std::string& chosenPath) {
 
     shapeText.SetModified(false);
     AttachChangeNotification();
-    SpeichernBitBtn.captionRed = false;
-    SpeichernUnterBitBtn.captionRed = false;
     CurrentFileName = path;
     Label1.caption = path;
     Caption = CaptionForFile(kProgramTitle, path);
@@ -117,12 +117,9 @@ void Form::OpenShape(const std::string& chosenPath) {
       ProgramIni->WriteString("Dir", "Filename", FileNameOf(path));
     }
 
-    Sub_ObjectsButton.enabled = true;
-    PunkteButton.enabled = true;
-    NormalenButton.enabled = true;
-    MatButton.enabled = true;
+    EnableOncePerTextCommands();
     AnalyseAndPlan();
-    openSucceeded = true;
+    analysed = true;
   };
   auto finish = [&] {
     if (!readingFinished) FileBom = previousBom;
@@ -147,8 +144,9 @@ void Form::OpenShape(const std::string& chosenPath) {
     // and where, which the user needs to repair the file.
     std::string text = LangText(60);
     if (!failure->empty()) text += "\n" + *failure;
-    Message(BoxKind::Warning, text, Buttons::Ok);
+    return Refuse(BoxKind::Warning, text);
   }
+  return analysed ? Outcome::Done() : Outcome::Declined();
 }
 
 void Form::AnalyseAndPlan() {
@@ -174,43 +172,39 @@ bool Form::ChooseFileNameToSave() {
   return true;
 }
 
-void Form::SpeichernButtonClick() {
-  if (CurrentFileName.empty() && !ChooseFileNameToSave()) return;
-  WriteShapeText();
+Outcome Form::SpeichernButtonClick() {
+  if (CurrentFileName.empty() && !ChooseFileNameToSave()) return Outcome::Declined();
+  const Outcome written = WriteShapeText();
   SaveSettings();
+  return written;
 }
 
-void Form::SpeichernUnterButtonClick() {
-  if (!ChooseFileNameToSave()) return;
-  WriteShapeText();
+Outcome Form::SpeichernUnterButtonClick() {
+  if (!ChooseFileNameToSave()) return Outcome::Declined();
+  const Outcome written = WriteShapeText();
   SaveSettings();
+  return written;
 }
 
-void Form::UndoButtonClick() {
-  if (UndoLines.empty()) {
-    Message(BoxKind::Warning, LangText(68), Buttons::Ok);
-    return;
-  }
-  if (Message(BoxKind::Confirmation, LangText(69), Buttons::YesNo) != Answer::Yes) return;
+Outcome Form::UndoButtonClick() {
+  if (UndoLines.empty()) return Refuse(BoxKind::Warning, LangText(68));
+  if (!Confirmed(LangText(69))) return Outcome::Declined();
   BusyCursor busy(dialogs());
   shapeText.Assign(UndoLines);
   shapeText.SetModified(false);
-  SpeichernBitBtn.captionRed = false;
-  SpeichernUnterBitBtn.captionRed = false;
-  Sub_ObjectsButton.enabled = true;
-  PunkteButton.enabled = true;
-  NormalenButton.enabled = true;
-  MatButton.enabled = true;
+  EnableOncePerTextCommands();
   AnalyseShape();
   ShowLineCount();
+  return Outcome::Done();
 }
 
 bool Form::FormCloseQuery() {
   return AskSaveChanges();
 }
 
-void Form::WegButtonClick() {
+Outcome Form::WegButtonClick() {
   closeRequested = true;
+  return Outcome::Done();
 }
 
 }  // namespace quarvel

@@ -4,16 +4,8 @@
 
 namespace quarvel {
 
-namespace {
-
-const char* const kGeneralError =
-    "Allgemeiner Fehler, z.B. Eintragungen unvollständig, Datei fehlerhaft oder leer. Abbruch der "
-    "Aktion.";
-
-}  // namespace
-
-void Form::Sub_ObjectsButtonClick() {
-  if (shapeText.Empty()) return;
+Outcome Form::Sub_ObjectsButtonClick() {
+  if (shapeText.Empty()) return Outcome::Done();
   SavedCursor = dialogs().CurrentCursor();
   dialogs().SetCursor(Cursor::Busy);
   struct RestoreCursor {
@@ -21,11 +13,9 @@ void Form::Sub_ObjectsButtonClick() {
     ~RestoreCursor() { form.dialogs().SetCursor(form.SavedCursor); }
   } restoreCursor{*this};
 
-  GenerationLayout layout;
-  if (!PrepareGeneration(shapeText, StringGrid1, ElementCount(), layout)) {
-    Message(BoxKind::Warning, kGeneralError, Buttons::Ok);
-    return;
-  }
+  const std::optional<GenerationLayout> layout =
+      PrepareGeneration(shapeText, StringGrid1, ElementCount());
+  if (!layout) return Refuse(BoxKind::Warning, kGeneralGenerationError);
   const GenerationInput input{
       StringGrid1,
       StringGrid2,
@@ -36,13 +26,10 @@ void Form::Sub_ObjectsButtonClick() {
       [this](int row, int lod, int subobject) { return InSubobject(row, lod, subobject); },
       [this](int lod, int subobject) { return SubobjectVertexCount(lod, subobject); }};
   GenerationPlan plan;
-  std::string refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
-  if (refusal.empty()) refusal = CheckDistances(input);
-  if (refusal.empty()) refusal = CheckSourceLayout(shapeText.All(), layout, input, plan);
-  if (!refusal.empty()) {
-    Message(BoxKind::Warning, refusal, Buttons::Ok);
-    return;
-  }
+  Refusal refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
+  if (!refusal) refusal = CheckDistances(input);
+  if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
+  if (refusal) return Refuse(BoxKind::Warning, *refusal);
 
   SMemo.visible = false;
   SOAnzLabel.visible = true;
@@ -54,10 +41,7 @@ void Form::Sub_ObjectsButtonClick() {
   // then does not ask to be saved again.
   const auto restore = [&] {
     shapeText.Assign(std::move(sourceLines));
-    if (wasModified) return;
-    shapeText.SetModified(false);
-    SpeichernBitBtn.captionRed = false;
-    SpeichernUnterBitBtn.captionRed = false;
+    if (!wasModified) shapeText.SetModified(false);
   };
   const auto finish = [this] {
     SMemo.visible = true;
@@ -70,12 +54,9 @@ void Form::Sub_ObjectsButtonClick() {
                                     [this] { dialogs().ProcessMessages(); }};
   std::string failure;
   try {
-    RewriteResult result = RewriteShape(sourceLines, layout, input, plan, progress);
-    if (result.distanceLevelFound) {
-      shapeText.Assign(std::move(result.lines));
-    } else {
-      failure = "Schwerer Syntaxfehler in der Datei (LOD nicht gefunden). Abbruch der Aktion.";
-    }
+    shapeText.Assign(RewriteShape(sourceLines, *layout, input, plan, progress));
+  } catch (const MissingDistanceLevel& error) {
+    failure = error.what();
   } catch (const RewriteError& error) {
     // Never leave a half-rebuilt text: the shape stays as it was.
     failure = std::string("Die LOD's und Subobjekte konnten nicht erzeugt werden: ") +
@@ -87,9 +68,13 @@ void Form::Sub_ObjectsButtonClick() {
     finish();
     throw;
   }
-  if (!failure.empty()) restore();
+  if (failure.empty()) {
+    finish();
+    return Outcome::Done();
+  }
+  restore();
   finish();
-  if (!failure.empty()) Message(BoxKind::Error, failure, Buttons::Ok);
+  return Refuse(BoxKind::Error, failure);
 }
 
 }  // namespace quarvel

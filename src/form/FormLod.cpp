@@ -1,4 +1,5 @@
 #include "assignment/LodLevels.h"
+#include "assignment/TableColumns.h"
 #include "form/Form.h"
 
 namespace quarvel {
@@ -27,7 +28,7 @@ void Form::LODAnzSpinEditExit() {
 }
 
 bool Form::StringGrid4SelectCell(int col, int) {
-  return col == 1;
+  return col == kDistanceColumn;
 }
 
 void Form::StringGrid4SetEditText(int col, int row, const std::string& text) {
@@ -37,7 +38,7 @@ void Form::StringGrid4SetEditText(int col, int row, const std::string& text) {
     Message(BoxKind::Warning, "Bitte nur positive ganze Zahlen 1...2000 eintragen!", Buttons::Ok);
     StringGrid4.SetCell(col, row, "");
   }
-  if (col == 1) StringGrid5.SetCell(1, row, entry.summaryText);
+  if (col == kDistanceColumn) StringGrid5.SetCell(kSummaryDistanceColumn, row, entry.summaryText);
 }
 
 void Form::StringGrid4Exit() {

@@ -89,24 +89,18 @@ void Form::LoadSettings() {
   TakePlanAsSaved();
 }
 
-void Form::E_SpeichernButtonClick() {
-  if (CurrentFileName.empty()) {
-    Message(BoxKind::Information, kNoShapeToSaveFor, Buttons::Ok);
-    return;
-  }
-  if (Message(BoxKind::Confirmation, kAskOverwriteStoredSettings, Buttons::YesNo) != Answer::Yes)
-    return;
+Outcome Form::E_SpeichernButtonClick() {
+  if (CurrentFileName.empty()) return Refuse(BoxKind::Information, kNoShapeToSaveFor);
+  if (!Confirmed(kAskOverwriteStoredSettings)) return Outcome::Declined();
   SaveSettings();
+  return Outcome::Done();
 }
 
-void Form::E_LadenButtonClick() {
-  if (CurrentFileName.empty()) {
-    Message(BoxKind::Information, kNoShapeToLoadFor, Buttons::Ok);
-    return;
-  }
-  if (Message(BoxKind::Confirmation, kAskOverwriteCurrentSettings, Buttons::YesNo) != Answer::Yes)
-    return;
+Outcome Form::E_LadenButtonClick() {
+  if (CurrentFileName.empty()) return Refuse(BoxKind::Information, kNoShapeToLoadFor);
+  if (!Confirmed(kAskOverwriteCurrentSettings)) return Outcome::Declined();
   LoadSettings();
+  return Outcome::Done();
 }
 
 }  // namespace quarvel

@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Text.h"
 #include "shape/NextToken.h"
@@ -20,7 +21,7 @@ using RowsByName = std::unordered_map<std::string, std::vector<int>>;
 RowsByName IndexMatrixRows(const StringGrid& matrices) {
   RowsByName rows;
   for (int row = 1; row < matrices.RowCount(); ++row)
-    rows[CaseFoldUtf8(matrices.Cell(0, row))].push_back(row);
+    rows[CaseFoldUtf8(matrices.Cell(kMatrixNameColumn, row))].push_back(row);
   return rows;
 }
 
@@ -28,10 +29,6 @@ const std::vector<int>& RowsNamed(const RowsByName& rows, std::string_view latin
   static const std::vector<int> none;
   const auto found = rows.find(CaseFoldUtf8(Latin1ToUtf8(latin1Name)));
   return found == rows.end() ? none : found->second;
-}
-
-bool IsMarked(const std::string& mark) {
-  return mark == "x" || mark == "X";
 }
 
 std::string_view NodeName(std::string_view line) {
@@ -121,11 +118,13 @@ std::optional<std::size_t> FindAnimationsLine(const ShapeText& text) {
 bool ReadAnimationMarks(const ShapeText& text, StringGrid& matrices) {
   const std::optional<std::size_t> section = FindAnimationsLine(text);
   if (!section) return false;
-  for (int row = 1; row < matrices.RowCount(); ++row) matrices.SetCell(2, row, "");
+  for (int row = 1; row < matrices.RowCount(); ++row)
+    matrices.SetCell(kAnimationMarkColumn, row, "");
   const RowsByName rows = IndexMatrixRows(matrices);
   ForEachAnimatedNode(text, *section,
                       [&](std::string_view name, std::size_t line, const TokenPosition&) {
-                        for (int row : RowsNamed(rows, name)) matrices.SetCell(2, row, "x");
+                        for (int row : RowsNamed(rows, name))
+                          matrices.SetCell(kAnimationMarkColumn, row, "x");
                         return line;
                       });
   return true;
@@ -146,36 +145,36 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGri
                       [&](std::string_view name, std::size_t i, const TokenPosition& countToken) {
                         int acting = 0;
                         for (int row : RowsNamed(rows, name))
-                          if (!IsMarked(matrices.Cell(2, row))) ++acting;
+                          if (!IsMark(matrices.Cell(kAnimationMarkColumn, row))) ++acting;
                         if (acting == 0) return i;
                         // Cleaning one node twice would take the second time's "controllers"
                         // line from whatever follows the deleted controllers.
                         if (acting > 1) {
-                          result.error = DuplicateNameMessage(name);
+                          result.refusal = DuplicateNameMessage(name);
                           return kStopWalk;
                         }
                         const std::optional<int> controllerCount = ReadCount(countToken.text);
                         if (!controllerCount) {
-                          result.error = BadCountMessage(name, i, countToken.text);
+                          result.refusal = BadCountMessage(name, i, countToken.text);
                           return kStopWalk;
                         }
 
                         std::size_t block = i + 1;
                         for (int c = 0; c < *controllerCount; ++c) {
                           if (block > last) {
-                            result.error = PastEndMessage(name, i + 1);
+                            result.refusal = PastEndMessage(name, i + 1);
                             return kStopWalk;
                           }
                           const std::string_view keyToken = KeyCountToken(text[block]);
                           const std::optional<int> keys = ReadCount(keyToken);
                           if (!keys) {
-                            result.error = BadCountMessage(name, block, keyToken);
+                            result.refusal = BadCountMessage(name, block, keyToken);
                             return kStopWalk;
                           }
                           // Header, keys and closing line.
                           const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
                           if (blockEnd - 1 > last) {
-                            result.error = PastEndMessage(name, i + 1);
+                            result.refusal = PastEndMessage(name, i + 1);
                             return kStopWalk;
                           }
                           block = blockEnd;
@@ -185,7 +184,7 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGri
                         // controller list is passed over as well.
                         return block;
                       });
-  if (result.error) return result;
+  if (result.refusal) return result;
   if (cleanups.empty()) return result;
 
   // Rebuild only the stretch from the first to the last cleaned node, in one

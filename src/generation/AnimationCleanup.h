@@ -4,6 +4,7 @@
 #include <string>
 
 #include "assignment/StringGrid.h"
+#include "common/Error.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
@@ -25,8 +26,8 @@ struct AnimationCleanupResult {
   bool sectionFound = false;
   std::size_t cleanedNodes = 0;
   std::size_t deletedLines = 0;
-  // Set when the command refused: the text is then unchanged.
-  std::optional<std::string> error;
+  // The text is then unchanged.
+  Refusal refusal;
 };
 
 // Deletes the controllers of every node whose matrix row (matched ignoring

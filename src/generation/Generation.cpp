@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
 #include "generation/SubobjectWriter.h"
 
@@ -11,13 +12,14 @@ using rewrite::IntTokenAfter;
 using rewrite::LineAt;
 using rewrite::ReplaceAfter;
 
-bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementCount,
-                       GenerationLayout& layout) {
-  if (text.Empty()) return false;
+std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const StringGrid& elements,
+                                                  int elementCount) {
+  if (text.Empty()) return std::nullopt;
   for (int row = 1; row <= elementCount; ++row)
-    if (!TryStrToInt(elements.Cell(3, row))) return false;
+    if (!TryStrToInt(elements.Cell(AssignmentColumn(1), row))) return std::nullopt;
 
-  bool result = true;
+  GenerationLayout layout;
+  bool sortVectorsFound = true;
   const std::size_t last = text.Count() - 1;
   std::size_t i = 1;
   while (i < last && !Contains(text[i], "sort_vectors")) ++i;
@@ -33,7 +35,7 @@ bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementC
       text.Insert(i + 1, "\t)");
     }
   } else {
-    result = false;
+    sortVectorsFound = false;
   }
   layout.sortVectorsLine = i;
 
@@ -47,8 +49,8 @@ bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementC
     }
     return false;
   };
-  if (!find(i + 1, "sub_object ", layout.firstSubobjectLine)) return false;
-  if (!find(layout.firstSubobjectLine + 1, "vertices", layout.verticesLine)) return false;
+  if (!find(i + 1, "sub_object ", layout.firstSubobjectLine)) return std::nullopt;
+  if (!find(layout.firstSubobjectLine + 1, "vertices", layout.verticesLine)) return std::nullopt;
 
   std::size_t flagsLine = 0;
   bool flagsFound = false;
@@ -56,19 +58,19 @@ bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementC
     if (Contains(text[k], "sub_object ")) break;
     if (Contains(text[k], "flags")) flagsFound = true, flagsLine = k;
   }
-  if (!flagsFound) return false;
+  if (!flagsFound) return std::nullopt;
   std::size_t closing = flagsLine;
   while (closing < count && !Contains(text[closing], ")")) ++closing;
   layout.subobjectEndLine = closing + 3;
-  return result;
+  if (!sortVectorsFound) return std::nullopt;
+  return layout;
 }
 
 bool SortMarked(const StringGrid& subobjects, int lod, int subobject) {
-  const std::string& mark = subobjects.Cell(lod + 1, subobject);
-  return mark == "x" || mark == "X";
+  return IsMark(subobjects.Cell(SortMarkColumn(lod), subobject));
 }
 
-std::string CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan) {
+Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan) {
   plan.sortCount = 0;
   for (int lod = 1; lod <= input.lodCount; ++lod) {
     plan.lodSubobjectCount[static_cast<std::size_t>(lod)] = 0;
@@ -86,7 +88,7 @@ std::string CountAndCheck(const GenerationInput& input, int subobjectRows, Gener
       previous = vertices;
     }
   }
-  return "";
+  return std::nullopt;
 }
 
 namespace {
@@ -105,17 +107,17 @@ bool IsPlainPositiveNumber(std::string_view text) {
 
 }  // namespace
 
-std::string CheckDistances(const GenerationInput& input) {
+Refusal CheckDistances(const GenerationInput& input) {
   for (int lod = 1; lod <= input.lodCount; ++lod) {
     // The text goes into the shape as it stands; anything but a plain
     // positive number there makes a distance level the simulator cannot read.
-    const std::string& distance = input.distances.Cell(1, lod);
+    const std::string& distance = input.distances.Cell(kDistanceColumn, lod);
     if (!IsPlainPositiveNumber(distance))
       return "Für LOD " + IntToStr(lod) + " ist keine gültige Entfernung eingetragen (\"" +
              distance + "\"). Bitte auf der Seite \"Einstellungen/Settings\" eine Zahl von 1 bis " +
              "2000 eintragen. Abbruch der Aktion.";
   }
-  return "";
+  return std::nullopt;
 }
 
 namespace {
@@ -144,11 +146,12 @@ std::size_t OutputLinesBound(const std::vector<std::string>& source, const Gener
 
 }  // namespace
 
-RewriteResult RewriteShape(const std::vector<std::string>& source, const GenerationLayout& layout,
-                           const GenerationInput& input, const GenerationPlan& plan,
-                           const GenerationProgress& progress) {
-  RewriteResult result;
-  std::vector<std::string>& out = result.lines;
+std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
+                                      const GenerationLayout& layout, const GenerationInput& input,
+                                      const GenerationPlan& plan,
+                                      const GenerationProgress& progress) {
+  std::vector<std::string> out;
+  bool distanceLevelFound = false;
   out.reserve(OutputLinesBound(source, layout, input, plan));
   const int sortCount = plan.sortCount;
 
@@ -192,13 +195,13 @@ RewriteResult RewriteShape(const std::vector<std::string>& source, const Generat
       out.push_back(std::move(line));
       ++index;
       firstLevelLine = index;
-      result.distanceLevelFound = true;
+      distanceLevelFound = true;
       break;
     }
     out.push_back(LineAt(source, index));
     ++index;
   }
-  if (!result.distanceLevelFound) return result;
+  if (!distanceLevelFound) throw MissingDistanceLevel();
 
   // One distance level per LOD, each with its own distance and sub-objects.
   SubobjectWriter writer(source, layout, input, out, progress);
@@ -207,7 +210,8 @@ RewriteResult RewriteShape(const std::vector<std::string>& source, const Generat
     for (index = firstLevelLine; index < layout.firstSubobjectLine; ++index) {
       std::string line = LineAt(source, index);
       if (Contains(line, "dlevel_selection"))
-        ReplaceTokenAfter(line, "dlevel_selection", 2, Utf8ToLatin1(input.distances.Cell(1, lod)));
+        ReplaceTokenAfter(line, "dlevel_selection", 2,
+                          Utf8ToLatin1(input.distances.Cell(kDistanceColumn, lod)));
       if (Contains(line, "sub_objects")) ReplaceAfter(line, "sub_objects", 2, subobjects);
       out.push_back(std::move(line));
     }
@@ -217,7 +221,7 @@ RewriteResult RewriteShape(const std::vector<std::string>& source, const Generat
   }
   for (index = layout.subobjectEndLine + 3; index < source.size(); ++index)
     out.push_back(source[index]);
-  return result;
+  return out;
 }
 
 }  // namespace quarvel

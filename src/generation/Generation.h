@@ -5,17 +5,23 @@
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "common/Error.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
 
 inline constexpr int kMaxLods = 99;
+
+// The refusal of a plan or a text the generation cannot even begin with.
+inline constexpr const char* kGeneralGenerationError =
+    "Allgemeiner Fehler, z.B. Eintragungen unvollständig, Datei fehlerhaft oder leer. Abbruch der "
+    "Aktion.";
 
 // The landmarks of the source text that the rewrite works from (line indices).
 struct GenerationLayout {
@@ -52,45 +58,50 @@ struct GenerationProgress {
   std::function<void()> processMessages;
 };
 
-// Finds the landmarks; splits a one-line "sort_vectors ( 0 )" into two lines
-// in `text` at once (that change stays even when the command is abandoned).
-bool PrepareGeneration(ShapeText& text, const StringGrid& elements, int elementCount,
-                       GenerationLayout& layout);
+// Finds the landmarks, none when the text or the first LOD's plan lacks them;
+// splits a one-line "sort_vectors ( 0 )" into two lines in `text` at once
+// (that change stays even when the command is abandoned).
+std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const StringGrid& elements,
+                                                  int elementCount);
 
 // The sort mark of sub-object `subobject` in LOD `lod` asks for sorting.
 bool SortMarked(const StringGrid& subobjects, int lod, int subobject);
 
-// Counts the non-empty sub-objects per LOD and the sorted ones. Returns the
-// refusal message when a LOD is empty or an empty sub-object lies before a
-// non-empty one, otherwise "".
-std::string CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan);
+// Counts the non-empty sub-objects per LOD and the sorted ones into `plan`.
+// Refuses when a LOD is empty or an empty sub-object lies before a
+// non-empty one.
+Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan);
 
 // Every LOD's distance must be a plain positive number, since it is written
-// into the shape as it stands. Returns the refusal message or "".
-std::string CheckDistances(const GenerationInput& input);
+// into the shape as it stands.
+Refusal CheckDistances(const GenerationInput& input);
 
 // Checks that the source has the layout the rewrite relies on, so that it
-// never drops or mixes up geometry. Returns the refusal message or "".
-std::string CheckSourceLayout(const std::vector<std::string>& source,
-                              const GenerationLayout& layout, const GenerationInput& input,
-                              const GenerationPlan& plan);
+// never drops or mixes up geometry.
+Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,
+                          const GenerationInput& input, const GenerationPlan& plan);
 
 // A number or landmark the rewrite needed and did not find; the text is then
 // restored as it was before the rewrite.
-class RewriteError : public std::runtime_error {
+class RewriteError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
-struct RewriteResult {
-  bool distanceLevelFound = false;  // false: the header held no "distance_levels "
-  std::vector<std::string> lines;
+// The header holds no "distance_levels ": the text is no shape the rewrite
+// can split at all.
+class MissingDistanceLevel : public RewriteError {
+ public:
+  MissingDistanceLevel()
+      : RewriteError(
+            "Schwerer Syntaxfehler in der Datei (LOD nicht gefunden). Abbruch der Aktion.") {}
 };
 
 // Writes the new text: header, one distance level per LOD with its
 // sub-objects, tail. Throws RewriteError; `source` is not changed.
-RewriteResult RewriteShape(const std::vector<std::string>& source, const GenerationLayout& layout,
-                           const GenerationInput& input, const GenerationPlan& plan,
-                           const GenerationProgress& progress);
+std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
+                                      const GenerationLayout& layout, const GenerationInput& input,
+                                      const GenerationPlan& plan,
+                                      const GenerationProgress& progress);
 
 }  // namespace quarvel

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "assignment/TableColumns.h"
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
 
@@ -12,9 +13,6 @@ using rewrite::LineNumber;
 namespace {
 
 const char* const kAbort = " Abbruch der Aktion.";
-const char* const kGeneralError =
-    "Allgemeiner Fehler, z.B. Eintragungen unvollständig, Datei fehlerhaft oder leer. Abbruch der "
-    "Aktion.";
 const char* const kChangedSinceOpening =
     " passt nicht zur Auswertung der Datei (wurde der Text seit dem Öffnen geändert?).";
 
@@ -47,15 +45,15 @@ class LayoutChecker {
                 const GenerationInput& input, const GenerationPlan& plan)
       : source_(source), layout_(layout), input_(input), plan_(plan) {}
 
-  std::string Run() {
+  Refusal Run() {
     levelsLine_ = Find("distance_levels ", 0, layout_.firstSubobjectLine);
-    std::string problem = CheckLandmarks();
-    if (problem.empty() && plan_.sortCount > 0) problem = CheckSorting();
-    if (problem.empty()) problem = CheckLevelHeader();
-    if (problem.empty()) problem = CheckSubobjectHeader();
-    if (problem.empty()) problem = CheckVertices();
-    if (problem.empty()) problem = CheckPrimitives();
-    if (problem.empty()) problem = CheckPlannedElements();
+    Refusal problem = CheckLandmarks();
+    if (!problem && plan_.sortCount > 0) problem = CheckSorting();
+    if (!problem) problem = CheckLevelHeader();
+    if (!problem) problem = CheckSubobjectHeader();
+    if (!problem) problem = CheckVertices();
+    if (!problem) problem = CheckPrimitives();
+    if (!problem) problem = CheckPlannedElements();
     return problem;
   }
 
@@ -86,7 +84,7 @@ class LayoutChecker {
 
   // Token `k` after `keyword` as an integer, or a refusal in `problem`.
   std::optional<int> Number(std::size_t line, std::string_view keyword, int k,
-                            std::string& problem) const {
+                            Refusal& problem) const {
     const TokenPosition token = TokenAfter(Line(line), keyword, k);
     const auto value = TryStrToInt(token.text);
     if (!value) problem = NotANumber(token.text, line);
@@ -100,9 +98,11 @@ class LayoutChecker {
            "." + kAbort;
   }
 
-  std::string ElementName(int row) const { return "\"" + input_.elements.Cell(0, row) + "\""; }
+  std::string ElementName(int row) const {
+    return "\"" + input_.elements.Cell(kNameColumn, row) + "\"";
+  }
 
-  std::string CheckLandmarks() {
+  Refusal CheckLandmarks() {
     if (layout_.subobjectEndLine + 2 >= source_.size())
       return "Die Datei endet mitten im Subobjekt ab Zeile " + SubobjectStart() + "." + kAbort;
     // The writer takes the primitives from the sub-object alone; one found
@@ -112,24 +112,24 @@ class LayoutChecker {
         return "Hinter der Primitivliste des Subobjekts ab Zeile " + SubobjectStart() +
                " folgen weitere Primitive (Zeile " + LineNumber(i) +
                "); nur Dateien mit einem einzigen Subobjekt können zerlegt werden." + kAbort;
-    return "";
+    return std::nullopt;
   }
 
   // The new sort vectors are copies of the first sphere's centre, so the
   // sphere must come first, whole, and before the distance levels that the
   // header pass stops at.
-  std::string CheckSorting() {
+  Refusal CheckSorting() {
     const std::size_t headerEnd = levelsLine_ ? *levelsLine_ : layout_.firstSubobjectLine;
     const auto volumes = Find("volumes", 0, headerEnd);
     const auto sortVectors = Find("sort_vectors", 0, headerEnd);
-    if (!volumes || !sortVectors || *sortVectors < *volumes) return kGeneralError;
+    if (!volumes || !sortVectors || *sortVectors < *volumes) return kGeneralGenerationError;
     const std::string& centre = Line(*volumes + 2);
     if (*volumes + 3 >= *sortVectors || !Contains(centre, "vector") || !Contains(centre, ")"))
-      return kGeneralError;
-    std::string problem;
+      return kGeneralGenerationError;
+    Refusal problem;
     const auto spheres = Number(*volumes, "volumes", 2, problem);
     if (!spheres) return problem;
-    if (*spheres < 1) return kGeneralError;
+    if (*spheres < 1) return kGeneralGenerationError;
     if (!Number(*sortVectors, "sort_vectors", 2, problem)) return problem;
 
     const auto header = Find("sub_object_header", layout_.firstSubobjectLine, layout_.verticesLine);
@@ -147,15 +147,15 @@ class LayoutChecker {
              " lässt sich die Sortierung nicht eintragen (die drittletzte Ziffer ist keine 0 bis "
              "8)." +
              kAbort;
-    return "";
+    return std::nullopt;
   }
 
   // Every LOD gets its own distance and sub-object count in a copy of the
   // source level's header; without those lines every LOD would claim the
   // source's values. A shape without "distance_levels " is left to the
   // rewrite, which reports it as the syntax error it is.
-  std::string CheckLevelHeader() {
-    if (!levelsLine_) return "";
+  Refusal CheckLevelHeader() {
+    if (!levelsLine_) return std::nullopt;
     const std::size_t from = *levelsLine_ + 1, to = layout_.firstSubobjectLine;
     const auto selection = Find("dlevel_selection", from, to);
     const auto count = Find("sub_objects", from, to);
@@ -166,15 +166,15 @@ class LayoutChecker {
     if (!selection || TokenAfter(Line(*selection), "dlevel_selection", 2).text.empty())
       return missing("dlevel_selection");
     if (!count) return missing("sub_objects");
-    std::string problem;
+    Refusal problem;
     if (!Number(*count, "sub_objects", 2, problem)) return problem;
-    return "";
+    return std::nullopt;
   }
 
-  std::string CheckSubobjectHeader() {
+  Refusal CheckSubobjectHeader() {
     const auto info = Find("geometry_info", layout_.firstSubobjectLine, layout_.verticesLine);
     if (!info) return Missing("geometry_info");
-    std::string problem;
+    Refusal problem;
     for (int k : {2, 3, 5, 8})
       if (!Number(*info, "geometry_info", k, problem)) return problem;
 
@@ -203,11 +203,11 @@ class LayoutChecker {
     std::size_t mapEnd = map;
     while (mapEnd < layout_.verticesLine && !LineHas(mapEnd, ")")) ++mapEnd;
     if (mapEnd >= layout_.verticesLine) return badNodes();
-    return "";
+    return std::nullopt;
   }
 
-  std::string CheckVertices() {
-    std::string problem;
+  Refusal CheckVertices() {
+    Refusal problem;
     const auto vertices = Number(layout_.verticesLine, "vertices", 2, problem);
     if (!vertices) return problem;
     const auto notThreeLines = [&] {
@@ -254,7 +254,7 @@ class LayoutChecker {
       return "Die Vertex-Sets ab Zeile " + LineNumber(setsLine_) + " umfassen " + IntToStr(next) +
              " statt " + IntToStr(*vertices) + " Vertices." + kAbort;
     firstAfterSets_ = setsLine_ + 1 + static_cast<std::size_t>(*sets);
-    return "";
+    return std::nullopt;
   }
 
   static std::string IncompletePrimitive(std::size_t line) {
@@ -268,10 +268,10 @@ class LayoutChecker {
   // "prim_state_idx", one triangle list with its vertex indices, normal
   // indices and flags in this order, and the list's closing line. Anything
   // else between the entries would be dropped or copied into the wrong place.
-  std::string CheckPrimitives() {
+  Refusal CheckPrimitives() {
     const auto list = Find("primitives", firstAfterSets_, layout_.subobjectEndLine);
     if (!list) return Missing("primitives");
-    std::string problem;
+    Refusal problem;
     const auto count = Number(*list, "primitives", 2, problem);
     if (!count) return problem;
 
@@ -353,15 +353,15 @@ class LayoutChecker {
                ")." + kAbort;
       known = static_cast<std::size_t>(&primitive - primitives_.data()) + 1;
     }
-    return "";
+    return std::nullopt;
   }
 
   // The vertex indices of an element that will be written: a count that
   // matches the indices and the faces the headers will be given, and every
   // vertex within the element's own set, or the renumbering would point it at
   // another element's vertices.
-  std::string CheckVertexIndices(const Primitive& primitive, int row, const VertexSetEntry& range,
-                                 int set) const {
+  Refusal CheckVertexIndices(const Primitive& primitive, int row, const VertexSetEntry& range,
+                             int set) const {
     const std::string where = "Das Primitiv ab Zeile " + LineNumber(primitive.line) + " (Element " +
                               ElementName(row) + ")";
     long long indices = 0;
@@ -405,21 +405,21 @@ class LayoutChecker {
       return where + " hat " + IntToStr(indices) + " Vertex-Indizes; angegeben sind " +
              IntToStr(*count) + " (Zeile " + LineNumber(primitive.firstIndexLine) +
              "), und es müssen ganze Dreiecke sein." + kAbort;
-    const auto faces = TryStrToInt(input_.elements.Cell(2, row));
+    const auto faces = TryStrToInt(input_.elements.Cell(kFacesColumn, row));
     if (!faces || *faces != *count / 3)
       return "Die Flächenzahl des Elements " + ElementName(row) + " (Zeile " + IntToStr(row) +
              " der Elementtabelle)" + kChangedSinceOpening + kAbort;
-    return "";
+    return std::nullopt;
   }
 
   // The elements that the plan puts into a sub-object that will be written.
-  std::string CheckPlannedElements() {
+  Refusal CheckPlannedElements() {
     const ShapeIndex& index = input_.index;
     std::vector<bool> checked(static_cast<std::size_t>(input_.elementCount) + 1, false);
     for (int lod = 1; lod <= input_.lodCount; ++lod) {
       const int written = plan_.lodSubobjectCount[static_cast<std::size_t>(lod)];
       for (int row = 1; row <= input_.elementCount; ++row) {
-        const std::string& cell = input_.elements.Cell(lod + 2, row);
+        const std::string& cell = input_.elements.Cell(AssignmentColumn(lod), row);
         int subobject = 0;
         if (cell == "0") {
           subobject = 1;
@@ -448,14 +448,14 @@ class LayoutChecker {
                  ", für die es keinen Geometrieknoten gibt." + kAbort;
         if (!checked[static_cast<std::size_t>(row)]) {
           checked[static_cast<std::size_t>(row)] = true;
-          const std::string problem =
+          const Refusal problem =
               CheckVertexIndices(primitives_[primitive - 1], row,
                                  index.VertexSets[static_cast<std::size_t>(set)], set);
-          if (!problem.empty()) return problem;
+          if (problem) return problem;
         }
       }
     }
-    return "";
+    return std::nullopt;
   }
 
   const std::vector<std::string>& source_;
@@ -472,9 +472,8 @@ class LayoutChecker {
 
 }  // namespace
 
-std::string CheckSourceLayout(const std::vector<std::string>& source,
-                              const GenerationLayout& layout, const GenerationInput& input,
-                              const GenerationPlan& plan) {
+Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,
+                          const GenerationInput& input, const GenerationPlan& plan) {
   return LayoutChecker(source, layout, input, plan).Run();
 }
 

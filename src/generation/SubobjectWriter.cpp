@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
 
 namespace quarvel {
@@ -75,11 +76,11 @@ void SubobjectWriter::CountSubobjectContents() {
   SubobjectFaceCount = 0;
   for (int row = 1; row <= input_.elementCount; ++row) {
     if (!input_.inSubobject(row, CurrentLod, CurrentSubobject)) continue;
-    const auto faces = TryStrToInt(input_.elements.Cell(2, row));
+    const auto faces = TryStrToInt(input_.elements.Cell(kFacesColumn, row));
     if (!faces)
       throw RewriteError("Das Element in Zeile " + IntToStr(row) +
                          " der Elementtabelle hat keine Flächenzahl (\"" +
-                         input_.elements.Cell(2, row) + "\").");
+                         input_.elements.Cell(kFacesColumn, row) + "\").");
     NodeCount& node = NodeCounts[static_cast<std::size_t>(ElementNode(row))];
     ++SubobjectPrimCount;
     ++node.primitives;

@@ -1,5 +1,6 @@
 #include "settings/SettingsFile.h"
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 
 namespace quarvel {
@@ -49,23 +50,23 @@ void WriteAssignment(IniFile& file, int lodCount, const StringGrid& elements,
     file.EraseSection(assignment);
     file.EraseSection(sort);
     for (int row = 1; row < elements.RowCount(); ++row)
-      file.WriteString(assignment, IntToStr(row), elements.Cell(lod + 2, row));
+      file.WriteString(assignment, IntToStr(row), elements.Cell(AssignmentColumn(lod), row));
     for (int row = 1; row < subobjects.RowCount(); ++row)
-      file.WriteString(sort, IntToStr(row), subobjects.Cell(lod + 1, row));
+      file.WriteString(sort, IntToStr(row), subobjects.Cell(SortMarkColumn(lod), row));
   }
 }
 
 void WriteAnimationMarks(IniFile& file, const StringGrid& matrices) {
   file.EraseSection(kAnimationSection);
   for (int row = 1; row < matrices.RowCount(); ++row)
-    file.WriteString(kAnimationSection, IntToStr(row), matrices.Cell(2, row));
+    file.WriteString(kAnimationSection, IntToStr(row), matrices.Cell(kAnimationMarkColumn, row));
 }
 
 void WriteLodSetup(IniFile& file, int lodCount, const StringGrid& distances) {
   file.EraseSection(kLodSection);
   file.WriteInteger(kLodSection, "Anzahl", lodCount);
   for (int lod = 1; lod <= lodCount; ++lod)
-    file.WriteString(kLodSection, IntToStr(lod), distances.Cell(1, lod));
+    file.WriteString(kLodSection, IntToStr(lod), distances.Cell(kDistanceColumn, lod));
 }
 
 // ---- Reading ------------------------------------------------------------------
@@ -87,10 +88,10 @@ void ReadDistances(const IniFile& file, int lodCount, SettingsTables tables) {
   for (int lod = 1; lod <= lodCount; ++lod) {
     const std::string number = IntToStr(lod);
     std::string distance = file.ReadString(kLodSection, number, "2000");
-    tables.distances.SetCell(0, lod, number);
-    tables.distances.SetCell(1, lod, distance);
-    tables.summary.SetCell(0, lod, number);
-    tables.summary.SetCell(1, lod, std::move(distance));
+    tables.distances.SetCell(kLodNumberColumn, lod, number);
+    tables.distances.SetCell(kDistanceColumn, lod, distance);
+    tables.summary.SetCell(kSummaryLodColumn, lod, number);
+    tables.summary.SetCell(kSummaryDistanceColumn, lod, std::move(distance));
   }
 }
 
@@ -120,7 +121,7 @@ void ReadElementAssignment(const IniFile& file, int lodCount, SettingsTables tab
       } else {
         value = "1";
       }
-      elements.SetCell(lod + 2, row, std::move(value));
+      elements.SetCell(AssignmentColumn(lod), row, std::move(value));
     }
   }
 }
@@ -138,14 +139,15 @@ void ReadSortMarks(const IniFile& file, int lodCount, SettingsTables tables) {
       } else {
         mark = file.ReadString(section, key, "");
       }
-      subobjects.SetCell(lod + 1, row, std::move(mark));
+      subobjects.SetCell(SortMarkColumn(lod), row, std::move(mark));
     }
   }
 }
 
 void ReadAnimationMarks(const IniFile& file, SettingsTables tables) {
   for (int row = 1; row < tables.matrices.RowCount(); ++row)
-    tables.matrices.SetCell(2, row, file.ReadString(kAnimationSection, IntToStr(row), ""));
+    tables.matrices.SetCell(kAnimationMarkColumn, row,
+                            file.ReadString(kAnimationSection, IntToStr(row), ""));
 }
 
 }  // namespace quarvel

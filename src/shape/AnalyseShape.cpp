@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -153,8 +154,9 @@ class Analysis {
     const int count = index_.MatrixCount;
     matrices_.SetRowCount(count + 1);
     for (int r = 1; r <= count; ++r) {
-      matrices_.SetCell(0, r, Latin1ToUtf8(index_.MatrixNames[static_cast<std::size_t>(r - 1)]));
-      matrices_.SetCell(1, r, "0");
+      matrices_.SetCell(kMatrixNameColumn, r,
+                        Latin1ToUtf8(index_.MatrixNames[static_cast<std::size_t>(r - 1)]));
+      matrices_.SetCell(kMatrixFacesColumn, r, "0");
     }
     matrixFaces_.assign(static_cast<std::size_t>(count), 0);
   }
@@ -205,14 +207,15 @@ class Analysis {
         CheckRoom(k, "Elemente (prim_states)");
         const int row = k + 1;
         elements_.SetRowCount(row + 1);
-        elements_.SetCell(0, row, Latin1ToUtf8(WordAfter(Line(), "prim_state")));
+        elements_.SetCell(kNameColumn, row, Latin1ToUtf8(WordAfter(Line(), "prim_state")));
         // A row may hold the face count of an earlier shape; an element that
         // no primitive draws has none.
-        elements_.SetCell(2, row, "0");
+        elements_.SetCell(kFacesColumn, row, "0");
         ++i_;
         const int texture = CheckedIndex(IntAfter('(', 2), "Der Texturindex");
         const int image = index_.TextureImages[static_cast<std::size_t>(texture)];
-        elements_.SetCell(1, row, Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]));
+        elements_.SetCell(kImageColumn, row,
+                          Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]));
         index_.ElementVtxStates[static_cast<std::size_t>(k)] =
             CheckedIndex(IntAfter(')', 2), "Der vtx_state-Index");
         index_.ElementCount = ++k;
@@ -285,7 +288,7 @@ class Analysis {
       i_ += 2;
       if (LineHas("vertex_idxs")) {
         const int faces = IntAfter('(', 1) / 3;
-        elements_.SetCell(2, row, IntToStr(faces));
+        elements_.SetCell(kFacesColumn, row, IntToStr(faces));
         const int vtxState = index_.ElementVtxStates[static_cast<std::size_t>(element)];
         const int matrix = index_.VtxStateMatrices[static_cast<std::size_t>(vtxState)];
         if (matrix >= index_.MatrixCount)
@@ -294,7 +297,7 @@ class Analysis {
                       " Matrizen (Zeile " + LineText(i_) + ").");
         long long& sum = matrixFaces_[static_cast<std::size_t>(matrix)];
         sum += faces;
-        matrices_.SetCell(1, matrix + 1, IntToStr(sum));
+        matrices_.SetCell(kMatrixFacesColumn, matrix + 1, IntToStr(sum));
       }
       ScanFor("flags");
       while (!LineHas(")") && i_ < last_) ++i_;

@@ -169,9 +169,7 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
   if (first.empty())
     throw Error("Die Datei beginnt mit einem Zeilenende und ist keine Shape-Datei.");
   fileBom = std::string(first.substr(0, 2));
-  const auto byte1 = static_cast<unsigned char>(first[0]);
-  const auto byte2 = first.size() > 1 ? static_cast<unsigned char>(first[1]) : 0;
-  if (byte1 != 0xFF && byte2 != 0xFE) {
+  if (!HasUnicodeMark(first)) {
     if (!callbacks.continueWithoutUnicodeMark || !callbacks.continueWithoutUnicodeMark())
       return ReadOutcome::Declined;
   }
@@ -302,6 +300,13 @@ bool WriteChunked(const fs::path& path, const std::vector<std::string>& lines,
 }
 
 }  // namespace
+
+bool HasUnicodeMark(std::string_view firstBytes) {
+  const auto byte = [&](std::size_t i) {
+    return i < firstBytes.size() ? static_cast<unsigned char>(firstBytes[i]) : 0;
+  };
+  return byte(0) == 0xFF || byte(1) == 0xFE;
+}
 
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
                              std::string& fileBom, const ReadShapeCallbacks& callbacks) {

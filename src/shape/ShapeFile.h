@@ -23,6 +23,11 @@ struct ReadShapeCallbacks {
 
 enum class ReadOutcome { Read, Declined, Empty };
 
+// Whether a file that starts with `firstBytes` counts as Unicode text: its
+// first byte is FF or its second FE. A file without the mark is asked about,
+// since it may be compressed.
+bool HasUnicodeMark(std::string_view firstBytes);
+
 // Reads the shape file at `path` and appends its lines to `text` (which the
 // caller has emptied); sets `fileBom` to the first two bytes of the file.
 // Throws quarvel::Error when the file is missing, no plain file or cannot be

@@ -76,11 +76,11 @@ class RoundTripTest : public QObject {
       QVERIFY2(f.dialogs.shown.empty(),
                f.dialogs.shown.empty() ? "" : f.dialogs.shown[0].text.c_str());
       QVERIFY(!f.form().Sub_ObjectsButton.enabled);
-      QVERIFY(f.form().SpeichernBitBtn.captionRed);
+      QVERIFY(f.form().CaptionRed(f.form().SpeichernBitBtn));
       split = f.form().shapeText.All();
 
       Click(f, "SpeichernBitBtn");
-      QVERIFY(!f.form().SpeichernBitBtn.captionRed);
+      QVERIFY(!f.form().CaptionRed(f.form().SpeichernBitBtn));
       QVERIFY(f.window->close());
       QVERIFY(f.dialogs.shown.empty());
     }

@@ -236,7 +236,7 @@ class WindowTest : public QObject {
 
     const std::vector<std::string> expected = {"shape (", "\tpoints ( 20", ")"};
     QCOMPARE(f.form().shapeText.All(), expected);
-    QVERIFY(f.form().SpeichernBitBtn.captionRed);
+    QVERIFY(f.form().CaptionRed(f.form().SpeichernBitBtn));
     QCOMPARE(f.Find<QPushButton>("SpeichernUnterBitBtn")->palette().color(QPalette::ButtonText),
              QColor(Qt::red));
   }

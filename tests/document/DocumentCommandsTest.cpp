@@ -87,8 +87,8 @@ TEST(OpenCommand, OpensTheFileShowsItAndRemembersItsPlace) {
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(f.form.shapeText.All(), lines);
   EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   EXPECT_EQ(f.form.Label1.caption, path);
   EXPECT_EQ(f.form.Caption, "Quarvel   [ loco.s ]");
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
@@ -246,15 +246,15 @@ TEST(SaveCommands, SaveWritesAtOnceAndKeepsThePreviousFileAsBackup) {
 
   // The first change of the text colours both save buttons; saving clears them.
   f.form.shapeText.Replace(1, "first edit");
-  EXPECT_TRUE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_TRUE(f.form.SpeichernUnterBitBtn.captionRed);
+  EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
+  EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   f.form.SpeichernButtonClick();
   EXPECT_TRUE(f.dialogs.saveRequests.empty());
   EXPECT_EQ(ReadBytes(f.dir.File("lok.BAK")), originalBytes);
   EXPECT_EQ(ReadShapeLines(path).at(1), "first edit");
   EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
 
   // Unchanged text is written all the same; the backup moves on by one.
   const std::string firstSave = ReadBytes(path);
@@ -291,7 +291,7 @@ TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
   EXPECT_EQ(dialogs.Shown(0).text, form.LangText(59));
   EXPECT_EQ(dialogs.Shown(0).kind, BoxKind::Warning);
   EXPECT_TRUE(form.shapeText.Modified());
-  EXPECT_TRUE(form.SpeichernBitBtn.captionRed);
+  EXPECT_TRUE(form.CaptionRed(form.SpeichernBitBtn));
   EXPECT_EQ(dialogs.CurrentCursor(), Cursor::Normal);
   EXPECT_EQ(form.Label2.caption, "2 " + form.LangText(24) + " 2 " + form.LangText(23));
   EXPECT_FALSE(fs::exists(f.dir.File("gone")));
@@ -348,8 +348,8 @@ TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {
   f.form.UndoButtonClick();
   EXPECT_EQ(f.form.shapeText.All(), lines);
   EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_FALSE(f.form.SpeichernBitBtn.captionRed);
-  EXPECT_FALSE(f.form.SpeichernUnterBitBtn.captionRed);
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
+  EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   EXPECT_TRUE(f.form.MatButton.enabled);
   EXPECT_TRUE(f.form.SMemo.changeNotificationAttached);
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());

@@ -88,7 +88,7 @@ TEST(AnimationCleanup, OnlyUnmarkedMatricesLoseTheirControllers) {
   EXPECT_EQ(Marks(f.form), "[][][X]");
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_TRUE(f.form.shapeText.Modified());
-  EXPECT_TRUE(f.form.SpeichernBitBtn.captionRed);
+  EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
 

@@ -234,8 +234,9 @@ TEST_F(GenerationRefusal, NumbersTheRewriteReadsMustBeDecimal) {
 // it slipped past the checks, ends it with the line named.
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   Load(TwoElements());
-  GenerationLayout layout;
-  ASSERT_TRUE(PrepareGeneration(f.form.shapeText, f.form.StringGrid1, 2, layout));
+  const std::optional<GenerationLayout> layout =
+      PrepareGeneration(f.form.shapeText, f.form.StringGrid1, 2);
+  ASSERT_TRUE(layout);
   Form& form = f.form;
   const GenerationInput input{
       form.StringGrid1,
@@ -247,13 +248,13 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
       [&form](int row, int lod, int subobject) { return form.InSubobject(row, lod, subobject); },
       [&form](int lod, int subobject) { return form.SubobjectVertexCount(lod, subobject); }};
   GenerationPlan plan;
-  ASSERT_EQ(CountAndCheck(input, 1, plan), "");
+  ASSERT_EQ(CountAndCheck(input, 1, plan), std::nullopt);
   Lines lines = source;
   const std::size_t set = LineWith(lines, "vertex_set ( 1");
   lines[set] = Tabs(8) + "vertex_set ( 1 six 6 )";
   const Lines before = lines;
   try {
-    RewriteShape(lines, layout, input, plan, {});
+    RewriteShape(lines, *layout, input, plan, {});
     ADD_FAILURE() << "no error";
   } catch (const RewriteError& error) {
     EXPECT_EQ(std::string(error.what()), "'six' ist kein gültiger Integerwert (Zeile " +

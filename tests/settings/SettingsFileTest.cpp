@@ -253,7 +253,7 @@ TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesThePreviousOneIntact) {
   small.rlim_cur = 64;
   setrlimit(RLIMIT_FSIZE, &small);
   f.dialogs.Answer(Answer::Yes);
-  const bool ok = f.form.Run([&] { f.form.E_SpeichernButtonClick(); });
+  const bool ok = static_cast<bool>(f.form.Run([&] { f.form.E_SpeichernButtonClick(); }));
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(ok);

@@ -100,13 +100,8 @@ void FormFixture::LoadShape(const std::vector<std::string>& lines, const std::st
   form.ResetWindow();
   form.shapeText.Assign(lines);
   form.shapeText.SetModified(false);
-  form.SpeichernBitBtn.captionRed = false;
-  form.SpeichernUnterBitBtn.captionRed = false;
   form.CurrentFileName = dir.File(fileName);
-  form.Sub_ObjectsButton.enabled = true;
-  form.PunkteButton.enabled = true;
-  form.NormalenButton.enabled = true;
-  form.MatButton.enabled = true;
+  form.EnableOncePerTextCommands();
   form.AnalyseAndPlan();
   form.UndoLines = form.shapeText.All();
 }
