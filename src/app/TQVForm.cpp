@@ -20,6 +20,7 @@
 #include "app/QtDialogs.h"
 #include "app/QtSystemInfo.h"
 #include "app/ShapeTextView.h"
+#include "simtools/ScriptLauncher.h"
 #include "simtools/SimulatorPath.h"
 
 namespace quarvel {
@@ -36,6 +37,7 @@ struct TQVForm::OwnedPorts {
   QtDialogs dialogs;
   QtSystemInfo system;
   HostSimulatorRegistry registry;
+  HostLauncher launcher;
 };
 
 TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), parent) {}
@@ -43,7 +45,7 @@ TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), pare
 TQVForm::TQVForm(std::unique_ptr<OwnedPorts> owned, QWidget* parent)
     : QWidget(parent),
       owned_(std::move(owned)),
-      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry}) {
+      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry, owned_->launcher}) {
   Build();
 }
 

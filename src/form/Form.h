@@ -22,6 +22,7 @@ struct FormPorts {
   Dialogs& dialogs;
   SystemInfo& system;
   SimulatorRegistry& registry;
+  Launcher& launcher;
 };
 
 inline constexpr const char* kProgramTitle = "Quarvel";
@@ -117,8 +118,10 @@ class Form {
   void E_SpeichernButtonClick();
   void E_LadenButtonClick();
 
+  // ---- Simulator tools -----------------------------------------------------
+  void CompressButtonClick();
+
   // ---- Commands that later versions bring ----------------------------------
-  void CompressButtonClick() {}
   void PunkteButtonClick() {}
   void NormalenButtonClick() {}
   void MatButtonClick() {}
@@ -136,6 +139,7 @@ class Form {
   Dialogs& dialogs() { return ports_.dialogs; }
   SystemInfo& system() { return ports_.system; }
   SimulatorRegistry& registry() { return ports_.registry; }
+  Launcher& launcher() { return ports_.launcher; }
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) {
     return ports_.dialogs.Message(kind, text, buttons);
   }

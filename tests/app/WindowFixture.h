@@ -24,7 +24,7 @@ struct WindowFixture {
     const QString language = programDir.filePath(QStringLiteral("Quarvel_L.INI"));
     QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
     QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    window = std::make_unique<TQVForm>(FormPorts{dialogs, system, registry});
+    window = std::make_unique<TQVForm>(FormPorts{dialogs, system, registry, launcher});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -63,6 +63,7 @@ struct WindowFixture {
   testing::FakeDialogs dialogs;
   testing::FakeSystem system;
   testing::FakeRegistry registry;
+  testing::FakeLauncher launcher;
   std::unique_ptr<TQVForm> window;
 };
 
