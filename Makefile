@@ -8,10 +8,16 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)
 
-.PHONY: run test bench deps configure-release build-test clean
+# What the test of the compression command under Wine needs: Wine and a cross
+# compiler for the stand-in of the simulator's converter. `.ci/run` installs
+# them; elsewhere that test is skipped unless `make deps-wine` was run once.
+WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64-win32
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+.PHONY: run test bench deps deps-wine configure-release build-test clean
+
+# Installs those of the packages $(1) that are missing.
+define install-missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -20,6 +26,13 @@ deps:
 	  || { $(SUDO) apt-get update && \
 	       $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; }; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+deps-wine:
+	$(call install-missing,$(WINE_PACKAGES))
 
 configure-release: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release

@@ -49,6 +49,13 @@ class NoSimulator : public SimulatorRegistry {
   std::string SimulatorPath() const override { return ""; }
 };
 
+// The benchmarks start no batch files.
+class NoLauncher : public Launcher {
+ public:
+  std::string PathForScript(const std::string& path) const override { return path; }
+  bool StartScript(const std::string&) override { return false; }
+};
+
 // A synthetic shape of about `megabytes` MB in a folder of its own, removed
 // with the object.
 class BigShapeFile {

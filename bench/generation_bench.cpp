@@ -53,7 +53,8 @@ void BM_GenerateFourLodsOfEightSubobjects(benchmark::State& state) {
   QuietDialogs dialogs;
   BenchSystem system(file.folder());
   NoSimulator registry;
-  quarvel::Form form(quarvel::FormPorts{dialogs, system, registry});
+  quarvel::bench::NoLauncher launcher;
+  quarvel::Form form(quarvel::FormPorts{dialogs, system, registry, launcher});
   form.persistProgramIni = false;
   form.FormCreate();
   form.OpenShape(file.path());

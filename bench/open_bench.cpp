@@ -20,7 +20,8 @@ void BM_OpenShape(benchmark::State& state) {
   QuietDialogs dialogs;
   BenchSystem system(file.folder());
   NoSimulator registry;
-  quarvel::Form form(quarvel::FormPorts{dialogs, system, registry});
+  quarvel::bench::NoLauncher launcher;
+  quarvel::Form form(quarvel::FormPorts{dialogs, system, registry, launcher});
   form.FormCreate();
   for (auto _ : state) {
     form.OpenShape(path);

@@ -69,7 +69,8 @@ void BM_WindowOpensShape(benchmark::State& state) {
   SilentDialogs dialogs;
   quarvel::bench::BenchSystem system(file.folder());
   quarvel::bench::NoSimulator registry;
-  quarvel::TQVForm window(quarvel::FormPorts{dialogs, system, registry});
+  quarvel::bench::NoLauncher launcher;
+  quarvel::TQVForm window(quarvel::FormPorts{dialogs, system, registry, launcher});
   window.show();
   for (auto _ : state) {
     window.Run([&] { window.form().OpenShape(path); });

@@ -23,6 +23,7 @@
 #include "app/QtSystemInfo.h"
 #include "app/ShapeTextView.h"
 #include "form/Commands.h"
+#include "simtools/ScriptLauncher.h"
 #include "simtools/SimulatorPath.h"
 
 namespace quarvel {
@@ -45,6 +46,7 @@ struct TQVForm::OwnedPorts {
   QtDialogs dialogs;
   QtSystemInfo system;
   HostSimulatorRegistry registry;
+  HostLauncher launcher;
 };
 
 TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), parent) {}
@@ -52,7 +54,7 @@ TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), pare
 TQVForm::TQVForm(std::unique_ptr<OwnedPorts> owned, QWidget* parent)
     : QWidget(parent),
       owned_(std::move(owned)),
-      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry}) {
+      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry, owned_->launcher}) {
   Build();
 }
 

@@ -12,6 +12,7 @@
 #include "form/Commands.h"
 #include "form/Form.h"
 #include "shape/ShapeFile.h"
+#include "simtools/ScriptLauncher.h"
 
 namespace quarvel::cli {
 
@@ -87,7 +88,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   CliDialogs dialogs(err);
   CliSystem system(executablePath);
   NoSimulator registry;
-  Form form(FormPorts{dialogs, system, registry});
+  HostLauncher launcher;
+  Form form(FormPorts{dialogs, system, registry, launcher});
   form.persistProgramIni = false;
   if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
 

@@ -2,6 +2,7 @@
 // with the window's decimal-separator rules, and the two text encodings
 // (shape lines are Latin-1 bytes, everything else is UTF-8).
 #pragma once
+#include "common/AtomicFile.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"

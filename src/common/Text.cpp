@@ -1,6 +1,11 @@
 #include "common/Text.h"
 
+#include <algorithm>
 #include <cstdint>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace quarvel {
 
@@ -59,6 +64,13 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
   return code;
 }
 
+// What the bytes 0x80..0x9F of code page 1252 stand for (they differ from
+// Latin-1); unassigned bytes keep their C1 meaning.
+constexpr std::uint16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 std::uint32_t FoldCase(std::uint32_t code) {
   if (code >= 'A' && code <= 'Z') return code + 0x20;
   if (code >= 0xC0 && code <= 0xDE && code != 0xD7) return code + 0x20;
@@ -85,26 +97,60 @@ std::string Utf8ToLatin1(std::string_view utf8) {
 }
 
 std::string Cp1252ToUtf8(std::string_view cp1252) {
-  // 0x80..0x9F differ from Latin-1; unassigned bytes keep their C1 meaning.
-  static const std::uint16_t high[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string out;
   out.reserve(cp1252.size() + cp1252.size() / 8);
   for (char c : cp1252) {
     const auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? high[byte - 0x80] : byte);
+    AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kCp1252High[byte - 0x80] : byte);
   }
   return out;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::uint32_t code = NextCodePoint(utf8, i);
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+      out += static_cast<char>(code);
+      continue;
+    }
+    const std::uint16_t* const end = kCp1252High + 32;
+    const std::uint16_t* const found = std::find(kCp1252High, end, code);
+    if (found == end) return std::nullopt;
+    out += static_cast<char>(0x80 + (found - kCp1252High));
+  }
+  return out;
+}
+
+std::optional<std::string> Utf8ToAnsiCodePage(std::string_view utf8) {
+#ifdef _WIN32
+  if (utf8.empty()) return std::string();
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+  BOOL lossy = FALSE;
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
+                                        0, nullptr, &lossy);
+  std::string ansi(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, ansi.data(), bytes, nullptr,
+                      &lossy);
+  if (lossy) return std::nullopt;
+  return ansi;
+#else
+  return Utf8ToCp1252(utf8);
+#endif
 }
 
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    std::size_t length = byte < 0x80 ? 1 : (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3
-                                       : (byte & 0xF8) == 0xF0  ? 4
-                                                                 : 0;
+    std::size_t length = byte < 0x80             ? 1
+                         : (byte & 0xE0) == 0xC0 ? 2
+                         : (byte & 0xF0) == 0xE0 ? 3
+                         : (byte & 0xF8) == 0xF0 ? 4
+                                                 : 0;
     if (length == 0 || (length == 2 && byte < 0xC2) || i + length > text.size()) return false;
     for (std::size_t k = 1; k < length; ++k)
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,12 @@ std::string Utf8ToLatin1(std::string_view utf8);
 
 // Windows ANSI (code page 1252) to UTF-8, for INI files written by Windows tools.
 std::string Cp1252ToUtf8(std::string_view cp1252);
+// UTF-8 to code page 1252, for files that Windows programs read in the ANSI
+// code page; nothing when a character has no place in it.
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
+// UTF-8 to the system's ANSI code page (1252 on systems that have none);
+// nothing when a character has no place in it.
+std::optional<std::string> Utf8ToAnsiCodePage(std::string_view utf8);
 bool IsValidUtf8(std::string_view text);
 
 // Lower-casing of the ANSI code page on Latin-1 bytes: A-Z and the accented

@@ -26,6 +26,7 @@ struct FormPorts {
   Dialogs& dialogs;
   SystemInfo& system;
   SimulatorRegistry& registry;
+  Launcher& launcher;
 };
 
 inline constexpr const char* kProgramTitle = "Quarvel";
@@ -76,6 +77,10 @@ class Form {
   // writable, else in the user's configuration folder.
   std::string ProgramIniPath() const;
   std::string LanguageFilePath() const;
+  // A value of the program INI's section "Dir" ("" when absent).
+  std::string DirValue(const char* key) const {
+    return ProgramIni ? ProgramIni->ReadString("Dir", key, "") : "";
+  }
 
   // ---- Language ------------------------------------------------------------
   std::string LangText(int number) const;
@@ -151,8 +156,10 @@ class Form {
   // shape differs from the one last loaded or saved with it.
   bool PlanChanged() const;
 
+  // ---- Simulator tools -----------------------------------------------------
+  Outcome CompressButtonClick();
+
   // ---- Commands that later versions bring ----------------------------------
-  Outcome CompressButtonClick() { return Outcome::Done(); }
   Outcome PunkteButtonClick() { return Outcome::Done(); }
   Outcome NormalenButtonClick() { return Outcome::Done(); }
   Outcome MatButtonClick() { return Outcome::Done(); }
@@ -170,6 +177,7 @@ class Form {
   Dialogs& dialogs() { return ports_.dialogs; }
   SystemInfo& system() { return ports_.system; }
   SimulatorRegistry& registry() { return ports_.registry; }
+  Launcher& launcher() { return ports_.launcher; }
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) {
     return ports_.dialogs.Message(kind, text, buttons);
   }

@@ -16,10 +16,6 @@ namespace {
 // and the emptied tables are painted before the busy pointer appears.
 constexpr int kRepaintRounds = 9;
 
-std::string DirKey(const Form& form, const char* key) {
-  return form.ProgramIni ? form.ProgramIni->ReadString("Dir", key, "") : "";
-}
-
 }  // namespace
 
 bool Form::AskSaveChanges() {
@@ -54,10 +50,10 @@ bool Form::AskSaveChanges() {
 Outcome Form::OeffnenButtonClick() {
   if (!AskSaveChanges()) return Outcome::Declined();
   OpenFileRequest request;
-  request.initialDir = DirKey(*this, "InitialDir");
+  request.initialDir = DirValue("InitialDir");
   if (request.initialDir.empty())
     request.initialDir = JoinSimulatorPath(registry().SimulatorPath(), "\\trains\\trainset");
-  request.fileName = DirKey(*this, "Filename");
+  request.fileName = DirValue("Filename");
   request.filter = LangText(57);
   request.mustExist = true;
   const std::optional<std::string> chosen = dialogs().OpenFile(request);
@@ -163,7 +159,7 @@ void Form::AnalyseAndPlan() {
 
 bool Form::ChooseFileNameToSave() {
   SaveFileRequest request;
-  request.initialDir = DirKey(*this, "InitialDir");
+  request.initialDir = DirValue("InitialDir");
   // A copy beside the file only needs the name edited, not typed whole.
   if (!CurrentFileName.empty()) request.fileName = FileNameOf(CurrentFileName);
   const std::optional<std::string> chosen = dialogs().SaveFile(request);

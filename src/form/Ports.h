@@ -70,6 +70,18 @@ class SimulatorRegistry {
   virtual std::string SimulatorPath() const = 0;
 };
 
+// Starts batch files the way the system runs them, without waiting.
+class Launcher {
+ public:
+  virtual ~Launcher() = default;
+  // How the batch files this launcher starts name the file at `path`: the
+  // path itself on Windows, its drive path in the Wine prefix elsewhere.
+  virtual std::string PathForScript(const std::string& path) const = 0;
+  // Starts the batch file at `script` in a console window the user can read
+  // and returns at once. False when it could not be started.
+  virtual bool StartScript(const std::string& script) = 0;
+};
+
 // RAII: shows the busy cursor and puts back the one it found on every way out.
 class BusyCursor {
  public:

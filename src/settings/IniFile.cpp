@@ -1,12 +1,11 @@
 #include "settings/IniFile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <system_error>
 
+#include "common/AtomicFile.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -227,30 +226,7 @@ void IniFile::Flush() {
   std::error_code error;
   if (target.has_parent_path() && !fs::exists(target.parent_path(), error))
     fs::create_directories(target.parent_path(), error);
-  static std::mt19937_64 random{std::random_device{}()};
-  const fs::path temporary =
-      target.parent_path() /
-      ("." + target.filename().string() + "." + std::to_string(random() % 1000000000) + ".tmp");
-  const std::string content = Serialise();
-  std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-  bool ok = file != nullptr;
-  if (ok) {
-    ok = content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-  }
-  if (ok) {
-    if (existed_ || fs::exists(target, error)) {
-      const auto permissions = fs::status(target, error).permissions();
-      if (!error) fs::permissions(temporary, permissions, error);
-    }
-    fs::rename(temporary, target, error);
-    ok = !error;
-  }
-  if (!ok) {
-    fs::remove(temporary, error);
-    throw WriteError(path_);
-  }
+  WriteFileAtomically(path_, Serialise());
   existed_ = true;
   dirty_ = false;
 }

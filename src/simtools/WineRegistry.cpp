@@ -189,33 +189,93 @@ std::optional<std::string> ReadWineRegistryString(const fs::path& file,
   return std::nullopt;
 }
 
+namespace {
+
+// The host folder behind drive `letter` (lower case) of the prefix, through
+// its "dosdevices" link; "drive_c" for C: in a prefix that has no links.
+std::optional<fs::path> DriveTarget(const fs::path& prefix, char letter) {
+  std::error_code error;
+  const fs::path devices = prefix / "dosdevices";
+  if (!fs::is_directory(devices, error)) {
+    // A prefix that was never run by a recent Wine, or was copied without
+    // its links, still has its system drive.
+    if (letter == 'c') return prefix / "drive_c";
+    return std::nullopt;
+  }
+  const fs::path link = devices / (std::string(1, letter) + ":");
+  const fs::file_status status = fs::symlink_status(link, error);
+  if (error || !fs::exists(status)) return std::nullopt;
+  if (!fs::is_symlink(status)) return link;
+  fs::path target = fs::read_symlink(link, error);
+  if (error) return std::nullopt;
+  if (target.is_relative()) target = devices / target;
+  return target.lexically_normal();
+}
+
+// The path with every link and "." or ".." resolved as far as it exists, so
+// that paths reached through different links compare equal.
+fs::path Resolved(const fs::path& path) {
+  std::error_code error;
+  fs::path resolved = fs::weakly_canonical(fs::absolute(path, error), error);
+  if (error) resolved = fs::absolute(path, error).lexically_normal();
+  return fs::path(WithoutTrailingSeparator(resolved.string()));
+}
+
+// How many leading folders `path` shares with all of `folder`; nothing when
+// `folder` is not one of its folders.
+std::optional<std::size_t> FolderDepthIn(const fs::path& path, const fs::path& folder) {
+  auto inPath = path.begin();
+  std::size_t depth = 0;
+  for (const fs::path& part : folder) {
+    if (part.empty()) continue;  // a trailing separator
+    if (inPath == path.end() || *inPath != part) return std::nullopt;
+    ++inPath;
+    ++depth;
+  }
+  return depth;
+}
+
+}  // namespace
+
 std::string WindowsPathToWineHost(const fs::path& prefix, std::string_view windowsPath) {
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return "";
   const char letter = LowerAscii(windowsPath[0]);
   if (letter < 'a' || letter > 'z') return "";
-  std::error_code error;
-  const fs::path devices = prefix / "dosdevices";
-  fs::path drive;
-  if (fs::is_directory(devices, error)) {
-    const fs::path link = devices / (std::string(1, letter) + ":");
-    const fs::file_status status = fs::symlink_status(link, error);
-    if (error || !fs::exists(status)) return "";
-    if (fs::is_symlink(status)) {
-      fs::path target = fs::read_symlink(link, error);
-      if (error) return "";
-      if (target.is_relative()) target = devices / target;
-      drive = target.lexically_normal();
-    } else {
-      drive = link;
+  const std::optional<fs::path> drive = DriveTarget(prefix, letter);
+  if (!drive) return "";
+  return WithoutTrailingSeparator(AppendIgnoringCase(*drive, windowsPath.substr(2)).string());
+}
+
+std::string WineHostToWindowsPath(const fs::path& prefix, const std::string& hostPath) {
+  const fs::path path = Resolved(hostPath);
+  char bestLetter = 0;
+  std::size_t bestDepth = 0;
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::optional<fs::path> target = DriveTarget(prefix, letter);
+    if (!target) continue;
+    const std::optional<std::size_t> depth = FolderDepthIn(path, Resolved(*target));
+    if (depth && *depth > bestDepth) {
+      bestLetter = letter;
+      bestDepth = *depth;
     }
-  } else if (letter == 'c') {
-    // A prefix that was never run by a recent Wine, or was copied without
-    // its links, still has its system drive.
-    drive = prefix / "drive_c";
-  } else {
-    return "";
   }
-  return WithoutTrailingSeparator(AppendIgnoringCase(drive, windowsPath.substr(2)).string());
+  if (bestLetter == 0) {
+    // Z: stands for the host's root, as in every prefix Wine makes.
+    bestLetter = 'z';
+    bestDepth = 1;
+  }
+  std::string windows{static_cast<char>(bestLetter - 'a' + 'A'), ':'};
+  auto part = path.begin();
+  for (std::size_t i = 0; i < bestDepth && part != path.end(); ++i) ++part;
+  bool any = false;
+  for (; part != path.end(); ++part) {
+    if (part->empty()) continue;
+    windows += '\\';
+    windows += part->string();
+    any = true;
+  }
+  if (!any) windows += '\\';
+  return windows;
 }
 
 fs::path DefaultWinePrefix() {

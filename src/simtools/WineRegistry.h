@@ -27,6 +27,13 @@ std::optional<std::string> ReadWineRegistryString(const std::filesystem::path& f
 std::string WindowsPathToWineHost(const std::filesystem::path& prefix,
                                   std::string_view windowsPath);
 
+// The inverse: the Windows path under which programs in the Wine prefix see
+// the host path `hostPath` (relative paths are taken from the current
+// folder). The drive is the one whose "dosdevices" link leads to the longest
+// leading part of the path, links in either resolved; a path that no drive
+// holds is on Z:, the host's root. The case of every name is kept.
+std::string WineHostToWindowsPath(const std::filesystem::path& prefix, const std::string& hostPath);
+
 // The prefix Wine uses for this user: $WINEPREFIX, else ~/.wine ("" when
 // neither can be found).
 std::filesystem::path DefaultWinePrefix();

@@ -28,7 +28,7 @@ struct WindowFixture {
     QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
     QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     window = std::make_unique<TQVForm>(
-        FormPorts{realDialogs != nullptr ? *realDialogs : dialogs, system, registry});
+        FormPorts{realDialogs != nullptr ? *realDialogs : dialogs, system, registry, launcher});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -67,6 +67,7 @@ struct WindowFixture {
   testing::FakeDialogs dialogs;
   testing::FakeSystem system;
   testing::FakeRegistry registry;
+  testing::FakeLauncher launcher;
   std::unique_ptr<TQVForm> window;
 };
 

@@ -17,5 +17,16 @@ TEST(Text, ShapeNamesCrossBetweenLatin1AndUtf8AndCompareCaseBlind) {
   EXPECT_FALSE(SameTextIgnoringCase("×", "÷")) << "the multiplication sign is no letter";
 }
 
+TEST(Text, Utf8GoesIntoCodePage1252OrIsRefused) {
+  std::string every;
+  for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(every)), every);
+  EXPECT_EQ(Utf8ToCp1252("Grüße €"),
+            "Gr\xFC\xDF"
+            "e \x80");
+  EXPECT_EQ(Utf8ToCp1252("Zug \u0080"), std::nullopt) << "a C1 control that 1252 replaced";
+  EXPECT_EQ(Utf8ToCp1252("Поезд"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace quarvel

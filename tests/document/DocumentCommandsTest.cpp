@@ -272,7 +272,7 @@ struct RepaintingDialogs : FakeDialogs {
 TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
   FormFixture f("", false);
   RepaintingDialogs dialogs;
-  Form form(FormPorts{dialogs, f.system, f.registry});
+  Form form(FormPorts{dialogs, f.system, f.registry, f.launcher});
   form.FormCreate();
   dialogs.label = &form.Label2;
   form.shapeText.Assign(Lines(2500, "\tline"));

@@ -9,30 +9,12 @@
 #include "simtools/SimulatorPath.h"
 #include "simtools/WineRegistry.h"
 #include "support/FormFixture.h"
+#include "support/ScopedEnvironment.h"
 
 namespace quarvel::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets or unsets an environment variable for one scope and puts it back.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Apply(value);
-  }
-  ~ScopedEnvironment() { Apply(old_); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  void Apply(const std::optional<std::string>& value) {
-    value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_);
-  }
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A registry file as Wine writes it, holding `body` among other keys.
 std::string RegistryFile(const std::string& body) {

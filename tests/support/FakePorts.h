@@ -1,8 +1,11 @@
 // Scripted ports for the headless form and for the real window alike: message
 // boxes answered from a script and recorded word for word, file dialogs that
-// return scripted paths, a made-up system and no simulator.
+// return scripted paths, a made-up system, no simulator, and a launcher that
+// notes the batch files it is asked to start.
 #pragma once
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,6 +95,32 @@ class FakeRegistry : public SimulatorRegistry {
  public:
   std::string SimulatorPath() const override { return path; }
   std::string path;
+};
+
+// Names files for batch files the way Wine does for a prefix whose only
+// drive is Z: (the host's root), and starts nothing: it notes each batch
+// file with its bytes at the moment of the start, and reports `startWorks`.
+class FakeLauncher : public Launcher {
+ public:
+  struct Start {
+    std::string script;
+    std::string bytes;
+  };
+
+  std::string PathForScript(const std::string& path) const override {
+    std::string windows = "Z:" + path;
+    for (char& c : windows)
+      if (c == '/') c = '\\';
+    return windows;
+  }
+  bool StartScript(const std::string& script) override {
+    std::ifstream in(script, std::ios::binary);
+    starts.push_back({script, std::string(std::istreambuf_iterator<char>(in), {})});
+    return startWorks;
+  }
+
+  bool startWorks = true;
+  std::vector<Start> starts;
 };
 
 }  // namespace quarvel::testing

@@ -59,6 +59,7 @@ class FormFixture {
   FakeDialogs dialogs;
   FakeSystem system;
   FakeRegistry registry;
+  FakeLauncher launcher;
   Form form;
 };
 
