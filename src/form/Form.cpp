@@ -390,27 +390,34 @@ void Form::ShowWritingProgress(std::size_t index) {
                    IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(23);
 }
 
-void Form::WriteShapeText() {
+bool Form::WriteShapeText() {
   if (CurrentFileName.empty()) {
     Message(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!", Buttons::Ok);
-    return;
+    return false;
   }
-  bool written = false;
+  std::optional<std::string> failure;
   {
     BusyCursor busy(dialogs());
-    written = WriteShapeFile(CurrentFileName, shapeText.All(), FileBom, [this](std::size_t index) {
-      ShowWritingProgress(index);
-      dialogs().ProcessMessages();
-      dialogs().ProcessMessages();
-    });
-    if (written) {
+    failure = WriteShapeFile(
+        CurrentFileName, shapeText.All(), FileBom,
+        [this](std::size_t index) {
+          ShowWritingProgress(index);
+          dialogs().ProcessMessages();
+          dialogs().ProcessMessages();
+        },
+        textSourceFile);
+    if (!failure) {
       shapeText.SetModified(false);
       SpeichernBitBtn.captionRed = false;
       SpeichernUnterBitBtn.captionRed = false;
+      textSourceFile = IdentityOf(CurrentFileName);
     }
   }
   ShowWritingProgress(shapeText.Count());
-  if (!written) Message(BoxKind::Warning, LangText(59), Buttons::Ok);
+  // The numbered text says that nothing changed on disk; the second line
+  // names the file and why, so that the user can pick another name.
+  if (failure) Message(BoxKind::Warning, LangText(59) + "\n" + *failure, Buttons::Ok);
+  return !failure;
 }
 
 }  // namespace quarvel

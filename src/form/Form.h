@@ -6,10 +6,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "common/FileReplace.h"
 #include "form/Controls.h"
 #include "form/Ports.h"
 #include "settings/IniFile.h"
@@ -59,7 +61,9 @@ class Form {
 
   // ---- Shape text ----------------------------------------------------------
   void SMemoChange();
-  void WriteShapeText();
+  // False when nothing was written (no name, refused or failed; the message
+  // has been shown): the save command ends there.
+  bool WriteShapeText();
   // "n <S22>": the line count shown in Label2 after a command.
   void ShowLineCount();
 
@@ -174,6 +178,9 @@ class Form {
   std::string LanguageSection = "Deutsch";
   std::vector<std::string> UndoLines;
   std::string FileBom;
+  // The file the text was last read from or saved to. A save keeps it as the
+  // backup at most; it never replaces it.
+  std::optional<FileIdentity> textSourceFile;
   Cursor SavedCursor = Cursor::Normal;
 
   // The window.

@@ -65,6 +65,8 @@ void Form::OpenShape(const std::string& chosenPath) {
   // A file that was not read (declined or unreadable) leaves the mark of the
   // last one that was, so that a text typed afterwards is saved as Unicode.
   const std::string previousBom = FileBom;
+  textSourceFile.reset();
+  const std::optional<FileIdentity> opened = IdentityOf(path);
   bool readingFinished = false;
   auto readAndAnalyse = [&] {
     const std::string linesWord = LangText(22);
@@ -83,6 +85,7 @@ void Form::OpenShape(const std::string& chosenPath) {
     };
     if (ReadShapeText(path, shapeText, FileBom, callbacks) == ReadOutcome::Declined) return;
     readingFinished = true;
+    textSourceFile = opened;
 
     shapeText.SetModified(false);
     AttachChangeNotification();
@@ -146,13 +149,14 @@ bool Form::ChooseFileNameToSave() {
 
 void Form::SpeichernButtonClick() {
   if (CurrentFileName.empty() && !ChooseFileNameToSave()) return;
-  WriteShapeText();
+  // The settings belong to the shape as saved: when it was not, they wait.
+  if (!WriteShapeText()) return;
   SaveSettings();
 }
 
 void Form::SpeichernUnterButtonClick() {
   if (!ChooseFileNameToSave()) return;
-  WriteShapeText();
+  if (!WriteShapeText()) return;
   SaveSettings();
 }
 

@@ -39,6 +39,7 @@ void Form::Sub_ObjectsButtonClick() {
   std::string refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
   if (refusal.empty()) refusal = CheckDistances(input);
   if (refusal.empty()) refusal = CheckSourceLayout(shapeText.All(), layout, input, plan);
+  if (refusal.empty()) refusal = CheckSourceIntegrity(shapeText.All());
   if (!refusal.empty()) {
     Message(BoxKind::Warning, refusal, Buttons::Ok);
     return;

@@ -2,6 +2,7 @@
 #include <system_error>
 
 #include "common/Convert.h"
+#include "common/Error.h"
 #include "form/Form.h"
 #include "settings/SettingsFile.h"
 
@@ -32,6 +33,10 @@ std::string Form::SettingsFilePath() const {
 
 void Form::SaveSettings() {
   if (CurrentFileName.empty()) return;
+  // A shape named like its own settings file ("x.Quarvel") would be
+  // replaced by them right after it was saved.
+  const std::optional<FileIdentity> shape = IdentityOf(CurrentFileName);
+  if (shape && shape == IdentityOf(SettingsFilePath())) throw WriteError(SettingsFilePath());
   IniFile file(SettingsFilePath());
   WriteTolerances(file, PointTolerance, NormalTolerance);
   WriteAssignment(file, LodCount, StringGrid1, StringGrid2);

@@ -75,6 +75,12 @@ std::string CheckSourceLayout(const std::vector<std::string>& source,
                               const GenerationLayout& layout, const GenerationInput& input,
                               const GenerationPlan& plan);
 
+// Checks the whole source as the simulator will load it (parentheses,
+// counts, indices; see CheckShape), so that a damaged shape is never split
+// into damaged sub-objects. Returns the refusal naming the first error and
+// its line, or "".
+std::string CheckSourceIntegrity(const std::vector<std::string>& source);
+
 // A number or landmark the rewrite needed and did not find; the text is then
 // restored as it was before the rewrite.
 class RewriteError : public std::runtime_error {

@@ -3,6 +3,7 @@
 
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
+#include "shape/ShapeCheck.h"
 
 namespace quarvel {
 
@@ -471,6 +472,13 @@ class LayoutChecker {
 };
 
 }  // namespace
+
+std::string CheckSourceIntegrity(const std::vector<std::string>& source) {
+  const std::optional<ShapeProblem> damage = FirstShapeError(source);
+  if (!damage) return "";
+  return "Die Datei ist fehlerhaft (Zeile " + LineNumber(damage->line) + "): " + damage->message +
+         kAbort;
+}
 
 std::string CheckSourceLayout(const std::vector<std::string>& source,
                               const GenerationLayout& layout, const GenerationInput& input,

@@ -1,14 +1,13 @@
 #include "settings/IniFile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <system_error>
 
 #include "common/Convert.h"
 #include "common/Error.h"
+#include "common/FileReplace.h"
 #include "common/Text.h"
 
 namespace quarvel {
@@ -223,34 +222,16 @@ std::string IniFile::Serialise() const {
 void IniFile::Flush() {
   if (!dirty_) return;
   if (unreadable_) throw WriteError(path_);
-  const fs::path target(path_);
+  // Through a link the file it points to is written; the link stays.
+  const std::string target = FollowLinks(path_);
+  const fs::path folder = fs::path(target).parent_path();
   std::error_code error;
-  if (target.has_parent_path() && !fs::exists(target.parent_path(), error))
-    fs::create_directories(target.parent_path(), error);
-  static std::mt19937_64 random{std::random_device{}()};
-  const fs::path temporary =
-      target.parent_path() /
-      ("." + target.filename().string() + "." + std::to_string(random() % 1000000000) + ".tmp");
+  if (!folder.empty() && !fs::exists(folder, error)) fs::create_directories(folder, error);
+  if (RefusalToReplace(target)) throw WriteError(path_);
+  ReplacementFile file(target);
   const std::string content = Serialise();
-  std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-  bool ok = file != nullptr;
-  if (ok) {
-    ok = content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-  }
-  if (ok) {
-    if (existed_ || fs::exists(target, error)) {
-      const auto permissions = fs::status(target, error).permissions();
-      if (!error) fs::permissions(temporary, permissions, error);
-    }
-    fs::rename(temporary, target, error);
-    ok = !error;
-  }
-  if (!ok) {
-    fs::remove(temporary, error);
-    throw WriteError(path_);
-  }
+  file.Write(content.data(), content.size());
+  if (file.PutInPlace()) throw WriteError(path_);
   existed_ = true;
   dirty_ = false;
 }
