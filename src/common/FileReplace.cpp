@@ -44,16 +44,17 @@ void RemoveTemporariesAndStop(int signal) {
   ::raise(signal);
 }
 
-void InstallHandlerOnce() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
+// Asked at every new temporary file, so that a handler the program set up
+// since (and that then comes after this one) does not leave files behind.
+void InstallHandler() {
   for (int k = 0; k < kStopSignalCount; ++k) {
     struct sigaction current {};
     if (::sigaction(kStopSignals[k], nullptr, &current) != 0) continue;
+    const bool plain = !(current.sa_flags & SA_SIGINFO);
+    if (plain && current.sa_handler == RemoveTemporariesAndStop) continue;
     // A program started to ignore the signal (nohup, a background job) goes
     // on ignoring it.
-    if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN) continue;
+    if (plain && current.sa_handler == SIG_IGN) continue;
     previousActions[k] = current;
     struct sigaction action {};
     action.sa_handler = RemoveTemporariesAndStop;
@@ -66,7 +67,7 @@ void InstallHandlerOnce() {
 // The slot now holding `path`, or -1 when the table is full or the path too
 // long (the file is then only removed by its owner).
 int RegisterTemporary(const std::string& path) {
-  InstallHandlerOnce();
+  InstallHandler();
   if (path.size() >= kPathCapacity) return -1;
   for (int slot = 0; slot < kSlots; ++slot) {
     if (slotInUse[slot]) continue;

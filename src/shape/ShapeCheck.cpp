@@ -118,7 +118,6 @@ struct Summary {
   std::array<IndexRange, 2> entries;  // the values behind the count, alternately
   // Of a "vertices" list: the indices its vertices use.
   IndexRange points, normals, uvs;
-  bool closed = true;
 };
 
 struct Node {
@@ -233,7 +232,7 @@ class Reader {
                                     : "es fehlen " + IntToStr(static_cast<long long>(missing)) +
                                           " schließende Klammern") +
                       ").");
-      while (depth_ > 0) CloseFrame(false);
+      while (depth_ > 0) CloseFrame();
     }
   }
 
@@ -295,11 +294,19 @@ class Reader {
 
     if (++depth_ == frames_.size()) frames_.emplace_back();
     Frame& frame = frames_[depth_];
-    frame = Frame{};
+    frame.traits = &TraitsOf(keyword.text);
+    // Points and vertices open blocks by the hundred thousand: only what a
+    // block of their kind gathers is made afresh.
+    if (frame.traits->kept) {
+      frame.summary = Summary{};
+    } else {
+      frame.summary.childCount = frame.summary.valueCount = 0;
+      if (frame.traits->indices) frame.summary.entries = {};
+    }
+    frame.kept = kNoNode;
     frame.keyword = keyword.text;
     frame.label = label.text;
     frame.line = keyword.line;
-    frame.traits = &TraitsOf(keyword.text);
     frame.nearest = nearest;
     if (frame.traits->kept) {
       frame.kept = nodes.size();
@@ -326,12 +333,11 @@ class Reader {
                   "Schließende Klammer ohne zugehörige öffnende.");
       return;
     }
-    CloseFrame(true);
+    CloseFrame();
   }
 
-  void CloseFrame(bool closed) {
+  void CloseFrame() {
     Frame& frame = frames_[depth_];
-    frame.summary.closed = closed;
     CheckCount(frame);
     FoldIntoVertexList(frame);
     if (frame.kept != kNoNode) nodes[frame.kept].summary = std::move(frame.summary);
@@ -351,15 +357,15 @@ class Reader {
     if (!count)
       return add("count", Quoted(frame.keyword) + " hat keine gültige Anzahl: '" +
                               Latin1ToUtf8(countToken.text) + "' ist kein gültiger Integerwert.");
-    const std::string given = Quoted(frame.keyword) + " gibt ";
+    const auto given = [&] { return Quoted(frame.keyword) + " gibt "; };
     if (traits.childList && *count != static_cast<long long>(summary.childCount))
-      add("count", given + Entries(*count) + " an, enthält aber " +
+      add("count", given() + Entries(*count) + " an, enthält aber " +
                        IntToStr(static_cast<long long>(summary.childCount)) + ".");
     if (traits.valueGroup > 0) {
       const long long values = static_cast<long long>(summary.valueCount) - 1;
       const long long expected = static_cast<long long>(*count) * traits.valueGroup;
       if (values != expected)
-        add("count", given +
+        add("count", given() +
                          (traits.valueGroup == 1
                               ? IntToStr(*count) + " Werte an"
                               : Entries(*count) + " an (" + IntToStr(expected) + " Werte)") +

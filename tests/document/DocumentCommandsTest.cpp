@@ -409,6 +409,14 @@ TEST(SaveCommands, ASettingsFileThatCannotBeWrittenIsTheOnlyFailureShown) {
   expected["quarvel.INI"] = EntryOf(f.dir.path(), "quarvel.INI");  // the folder last opened
   EXPECT_EQ(PictureOf(f.dir.path()), expected);
   EXPECT_EQ(ReadShapeLines(path).at(1), "edited");
+
+  // A shape named like its own settings file keeps the shape just saved.
+  const Lines lines = BuildExportedShape(ElementsWithOwnSets(2));
+  OpenThroughDialog(f, ShapeFile(f, "plan.Quarvel", lines));
+  EXPECT_FALSE(f.form.Run([&] { f.form.SpeichernButtonClick(); }));
+  EXPECT_EQ(f.dialogs.Shown(1).text,
+            "In " + f.dir.File("plan.Quarvel") + " kann nicht geschrieben werden");
+  EXPECT_EQ(ReadShapeLines(f.dir.File("plan.Quarvel")), lines);
 }
 
 TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {
