@@ -112,8 +112,8 @@ void BM_WriteShapeFile(benchmark::State& state) {
   const std::string target = (fs::path(shape.folder()) / "written.s").string();
   const auto start = Clock::now();
   for (auto _ : state) {
-    const bool written = quarvel::WriteShapeFile(target, shape.lines(), std::string("\xFF\xFE", 2));
-    if (!written) state.SkipWithError("the shape could not be written");
+    const auto failure = quarvel::WriteShapeFile(target, shape.lines(), std::string("\xFF\xFE", 2));
+    if (failure) state.SkipWithError(failure->c_str());
   }
   Report(state, Clock::now() - start);
 }

@@ -52,25 +52,39 @@ Options:
            return list;
          }() +
          R"(
-  -o OUT                write the resulting shape to OUT
+  -o OUT                write the resulting shape to OUT (OUT.BAK keeps a file
+                        that was there); -o - writes it to standard output
   --in-place            save over SHAPE as "Speichern" does (SHAPE.BAK keeps
                         the previous version, the settings file is written
                         beside it)
   --info                print the element, sub-object, LOD and matrix tables
-  --json                with --info: print them as one JSON object
+  --check               check SHAPE as the simulator will load it: every
+                        count, index and parenthesis, in every LOD and
+                        sub-object; prints "LINE: error: text" or
+                        "LINE: warning: text" for each problem
+  --json                with --info or --check: print JSON
   --force               open a file that does not start with the Unicode mark
   -h, --help            show this text
 
 Every message the window would show goes to standard error as "KIND: text";
 every question is answered Yes.
 
-Exit status: 0 success; 1 a command was refused or failed (nothing is
-written); 2 wrong usage; 3 SHAPE cannot be read; 4 the output cannot be
-written.
+A save never replaces a folder, a device, a pipe, a write-protected file or
+the file SHAPE itself, neither as the output nor as the output's backup (so
+"x.BAK -o x.s" is refused when x.s exists); it writes through a symbolic link
+to the file the link points to.
+
+Exit status: 0 success (with --check: no error, warnings allowed); 1 a
+command was refused or failed, or --check found an error (nothing is
+written); 2 wrong usage; 3 SHAPE cannot be read; 4 the shape cannot be
+written (nothing is changed on disk); 5 the shape was saved but its settings
+file cannot be written (do not run the command again: SHAPE.BAK would then
+lose the previous version).
 
 Examples:
   quarvel-cli loco.s --do generate -o loco_split.s
   quarvel-cli loco.s --info --json
+  quarvel-cli loco.s --check
   for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
 )";
 }
@@ -110,6 +124,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.inPlace = true;
     } else if (argument == "--info") {
       options.info = true;
+    } else if (argument == "--check") {
+      options.check = true;
     } else if (argument == "--json") {
       options.json = true;
     } else if (argument == "--force") {
@@ -126,7 +142,13 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   if (options.help) return options;
   if (options.shape.empty()) throw UsageError("no shape file given");
   if (options.output && options.inPlace) throw UsageError("-o and --in-place exclude each other");
-  if (options.json && !options.info) throw UsageError("--json goes with --info");
+  if (options.json && !options.info && !options.check)
+    throw UsageError("--json goes with --info or --check");
+  if (options.check &&
+      (options.info || options.output || options.inPlace || !options.commands.empty()))
+    throw UsageError("--check only reads SHAPE: it goes with --json and --force alone");
+  if (options.info && options.output == "-")
+    throw UsageError("--info and -o - would both write to standard output");
   if (!options.distances.empty() && !options.lods)
     options.lods = static_cast<int>(options.distances.size());
   if (options.lods && !options.distances.empty() &&

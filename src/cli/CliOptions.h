@@ -13,9 +13,10 @@ struct CliOptions {
   std::optional<int> lods;
   std::vector<std::string> distances;
   std::vector<std::string> commands;  // in the order given
-  std::optional<std::string> output;
+  std::optional<std::string> output;  // "-" is standard output
   bool inPlace = false;
   bool info = false;
+  bool check = false;
   bool json = false;
   bool force = false;
   bool help = false;

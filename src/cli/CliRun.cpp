@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "assignment/TableColumns.h"
+#include "cli/CliCheck.h"
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
 #include "cli/CliOptions.h"
@@ -84,6 +85,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     case Mark::Unicode:
       break;
   }
+  if (options.check) return RunCheck(options.shape, options.json, out, err);
 
   CliDialogs dialogs(err);
   CliSystem system(executablePath);
@@ -121,6 +123,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     err << "error: " << options.shape << " could not be read or analysed\n";
     return kCannotRead;
   }
+  // An empty file (opened with --force) has nothing to analyse; written back
+  // it would become three bytes that no program reads as a shape.
+  if (form.shapeText.Empty()) {
+    err << "error: " << options.shape << " is empty: the analysis finds no element\n";
+    return kCommandFailed;
+  }
 
   for (const std::string& verb : options.commands) {
     const Command& command = *FindCommandByVerb(verb);
@@ -144,16 +152,32 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
   }
 
-  if (options.output) {
-    if (!WriteShapeFile(*options.output, form.shapeText.All(), form.FileBom)) {
-      err << "error: " << *options.output << " cannot be written\n";
+  if (options.output == "-") {
+    const std::string bytes = EncodeShapeBytes(form.shapeText.All(), form.FileBom);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      err << "error: the shape cannot be written to standard output\n";
+      return kCannotWrite;
+    }
+  } else if (options.output) {
+    if (const auto failure = WriteShapeFile(*options.output, form.shapeText.All(), form.FileBom, {},
+                                            form.textSourceFile)) {
+      err << "error: " << *options.output << " cannot be written: " << *failure << '\n';
       return kCannotWrite;
     }
   } else if (options.inPlace) {
-    const Outcome saved = form.RunCommand(FindCommand("SpeichernBitBtn"));
-    if (!saved.IsDone()) {
+    // The two halves of "Speichern", so that the exit status says which
+    // file failed.
+    const Outcome written = form.Run([&] { return form.WriteShapeText(); });
+    if (!written.IsDone()) {
       err << "error: " << options.shape << " cannot be written\n";
       return kCannotWrite;
+    }
+    if (!form.Run([&] { form.SaveSettings(); })) {
+      err << "error: the settings file " << form.SettingsFilePath() << " cannot be written; "
+          << options.shape << " itself was saved\n";
+      return kCannotWriteSettings;
     }
   }
   return kSuccess;

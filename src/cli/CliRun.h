@@ -11,6 +11,9 @@ enum ExitStatus {
   kUsage = 2,
   kCannotRead = 3,
   kCannotWrite = 4,
+  // The shape was saved, its settings file was not: a retry would make the
+  // saved shape its own backup.
+  kCannotWriteSettings = 5,
 };
 
 // The whole program: `arguments` without the program name; the language file

@@ -387,18 +387,26 @@ void Form::ShowWritingProgress(std::size_t index) {
 Outcome Form::WriteShapeText() {
   if (CurrentFileName.empty())
     return Refuse(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!");
-  bool written = false;
+  std::optional<std::string> failure;
   {
     BusyCursor busy(dialogs());
-    written = WriteShapeFile(CurrentFileName, shapeText.All(), FileBom, [this](std::size_t index) {
-      ShowWritingProgress(index);
-      dialogs().ProcessMessages();
-      dialogs().ProcessMessages();
-    });
-    if (written) shapeText.SetModified(false);
+    failure = WriteShapeFile(
+        CurrentFileName, shapeText.All(), FileBom,
+        [this](std::size_t index) {
+          ShowWritingProgress(index);
+          dialogs().ProcessMessages();
+          dialogs().ProcessMessages();
+        },
+        textSourceFile);
+    if (!failure) {
+      shapeText.SetModified(false);
+      textSourceFile = IdentityOf(CurrentFileName);
+    }
   }
   ShowWritingProgress(shapeText.Count());
-  if (!written) return Refuse(BoxKind::Warning, LangText(59));
+  // The numbered text says that nothing changed on disk; the second line
+  // names the file and why, so that the user can pick another name.
+  if (failure) return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
   return Outcome::Done();
 }
 

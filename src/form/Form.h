@@ -6,11 +6,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "common/FileReplace.h"
 #include "form/Controls.h"
 #include "form/Outcome.h"
 #include "form/Ports.h"
@@ -91,6 +93,8 @@ class Form {
 
   // ---- Shape text ----------------------------------------------------------
   void SMemoChange();
+  // The save command ends when nothing was written (no name, refused or
+  // failed; the message has been shown).
   Outcome WriteShapeText();
   // "n <S22>": the line count shown in Label2 after a command.
   void ShowLineCount();
@@ -223,6 +227,9 @@ class Form {
   std::string LanguageSection = "Deutsch";
   std::vector<std::string> UndoLines;
   std::string FileBom;
+  // The file the text was last read from or saved to. A save keeps it as the
+  // backup at most; it never replaces it.
+  std::optional<FileIdentity> textSourceFile;
   Cursor SavedCursor = Cursor::Normal;
 
   // The window.

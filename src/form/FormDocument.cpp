@@ -81,6 +81,8 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
   // A file that was not read (declined or unreadable) leaves the mark of the
   // last one that was, so that a text typed afterwards is saved as Unicode.
   const std::string previousBom = FileBom;
+  textSourceFile.reset();
+  const std::optional<FileIdentity> opened = IdentityOf(path);
   bool readingFinished = false;
   bool analysed = false;
   auto readAndAnalyse = [&] {
@@ -100,6 +102,7 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
     };
     if (ReadShapeText(path, shapeText, FileBom, callbacks) == ReadOutcome::Declined) return;
     readingFinished = true;
+    textSourceFile = opened;
 
     shapeText.SetModified(false);
     AttachChangeNotification();
@@ -170,16 +173,17 @@ bool Form::ChooseFileNameToSave() {
 
 Outcome Form::SpeichernButtonClick() {
   if (CurrentFileName.empty() && !ChooseFileNameToSave()) return Outcome::Declined();
-  const Outcome written = WriteShapeText();
+  // The settings belong to the shape as saved: when it was not, they wait.
+  if (const Outcome written = WriteShapeText(); !written.IsDone()) return written;
   SaveSettings();
-  return written;
+  return Outcome::Done();
 }
 
 Outcome Form::SpeichernUnterButtonClick() {
   if (!ChooseFileNameToSave()) return Outcome::Declined();
-  const Outcome written = WriteShapeText();
+  if (const Outcome written = WriteShapeText(); !written.IsDone()) return written;
   SaveSettings();
-  return written;
+  return Outcome::Done();
 }
 
 Outcome Form::UndoButtonClick() {

@@ -29,6 +29,7 @@ Outcome Form::Sub_ObjectsButtonClick() {
   Refusal refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
   if (!refusal) refusal = CheckDistances(input);
   if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
+  if (!refusal) refusal = CheckSourceIntegrity(shapeText.All());
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
 
   SMemo.visible = false;

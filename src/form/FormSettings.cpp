@@ -2,6 +2,7 @@
 #include <system_error>
 
 #include "common/Convert.h"
+#include "common/Error.h"
 #include "form/Form.h"
 #include "settings/SettingsFile.h"
 
@@ -53,6 +54,10 @@ bool Form::PlanChanged() const {
 
 void Form::SaveSettings() {
   if (CurrentFileName.empty()) return;
+  // A shape named like its own settings file ("x.Quarvel") would be
+  // replaced by them right after it was saved.
+  const std::optional<FileIdentity> shape = IdentityOf(CurrentFileName);
+  if (shape && shape == IdentityOf(SettingsFilePath())) throw WriteError(SettingsFilePath());
   IniFile file(SettingsFilePath());
   WritePlan(file, *this);
   // One write at the end: a failure leaves the previous file as it was.

@@ -81,6 +81,11 @@ Refusal CheckDistances(const GenerationInput& input);
 Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,
                           const GenerationInput& input, const GenerationPlan& plan);
 
+// Checks the whole source as the simulator will load it (parentheses,
+// counts, indices; see CheckShape), so that a damaged shape is never split
+// into damaged sub-objects. The refusal names the first error and its line.
+Refusal CheckSourceIntegrity(const std::vector<std::string>& source);
+
 // A number or landmark the rewrite needed and did not find; the text is then
 // restored as it was before the rewrite.
 class RewriteError : public Error {

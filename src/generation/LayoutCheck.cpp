@@ -4,6 +4,7 @@
 #include "assignment/TableColumns.h"
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
+#include "shape/ShapeCheck.h"
 
 namespace quarvel {
 
@@ -471,6 +472,13 @@ class LayoutChecker {
 };
 
 }  // namespace
+
+Refusal CheckSourceIntegrity(const std::vector<std::string>& source) {
+  const std::optional<ShapeProblem> damage = FirstShapeError(source);
+  if (!damage) return std::nullopt;
+  return "Die Datei ist fehlerhaft (Zeile " + LineNumber(damage->line) + "): " + damage->message +
+         kAbort;
+}
 
 Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,
                           const GenerationInput& input, const GenerationPlan& plan) {

@@ -8,6 +8,7 @@
 #include "common/AtomicFile.h"
 #include "common/Convert.h"
 #include "common/Error.h"
+#include "common/FileReplace.h"
 #include "common/Text.h"
 
 namespace quarvel {
@@ -222,11 +223,16 @@ std::string IniFile::Serialise() const {
 void IniFile::Flush() {
   if (!dirty_) return;
   if (unreadable_) throw WriteError(path_);
-  const fs::path target(path_);
+  // Through a link the file it points to is written; the link stays.
+  const std::string target = FollowLinks(path_);
+  const fs::path folder = fs::path(target).parent_path();
   std::error_code error;
-  if (target.has_parent_path() && !fs::exists(target.parent_path(), error))
-    fs::create_directories(target.parent_path(), error);
-  WriteFileAtomically(path_, Serialise());
+  if (!folder.empty() && !fs::exists(folder, error)) fs::create_directories(folder, error);
+  if (RefusalToReplace(target)) throw WriteError(path_);
+  ReplacementFile file(target);
+  const std::string content = Serialise();
+  file.Write(content.data(), content.size());
+  if (file.PutInPlace()) throw WriteError(path_);
   existed_ = true;
   dirty_ = false;
 }

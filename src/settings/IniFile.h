@@ -12,7 +12,8 @@ namespace quarvel {
 // lines the program does not touch (comments, other sections) survive a write.
 //
 // Changes are kept in memory and reach the disk with Flush(), atomically
-// (temporary file and rename), so a failed write never leaves half a file.
+// (temporary file synced to the disk, then renamed), so a failed write or a
+// power cut never leaves half a file.
 // Files are written in UTF-8; files in the Windows code page 1252 are read.
 class IniFile {
  public:
@@ -41,7 +42,9 @@ class IniFile {
   std::string Text() const { return Serialise(); }
   // Writes pending changes; throws WriteError naming the file on failure (the
   // file on disk then stays as it was, the changes stay pending). A file that
-  // exists but could not be read is never written over.
+  // exists but could not be read is never written over, nor is a folder, a
+  // device or a write-protected file; through a symbolic link the file it
+  // points to is written.
   void Flush();
   // Re-reads the file from disk, dropping pending changes.
   void Reload();

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "common/Error.h"
@@ -274,31 +273,6 @@ bool EncodeInChunks(const std::vector<std::string>& lines, const std::string& fi
   return used == 0 || sink(buffer.data(), used);
 }
 
-// Short on purpose: a long shape name plus a suffix must not exceed the
-// file system's limit for a name.
-fs::path TemporaryPathBeside(const fs::path& target, const char* purpose) {
-  static std::mt19937_64 random{std::random_device{}()};
-  for (;;) {
-    const fs::path candidate =
-        target.parent_path() /
-        (std::string(".qv-") + purpose + "-" + std::to_string(random() % 1000000000) + ".tmp");
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
-  }
-}
-
-bool WriteChunked(const fs::path& path, const std::vector<std::string>& lines,
-                  const std::string& fileBom, const std::function<void(std::size_t)>& progress) {
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = EncodeInChunks(lines, fileBom, progress, [file](const char* data, std::size_t size) {
-    return std::fwrite(data, 1, size, file) == size;
-  });
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  return ok;
-}
-
 }  // namespace
 
 bool HasUnicodeMark(std::string_view firstBytes) {
@@ -355,56 +329,53 @@ std::string BackupPathFor(const std::string& path) {
   return backup.string();
 }
 
-bool WriteShapeFile(const std::string& path, const std::vector<std::string>& lines,
-                    const std::string& fileBom, const std::function<void(std::size_t)>& progress) {
-  const fs::path target(path);
-  std::error_code error;
-  const fs::file_status targetStatus = fs::status(target, error);
-  // A folder of that name is not a file to replace.
-  if (fs::is_directory(targetStatus)) return false;
-  const bool hadFile = fs::exists(targetStatus);
+namespace {
 
-  const fs::path temporary = TemporaryPathBeside(target, "new");
-  if (!WriteChunked(temporary, lines, fileBom, progress)) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return false;
+// Whether a save to `target` (links followed) may go ahead: the general rule
+// for both files it replaces, and that the file the text came from survives.
+std::optional<std::string> RefusalToSave(const std::string& target, const std::string& backup,
+                                         bool ownBackup, const std::optional<FileIdentity>& keep) {
+  if (auto refusal = RefusalToReplace(target)) return refusal;
+  const std::optional<FileIdentity> present = IdentityOf(target);
+  if (!present) return std::nullopt;  // a new file: there is nothing to back up
+  const char* const chooseAnother = " Bitte unter einem anderen Namen speichern.";
+  if (ownBackup) {
+    if (keep && *present == *keep)
+      return target +
+             " ist die Datei, aus der der Text gelesen wurde, und zugleich ihre eigene "
+             "Sicherung (.BAK); sie ginge beim Speichern verloren." +
+             chooseAnother;
+    return std::nullopt;
   }
-  // The new file keeps the permissions of the one it replaces.
-  if (hadFile) fs::permissions(temporary, targetStatus.permissions(), error);
+  if (auto refusal = RefusalToReplace(backup))
+    return "Die Sicherung kann nicht angelegt werden: " + *refusal;
+  // A backup that is the target under a second name loses nothing.
+  const std::optional<FileIdentity> old = IdentityOf(backup);
+  if (keep && old && *old == *keep && *old != *present)
+    return "Die Sicherung " + backup +
+           " ist die Datei, aus der der Text gelesen wurde; sie würde beim Speichern durch " +
+           target + " ersetzt und ginge verloren." + chooseAnother;
+  return std::nullopt;
+}
 
-  const fs::path backup(BackupPathFor(path));
-  const bool backupIsTarget = backup == target || fs::equivalent(backup, target, error);
-  fs::path savedBackup;
-  if (hadFile && !backupIsTarget) {
-    if (fs::exists(fs::symlink_status(backup, error))) {
-      savedBackup = TemporaryPathBeside(backup, "old");
-      fs::rename(backup, savedBackup, error);
-      if (error) {
-        fs::remove(temporary, error);
-        return false;
-      }
-    }
-    fs::rename(target, backup, error);
-    if (error) {
-      std::error_code ignored;
-      if (!savedBackup.empty()) fs::rename(savedBackup, backup, ignored);
-      fs::remove(temporary, ignored);
-      return false;
-    }
-  }
-  fs::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    if (hadFile && !backupIsTarget) {
-      fs::rename(backup, target, ignored);
-      if (!savedBackup.empty()) fs::rename(savedBackup, backup, ignored);
-    }
-    fs::remove(temporary, ignored);
-    return false;
-  }
-  if (!savedBackup.empty()) fs::remove_all(savedBackup, error);
-  return true;
+}  // namespace
+
+std::optional<std::string> WriteShapeFile(const std::string& path,
+                                          const std::vector<std::string>& lines,
+                                          const std::string& fileBom,
+                                          const std::function<void(std::size_t)>& progress,
+                                          const std::optional<FileIdentity>& keep) {
+  const std::string target = FollowLinks(path);
+  const std::string backup = BackupPathFor(target);
+  const bool ownBackup = fs::path(backup) == fs::path(target);
+  if (auto refusal = RefusalToSave(target, backup, ownBackup, keep)) return refusal;
+  const bool hadFile = IdentityOf(target).has_value();
+
+  ReplacementFile file(target);
+  if (!file.Failure())
+    EncodeInChunks(lines, fileBom, progress,
+                   [&file](const char* data, std::size_t size) { return file.Write(data, size); });
+  return file.PutInPlace(hadFile && !ownBackup ? backup : std::string());
 }
 
 }  // namespace quarvel

@@ -1,10 +1,12 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/FileReplace.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
@@ -51,14 +53,22 @@ std::string EncodeShapeBytes(const std::vector<std::string>& lines, const std::s
 // The backup name of a shape file: its extension replaced by ".BAK".
 std::string BackupPathFor(const std::string& path);
 
-// Writes `lines` to `path` so that a failure never leaves a damaged file: the
-// text goes into a temporary file in the same folder; only when that is
-// complete does the previous file become the ".BAK" backup (replacing the old
-// one) and the new file take its place. On failure the file and the old
-// backup are as they were and the function returns false. `progress` is
-// called after every 1000th further line with the index of the line written.
-bool WriteShapeFile(const std::string& path, const std::vector<std::string>& lines,
-                    const std::string& fileBom,
-                    const std::function<void(std::size_t)>& progress = {});
+// Writes `lines` to `path` so that a failure never leaves a damaged file and
+// a save never destroys a file it should keep. A symbolic link is followed:
+// the file it points to is written and its backup lies beside that file. The
+// text goes into a temporary file in the same folder; only when that is on
+// the disk does the previous file become the ".BAK" backup (replacing the old
+// one) and the new file take its place. Refused, before anything is written:
+// a target or backup that is a folder, device, pipe, socket or
+// write-protected file, and a save that would replace `keep` (the file the
+// text was read from) instead of keeping it as the backup. Returns nullopt
+// on success, else why not (naming the file); the file and the old backup
+// are then as they were. `progress` is called after every 1000th further
+// line with the index of the line written.
+std::optional<std::string> WriteShapeFile(const std::string& path,
+                                          const std::vector<std::string>& lines,
+                                          const std::string& fileBom,
+                                          const std::function<void(std::size_t)>& progress = {},
+                                          const std::optional<FileIdentity>& keep = std::nullopt);
 
 }  // namespace quarvel

@@ -2,12 +2,17 @@
 // tables, batch commands, refusals and saving in place, with its exit codes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/CliRun.h"
 #include "support/ExportedShape.h"
+#include "support/FileSystem.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
@@ -53,6 +58,8 @@ TEST_F(Cli, UsageMistakesExitWithTwo) {
       {"a.s", "--lods", "2", "--distances", "100"},
       {"a.s", "--distances", "100,2500"},
       {"a.s", "--do", "explode"},
+      {"a.s", "--check", "--do", "generate"},
+      {"a.s", "--info", "-o", "-"},
       {"a.s", "b.s"}};
   for (const auto& arguments : mistakes) EXPECT_EQ(Run(arguments), cli::kUsage) << arguments[1];
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
@@ -138,6 +145,184 @@ TEST_F(Cli, InPlaceSavesLikeTheSaveButton) {
   EXPECT_TRUE(fs::exists(dir.File("loco.Quarvel")));
   // The program's own INI is never written by the command line.
   EXPECT_FALSE(fs::exists(dir.File("quarvel-cli.INI")));
+}
+
+// Case by case, what a save must never destroy. Each test compares the whole
+// folder before and after: byte for byte, or in the state the save documents.
+
+TEST_F(Cli, TheOpenedBackupIsNeverReplaced) {
+  fs::rename(loco, dir.File("x.BAK"));  // the only unsplit original
+  WriteShapeLines(dir.File("x.s"), BuildExportedShape(ElementsWithOwnSets(2)));  // older split
+  const FolderPicture before = PictureOf(dir.path());
+  EXPECT_EQ(Run({dir.File("x.BAK"), "--lods", "2", "--do", "generate", "-o", dir.File("x.s")}),
+            cli::kCannotWrite);
+  EXPECT_TRUE(ErrorSays("Die Sicherung " + dir.File("x.BAK") +
+                        " ist die Datei, aus der der Text gelesen wurde"));
+  EXPECT_EQ(Run({dir.File("x.BAK"), "--do", "generate", "--in-place"}), cli::kCannotWrite);
+  EXPECT_TRUE(ErrorSays(dir.File("x.BAK") + " ist die Datei, aus der der Text gelesen wurde, und "
+                                            "zugleich ihre eigene Sicherung"));
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
+TEST_F(Cli, FoldersDevicesPipesAndSocketsAreNeverReplaced) {
+  fs::create_directory(dir.File("loco.BAK"));
+  WriteBytes(dir.File("loco.BAK/notes.txt"), "the modeller's notes");
+  MakeFifo(dir.File("pipe.s"));
+  MakeSocket(dir.File("socket.s"));
+  // Only root makes device nodes; the real /dev/null is never put at risk.
+  const bool device =
+      ::geteuid() == 0 && ::mknod(dir.File("null.s").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  const FolderPicture before = PictureOf(dir.path());
+
+  EXPECT_EQ(Run({loco, "--in-place"}), cli::kCannotWrite);
+  EXPECT_TRUE(ErrorSays(dir.File("loco.BAK") + " ist ein Ordner und wird nicht ersetzt."));
+  for (const char* special : {"pipe.s", "socket.s", "null.s"}) {
+    if (std::string(special) == "null.s" && !device) continue;
+    SCOPED_TRACE(special);
+    EXPECT_EQ(Run({loco, "-o", dir.File(special)}), cli::kCannotWrite);
+    EXPECT_TRUE(ErrorSays(dir.File(special) + " ist keine gewöhnliche Datei"));
+  }
+  EXPECT_EQ(PictureOf(dir.path()), before);
+
+  // Standard output is where a pipe gets the shape.
+  ASSERT_EQ(Run({loco, "-o", "-"}), cli::kSuccess) << err.str();
+  EXPECT_TRUE(out.str() == ReadBytes(loco));
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
+TEST_F(Cli, WriteProtectedShapesAndSettingsFilesStay) {
+  const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  const auto everyone = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::group_write | fs::perms::others_read | fs::perms::others_write;
+  fs::permissions(loco, readOnly);
+  const auto run = [this](const std::string& shape) {
+    return RunUnprivileged(dir.path(), [&] {
+      std::ostringstream output, errors;
+      const int status =
+          cli::RunCli({shape, "--in-place"}, output, errors, dir.File("quarvel-cli"));
+      return std::to_string(status) + " " + errors.str();
+    });
+  };
+  FolderPicture before = PictureOf(dir.path());
+  auto result = run(loco);
+  if (!result) GTEST_SKIP() << "running as root and no unprivileged user to drop to";
+  EXPECT_EQ(result->substr(0, 2), "4 ") << *result;
+  EXPECT_NE(result->find(loco + " ist schreibgeschützt und wird nicht ersetzt."), std::string::npos)
+      << *result;
+  EXPECT_EQ(PictureOf(dir.path()), before);
+
+  // A write-protected settings file: the shape is saved, the settings file
+  // stays, and the exit status says which of the two failed.
+  fs::permissions(loco, everyone);
+  WriteBytes(dir.File("loco.Quarvel"), "[LODs]\r\nAnzahl=1\r\n");
+  fs::permissions(dir.File("loco.Quarvel"), readOnly);
+  before = PictureOf(dir.path());
+  result = run(loco);
+  EXPECT_EQ(result->substr(0, 2), "5 ") << *result;
+  EXPECT_NE(result->find("In " + dir.File("loco.Quarvel") + " kann nicht geschrieben werden"),
+            std::string::npos)
+      << *result;
+  FolderPicture expected = before;
+  expected["loco.BAK"] = before["loco.s"];
+  EXPECT_EQ(PictureOf(dir.path()), expected);
+}
+
+TEST_F(Cli, ThroughASymbolicLinkTheFileItPointsToIsSavedAndBackedUpBesideIt) {
+  fs::create_directory(dir.File("models"));
+  fs::rename(loco, dir.File("models/loco.s"));
+  fs::create_symlink("models/loco.s", loco);
+  WriteBytes(dir.File("loco.Quarvel"), "[ANIM]\r\n1=\r\n2=\r\n");  // every animation goes
+  FolderPicture expected = PictureOf(dir.path());
+  ASSERT_EQ(Run({loco, "--do", "delete-animations", "--in-place"}), cli::kSuccess) << err.str();
+
+  expected["models/loco.BAK"] = expected["models/loco.s"];
+  expected["models/loco.s"] = EntryOf(dir.path(), "models/loco.s");
+  expected["loco.Quarvel"] = EntryOf(dir.path(), "loco.Quarvel");  // beside the name opened
+  EXPECT_EQ(PictureOf(dir.path()), expected);
+  EXPECT_EQ(ReadShapeLines(loco).size() + 5, ReadShapeLines(dir.File("models/loco.BAK")).size());
+  EXPECT_TRUE(fs::is_symlink(loco));
+}
+
+TEST_F(Cli, AShapeThatCannotBeWrittenLeavesItsSettingsFileAlone) {
+  WriteBytes(dir.File("loco.Quarvel"), "; kept as it is\r\n[LODs]\r\nAnzahl=1\r\n");
+  const FolderPicture before = PictureOf(dir.path());
+  // The disk fills up before the shape is complete; the settings file would
+  // still fit.
+  int status = 0;
+  WithFullDisk(ReadBytes(loco).size() - 1, [&] { status = Run({loco, "--in-place"}); });
+  EXPECT_EQ(status, cli::kCannotWrite);
+  EXPECT_TRUE(ErrorSays("die Datei wäre zu groß"));
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
+TEST_F(Cli, ASettingsFileThatCannotBeWrittenHasItsOwnExitStatus) {
+  fs::create_directory(dir.File("loco.Quarvel"));
+  WriteBytes(dir.File("loco.Quarvel/notes.txt"), "mine");
+  FolderPicture expected = PictureOf(dir.path());
+  EXPECT_EQ(Run({loco, "--in-place"}), cli::kCannotWriteSettings);
+  EXPECT_TRUE(ErrorSays("error: the settings file " + dir.File("loco.Quarvel") +
+                        " cannot be written; " + loco + " itself was saved"));
+  EXPECT_FALSE(ErrorSays(loco + " cannot be written"));
+  // The shape was saved with its backup; the folder is whole.
+  expected["loco.BAK"] = expected["loco.s"];
+  EXPECT_EQ(PictureOf(dir.path()), expected);
+}
+
+TEST_F(Cli, CheckListsEveryProblemWithItsLine) {
+  EXPECT_EQ(Run({loco, "--check"}), cli::kSuccess) << err.str();
+  EXPECT_EQ(out.str(), "");
+
+  std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(2, 6));
+  const std::size_t vertex = LineWith(lines, "vertex ( 00000000 5 1");
+  lines[vertex] = "\t\t\t\t\t\t\t\tvertex ( 00000000 999 1 ffffffff ff808080";
+  lines.push_back("\tanimations ( 0 )");
+  std::swap(lines[lines.size() - 1], lines[lines.size() - 2]);  // inside the shape
+  WriteShapeLines(dir.File("damaged.s"), lines);
+  const std::string pointMissing =
+      "\"vertex\" verweist auf Punkt 999, den es nicht gibt (\"points\" hat 12 Einträge).";
+  const std::string emptyAnimations =
+      "Leerer Block \"animations ( 0 )\": manche Programme laden eine Datei damit nicht; der "
+      "Block kann entfallen.";
+  EXPECT_EQ(Run({dir.File("damaged.s"), "--check"}), cli::kCommandFailed);
+  EXPECT_EQ(out.str(), std::to_string(vertex + 1) + ": error: " + pointMissing + "\n" +
+                           std::to_string(lines.size() - 1) + ": warning: " + emptyAnimations +
+                           "\n");
+  EXPECT_EQ(Run({dir.File("damaged.s"), "--check", "--json"}), cli::kCommandFailed);
+  EXPECT_EQ(nlohmann::json::parse(out.str()),
+            nlohmann::json::parse(R"([{"line": )" + std::to_string(vertex + 1) +
+                                  R"(, "severity": "error", "message": )" +
+                                  nlohmann::json(pointMissing).dump() + R"(}, {"line": )" +
+                                  std::to_string(lines.size() - 1) +
+                                  R"(, "severity": "warning", "message": )" +
+                                  nlohmann::json(emptyAnimations).dump() + "}]"));
+
+  // Warnings alone are no failure.
+  lines[vertex] = "\t\t\t\t\t\t\t\tvertex ( 00000000 5 1 ffffffff ff808080";
+  WriteShapeLines(dir.File("warned.s"), lines);
+  EXPECT_EQ(Run({dir.File("warned.s"), "--check"}), cli::kSuccess);
+  EXPECT_NE(out.str().find(": warning: "), std::string::npos);
+}
+
+TEST_F(Cli, ADamagedShapeIsNeverSplit) {
+  std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(2, 6));
+  lines.pop_back();  // the shape's last ")"
+  WriteShapeLines(dir.File("open.s"), lines);
+  EXPECT_EQ(Run({dir.File("open.s"), "--lods", "2", "--do", "generate", "-o", dir.File("split.s")}),
+            cli::kCommandFailed);
+  EXPECT_TRUE(ErrorSays("warning: Die Datei ist fehlerhaft (Zeile " +
+                        std::to_string(LineWith(lines, "shape (") + 1) +
+                        "): Die Klammer hinter \"shape\" wird nicht geschlossen (es fehlt 1 "
+                        "schließende Klammer). Abbruch der Aktion."));
+  EXPECT_FALSE(fs::exists(dir.File("split.s")));
+}
+
+TEST_F(Cli, AnEmptyFileHasNoElementToWorkOn) {
+  WriteBytes(dir.File("empty.s"), "");
+  EXPECT_EQ(Run({dir.File("empty.s"), "--force", "--do", "generate", "-o", dir.File("split.s")}),
+            cli::kCommandFailed);
+  EXPECT_TRUE(ErrorSays(dir.File("empty.s") + " is empty: the analysis finds no element"));
+  EXPECT_FALSE(fs::exists(dir.File("split.s")));
+  EXPECT_EQ(ReadBytes(dir.File("empty.s")), "");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "settings/IniFile.h"
 #include "shape/ShapeFile.h"
 #include "support/ExportedShape.h"
+#include "support/FileSystem.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
@@ -288,7 +289,9 @@ TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
   form.CurrentFileName = f.dir.File("gone/lok.s");
   form.WriteShapeText();
   ASSERT_EQ(dialogs.Count(), 1u);
-  EXPECT_EQ(dialogs.Shown(0).text, form.LangText(59));
+  EXPECT_EQ(dialogs.Shown(0).text, form.LangText(59) + "\nIm Ordner " + f.dir.File("gone") +
+                                       " kann keine Datei angelegt werden (der Ordner existiert "
+                                       "nicht).");
   EXPECT_EQ(dialogs.Shown(0).kind, BoxKind::Warning);
   EXPECT_TRUE(form.shapeText.Modified());
   EXPECT_TRUE(form.CaptionRed(form.SpeichernBitBtn));
@@ -323,6 +326,104 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   f.dialogs.ChooseFile(std::nullopt);  // cancelled: nothing changes
   f.form.SpeichernUnterButtonClick();
   EXPECT_EQ(f.form.CurrentFileName, copy);
+}
+
+// What a refused or failed save leaves: the warning that nothing changed on
+// disk with the reason naming the file, the text still to be saved, and every
+// file as it was.
+void ExpectSaveRefused(const FormFixture& f, const std::string& reason) {
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
+  EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(59) + "\n" + reason);
+  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
+  EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
+}
+
+TEST(SaveCommands, TheOpenedBackupIsNeverReplacedBySavingOverOrBesideIt) {
+  for (const bool saveAs : {true, false}) {
+    SCOPED_TRACE(saveAs ? "save as x.s" : "save");
+    FormFixture f;
+    const std::string original = ShapeFile(f, "x.BAK");               // the only unsplit original
+    ShapeFile(f, "x.s", BuildExportedShape(ElementsWithOwnSets(3)));  // an older split
+    OpenThroughDialog(f, original);
+    f.form.shapeText.Replace(1, "split");
+    const Lines text = f.form.shapeText.All();
+    const FolderPicture before = PictureOf(f.dir.path());
+
+    if (saveAs) {
+      f.dialogs.ChooseFile(f.dir.File("x.s"));
+      f.form.SpeichernUnterButtonClick();
+      ExpectSaveRefused(f, "Die Sicherung " + original +
+                               " ist die Datei, aus der der Text gelesen wurde; sie würde beim "
+                               "Speichern durch " +
+                               f.dir.File("x.s") +
+                               " ersetzt und ginge verloren. Bitte unter einem anderen Namen "
+                               "speichern.");
+    } else {
+      f.form.SpeichernButtonClick();
+      ExpectSaveRefused(f, original +
+                               " ist die Datei, aus der der Text gelesen wurde, und zugleich "
+                               "ihre eigene Sicherung (.BAK); sie ginge beim Speichern verloren. "
+                               "Bitte unter einem anderen Namen speichern.");
+    }
+    EXPECT_EQ(f.form.shapeText.All(), text);
+    // No settings file either: they belong to a shape that was not saved.
+    EXPECT_EQ(PictureOf(f.dir.path()), before);
+
+    // Another name is fine, and from then on the saved file is the one kept.
+    f.dialogs.ChooseFile(f.dir.File("y.s"));
+    f.form.SpeichernUnterButtonClick();
+    EXPECT_EQ(ReadShapeLines(f.dir.File("y.s")), text);
+    EXPECT_FALSE(f.form.shapeText.Modified());
+  }
+}
+
+TEST(SaveCommands, AShapeThatCouldNotBeWrittenLeavesItsSettingsFileAlone) {
+  FormFixture f;
+  const std::string path = ShapeFile(f, "lok.s");
+  WriteBytes(f.dir.File("lok.Quarvel"), "; the plan of the last save\r\n[LODs]\r\nAnzahl=1\r\n");
+  OpenThroughDialog(f, path);
+  f.form.shapeText.Assign(Lines(5000, std::string(100, 'q')));
+  const FolderPicture before = PictureOf(f.dir.path());
+  // The disk fills up before the shape is complete; the settings file would
+  // still fit.
+  WithFullDisk(100000, [&] { f.form.SpeichernButtonClick(); });
+  ExpectSaveRefused(f, path +
+                           " konnte nicht vollständig geschrieben werden (die Datei wäre zu "
+                           "groß).");
+  EXPECT_EQ(PictureOf(f.dir.path()), before);
+}
+
+TEST(SaveCommands, ASettingsFileThatCannotBeWrittenIsTheOnlyFailureShown) {
+  FormFixture f;
+  const std::string path = ShapeFile(f, "lok.s");
+  OpenThroughDialog(f, path);
+  fs::create_directory(f.dir.File("lok.Quarvel"));
+  WriteBytes(f.dir.File("lok.Quarvel/notes.txt"), "mine");
+  f.form.shapeText.Replace(1, "edited");
+  FolderPicture expected = PictureOf(f.dir.path());
+
+  EXPECT_FALSE(f.form.Run([&] { f.form.SpeichernButtonClick(); }));
+  ASSERT_EQ(f.dialogs.Count(), 1u);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Error);
+  EXPECT_EQ(f.dialogs.Shown(0).text,
+            "In " + f.dir.File("lok.Quarvel") + " kann nicht geschrieben werden");
+  // The shape itself was saved, with its backup, and the folder is whole.
+  EXPECT_FALSE(f.form.shapeText.Modified());
+  expected["lok.BAK"] = expected["lok.s"];
+  expected["lok.s"] = EntryOf(f.dir.path(), "lok.s");
+  expected["quarvel.INI"] = EntryOf(f.dir.path(), "quarvel.INI");  // the folder last opened
+  EXPECT_EQ(PictureOf(f.dir.path()), expected);
+  EXPECT_EQ(ReadShapeLines(path).at(1), "edited");
+
+  // A shape named like its own settings file keeps the shape just saved.
+  const Lines lines = BuildExportedShape(ElementsWithOwnSets(2));
+  OpenThroughDialog(f, ShapeFile(f, "plan.Quarvel", lines));
+  EXPECT_FALSE(f.form.Run([&] { f.form.SpeichernButtonClick(); }));
+  EXPECT_EQ(f.dialogs.Shown(1).text,
+            "In " + f.dir.File("plan.Quarvel") + " kann nicht geschrieben werden");
+  EXPECT_EQ(ReadShapeLines(f.dir.File("plan.Quarvel")), lines);
 }
 
 TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {

@@ -230,6 +230,36 @@ TEST_F(GenerationRefusal, NumbersTheRewriteReadsMustBeDecimal) {
   }
 }
 
+// A damage the layout checks pass over is found by the check of the whole
+// shape, before anything changes: the result would carry it into every
+// sub-object.
+TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
+  const auto damaged = [](std::size_t line, const std::string& message) {
+    return "Die Datei ist fehlerhaft (Zeile " + Number(line) + "): " + message +
+           " Abbruch der Aktion.";
+  };
+  Lines lines = TwoElements();
+  lines.pop_back();  // the shape's last ")"
+  EXPECT_EQ(RefusalFor(lines,
+                       [&] {
+                         SetLods({"300", "2000"});
+                       }),
+            damaged(LineWith(lines, "shape ("),
+                    "Die Klammer hinter \"shape\" wird nicht geschlossen (es fehlt 1 "
+                    "schließende Klammer)."));
+
+  lines = Edited(TwoElements(), "vertex ( 00000000 5 1", 0,
+                 Tabs(8) + "vertex ( 00000000 999 1 ffffffff ff808080");
+  EXPECT_EQ(RefusalFor(lines), damaged(LineWith(lines, "vertex ( 00000000 999"),
+                                       "\"vertex\" verweist auf Punkt 999, den es nicht gibt "
+                                       "(\"points\" hat 12 Einträge)."));
+
+  lines = Edited(TwoElements(), "normal_idxs ( 1", 0, Tabs(9) + "normal_idxs ( 1 5 3 )");
+  EXPECT_EQ(RefusalFor(lines), damaged(LineWith(lines, "normal_idxs ( 1 5"),
+                                       "\"normal_idxs\" verweist auf Normale 5, die es nicht "
+                                       "gibt (\"normals\" hat 2 Einträge)."));
+}
+
 // The rewrite itself never leaves half a text: a number it cannot read, had
 // it slipped past the checks, ends it with the line named.
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {

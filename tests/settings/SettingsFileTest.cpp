@@ -3,12 +3,11 @@
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "common/Convert.h"
+#include "support/FileSystem.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
@@ -245,17 +244,9 @@ TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesThePreviousOneIntact) {
   Save(f);
   const std::string before = ReadBytes(SettingsPath(f));
   f.form.StringGrid1.SetCell(3, 1, "2");
-  // A file size limit stops writes for every user, root included.
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  setrlimit(RLIMIT_FSIZE, &small);
   f.dialogs.Answer(Answer::Yes);
-  const bool ok = static_cast<bool>(f.form.Run([&] { f.form.E_SpeichernButtonClick(); }));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  bool ok = true;
+  WithFullDisk(64, [&] { ok = static_cast<bool>(f.form.Run([&] { f.form.E_SpeichernButtonClick(); })); });
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadBytes(SettingsPath(f)), before);
 }

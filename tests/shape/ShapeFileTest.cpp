@@ -1,14 +1,13 @@
 #include "shape/ShapeFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 
 #include "SyntheticShape.h"
 #include "common/Error.h"
+#include "support/FileSystem.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
@@ -166,25 +165,25 @@ std::vector<std::string> FilesIn(const TempDir& dir) {
 TEST(ShapeFileWriting, EverySaveKeepsTheVersionBeforeItAsBackup) {
   TempDir dir;
   const std::string path = dir.File("lok.s");
-  ASSERT_TRUE(WriteShapeFile(path, {"one"}, kMark));
+  ASSERT_EQ(WriteShapeFile(path, {"one"}, kMark), std::nullopt);
   EXPECT_FALSE(fs::exists(dir.File("lok.BAK"))) << "a new file has nothing to back up";
-  ASSERT_TRUE(WriteShapeFile(path, {"two"}, kMark));
-  ASSERT_TRUE(WriteShapeFile(path, {"three"}, kMark));
+  ASSERT_EQ(WriteShapeFile(path, {"two"}, kMark), std::nullopt);
+  ASSERT_EQ(WriteShapeFile(path, {"three"}, kMark), std::nullopt);
   EXPECT_EQ(ReadBytes(path), EncodeShapeBytes({"three"}, kMark));
   EXPECT_EQ(ReadBytes(dir.File("lok.BAK")), EncodeShapeBytes({"two"}, kMark));
   EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"lok.BAK", "lok.s"}));
 
   EXPECT_EQ(BackupPathFor(dir.File("noext")), dir.File("noext.BAK"));
   // Saving the backup itself replaces it without a backup of its own.
-  ASSERT_TRUE(WriteShapeFile(dir.File("lok.BAK"), {"c"}, kMark));
+  ASSERT_EQ(WriteShapeFile(dir.File("lok.BAK"), {"c"}, kMark), std::nullopt);
   EXPECT_EQ(ReadBytes(dir.File("lok.BAK")), EncodeShapeBytes({"c"}, kMark));
 }
 
 TEST(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
   TempDir dir;
-  EXPECT_FALSE(WriteShapeFile(dir.File("no/such/folder/x.s"), {"a"}, kMark));
+  EXPECT_NE(WriteShapeFile(dir.File("no/such/folder/x.s"), {"a"}, kMark), std::nullopt);
   fs::create_directory(dir.File("folder.s"));
-  EXPECT_FALSE(WriteShapeFile(dir.File("folder.s"), {"a"}, kMark));
+  EXPECT_NE(WriteShapeFile(dir.File("folder.s"), {"a"}, kMark), std::nullopt);
   EXPECT_TRUE(fs::is_directory(dir.File("folder.s")));
 
   // The disk fills up half way: the size limit fails the write like a full
@@ -192,19 +191,113 @@ TEST(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
   const std::string path = dir.File("full.s");
   WriteBytes(path, "current");
   WriteBytes(dir.File("full.BAK"), "older");
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 100000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
-  EXPECT_FALSE(written);
+  std::optional<std::string> failure;
+  WithFullDisk(100000,
+               [&] { failure = WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark); });
+  ASSERT_NE(failure, std::nullopt);
+  EXPECT_EQ(*failure,
+            path + " konnte nicht vollständig geschrieben werden (die Datei wäre zu groß).");
   EXPECT_EQ(ReadBytes(path), "current");
   EXPECT_EQ(ReadBytes(dir.File("full.BAK")), "older");
   EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"folder.s", "full.BAK", "full.s"}));
+}
+
+const std::string kChooseAnother = " Bitte unter einem anderen Namen speichern.";
+
+TEST(ShapeFileWriting, TheFileTheTextWasReadFromIsKeptNeverReplaced) {
+  TempDir dir;
+  const std::string shape = dir.File("x.s"), backup = dir.File("x.BAK");
+  WriteBytes(shape, "an older split");
+  WriteBytes(backup, "the only unsplit original");
+  const FolderPicture before = PictureOf(dir.path());
+  const auto source = IdentityOf(backup);
+
+  // Opened as x.BAK, saved as x.s: the old x.s would be renamed over it.
+  EXPECT_EQ(WriteShapeFile(shape, {"split"}, kMark, {}, source),
+            "Die Sicherung " + backup +
+                " ist die Datei, aus der der Text gelesen wurde; sie würde beim Speichern durch " +
+                shape + " ersetzt und ginge verloren." + kChooseAnother);
+  // Saved under its own name, x.BAK would be its own backup.
+  EXPECT_EQ(WriteShapeFile(backup, {"split"}, kMark, {}, source),
+            backup +
+                " ist die Datei, aus der der Text gelesen wurde, und zugleich ihre eigene "
+                "Sicherung (.BAK); sie ginge beim Speichern verloren." +
+                kChooseAnother);
+  EXPECT_EQ(PictureOf(dir.path()), before);
+
+  // Saving over the file read keeps it as the backup.
+  ASSERT_EQ(WriteShapeFile(shape, {"split"}, kMark, {}, IdentityOf(shape)), std::nullopt);
+  EXPECT_EQ(ReadBytes(backup), "an older split");
+  EXPECT_EQ(ReadBytes(shape), EncodeShapeBytes({"split"}, kMark));
+}
+
+TEST(ShapeFileWriting, FoldersDevicesPipesAndSocketsAreNeverReplaced) {
+  TempDir dir;
+  WriteBytes(dir.File("x.s"), "current");
+  fs::create_directory(dir.File("x.BAK"));
+  WriteBytes(dir.File("x.BAK/notes.txt"), "the modeller's notes");
+  MakeFifo(dir.File("pipe.s"));
+  MakeSocket(dir.File("socket.s"));
+  WriteBytes(dir.File("p.s"), "current");
+  MakeFifo(dir.File("p.BAK"));
+  const FolderPicture before = PictureOf(dir.path());
+
+  const std::string special =
+      " ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) und wird nicht "
+      "ersetzt.";
+  EXPECT_EQ(WriteShapeFile(dir.File("x.s"), {"a"}, kMark),
+            "Die Sicherung kann nicht angelegt werden: " + dir.File("x.BAK") +
+                " ist ein Ordner und wird nicht ersetzt.");
+  EXPECT_EQ(WriteShapeFile(dir.File("pipe.s"), {"a"}, kMark), dir.File("pipe.s") + special);
+  EXPECT_EQ(WriteShapeFile(dir.File("socket.s"), {"a"}, kMark), dir.File("socket.s") + special);
+  EXPECT_EQ(WriteShapeFile(dir.File("p.s"), {"a"}, kMark),
+            "Die Sicherung kann nicht angelegt werden: " + dir.File("p.BAK") + special);
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
+TEST(ShapeFileWriting, WriteProtectedShapesAndBackupsStayAsTheyAre) {
+  TempDir dir;
+  const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  WriteBytes(dir.File("locked.s"), "current");
+  fs::permissions(dir.File("locked.s"), readOnly);
+  WriteBytes(dir.File("open.s"), "current");
+  // Writable by the unprivileged user, so that only its backup is protected.
+  fs::permissions(dir.File("open.s"),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::add);
+  WriteBytes(dir.File("open.BAK"), "kept on purpose");
+  fs::permissions(dir.File("open.BAK"), readOnly);
+  const FolderPicture before = PictureOf(dir.path());
+  const auto results = RunUnprivileged(dir.path(), [&] {
+    return WriteShapeFile(dir.File("locked.s"), {"a"}, kMark).value_or("written") + "\n" +
+           WriteShapeFile(dir.File("open.s"), {"a"}, kMark).value_or("written");
+  });
+  if (!results) GTEST_SKIP() << "running as root and no unprivileged user to drop to";
+  EXPECT_EQ(*results, dir.File("locked.s") +
+                          " ist schreibgeschützt und wird nicht ersetzt.\nDie Sicherung kann "
+                          "nicht angelegt werden: " +
+                          dir.File("open.BAK") + " ist schreibgeschützt und wird nicht ersetzt.");
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
+TEST(ShapeFileWriting, ThroughALinkTheFileItPointsToIsWrittenAndBackedUpBesideIt) {
+  TempDir dir;
+  fs::create_directory(dir.File("real"));
+  WriteBytes(dir.File("real/loco.s"), "old");
+  fs::create_symlink("real/loco.s", dir.File("loco.s"));
+  fs::create_symlink("real/fresh.s", dir.File("fresh.s"));  // nothing there yet
+  FolderPicture expected = PictureOf(dir.path());
+
+  ASSERT_EQ(WriteShapeFile(dir.File("loco.s"), {"new"}, kMark), std::nullopt);
+  ASSERT_EQ(WriteShapeFile(dir.File("fresh.s"), {"first"}, kMark), std::nullopt);
+  // The new version keeps the old one's permissions; a new file gets the
+  // usual ones.
+  const std::string old = expected["real/loco.s"];
+  expected["real/loco.BAK"] = old;
+  expected["real/loco.s"] = old.substr(0, old.find(": ") + 2) + EncodeShapeBytes({"new"}, kMark);
+  expected["real/fresh.s"] = EntryOf(dir.path(), "real/fresh.s");
+  EXPECT_EQ(ReadBytes(dir.File("real/fresh.s")), EncodeShapeBytes({"first"}, kMark));
+  EXPECT_EQ(PictureOf(dir.path()), expected);
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#include "cli/CliCheck.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "cli/CliRun.h"
+#include "common/Error.h"
+#include "shape/ShapeCheck.h"
+#include "shape/ShapeFile.h"
+
+namespace quarvel::cli {
+
+int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostream& err) {
+  ShapeText text;
+  std::string bom;
+  try {
+    ReadShapeCallbacks callbacks;
+    callbacks.continueWithoutUnicodeMark = [] { return true; };
+    ReadShapeText(shape, text, bom, callbacks);
+  } catch (const Error& error) {
+    err << "error: " << shape << " cannot be read: " << error.what() << '\n';
+    return kCannotRead;
+  }
+
+  const std::vector<ShapeProblem> problems = CheckShape(text.All());
+  bool anyError = false;
+  const auto severity = [&anyError](const ShapeProblem& problem) {
+    anyError |= problem.kind == ProblemKind::Error;
+    return problem.kind == ProblemKind::Error ? "error" : "warning";
+  };
+  if (json) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const ShapeProblem& problem : problems)
+      list.push_back({{"line", problem.line + 1},
+                      {"severity", severity(problem)},
+                      {"message", problem.message}});
+    out << list.dump(2) << '\n';
+  } else {
+    for (const ShapeProblem& problem : problems)
+      out << problem.line + 1 << ": " << severity(problem) << ": " << problem.message << '\n';
+  }
+  return anyError ? kCommandFailed : kSuccess;
+}
+
+}  // namespace quarvel::cli

@@ -1,0 +1,303 @@
+#include "common/FileReplace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace quarvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- Temporary files removed when the program is stopped -------------------
+//
+// The handler may only use async-signal-safe calls, so the paths live in a
+// fixed table of plain character arrays; a slot counts only once its path is
+// complete. A save holds at most two temporary files at a time.
+
+constexpr int kSlots = 8;
+constexpr std::size_t kPathCapacity = 4096;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kStopSignalCount = sizeof(kStopSignals) / sizeof(kStopSignals[0]);
+
+char temporaryPaths[kSlots][kPathCapacity];
+volatile std::sig_atomic_t slotInUse[kSlots];
+struct sigaction previousActions[kStopSignalCount];
+
+void RemoveTemporariesAndStop(int signal) {
+  const int savedErrno = errno;
+  for (int slot = 0; slot < kSlots; ++slot)
+    if (slotInUse[slot]) ::unlink(temporaryPaths[slot]);
+  // The signal is blocked while this runs; once the previous action is back,
+  // it ends the program (or reaches the handler that was there before).
+  for (int k = 0; k < kStopSignalCount; ++k)
+    if (kStopSignals[k] == signal) ::sigaction(signal, &previousActions[k], nullptr);
+  errno = savedErrno;
+  ::raise(signal);
+}
+
+// Asked at every new temporary file, so that a handler the program set up
+// since (and that then comes after this one) does not leave files behind.
+void InstallHandler() {
+  for (int k = 0; k < kStopSignalCount; ++k) {
+    struct sigaction current {};
+    if (::sigaction(kStopSignals[k], nullptr, &current) != 0) continue;
+    const bool plain = !(current.sa_flags & SA_SIGINFO);
+    if (plain && current.sa_handler == RemoveTemporariesAndStop) continue;
+    // A program started to ignore the signal (nohup, a background job) goes
+    // on ignoring it.
+    if (plain && current.sa_handler == SIG_IGN) continue;
+    previousActions[k] = current;
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporariesAndStop;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kStopSignals) sigaddset(&action.sa_mask, signal);
+    ::sigaction(kStopSignals[k], &action, nullptr);
+  }
+}
+
+// The slot now holding `path`, or -1 when the table is full or the path too
+// long (the file is then only removed by its owner).
+int RegisterTemporary(const std::string& path) {
+  InstallHandler();
+  if (path.size() >= kPathCapacity) return -1;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    if (slotInUse[slot]) continue;
+    std::memcpy(temporaryPaths[slot], path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    slotInUse[slot] = 1;
+    return slot;
+  }
+  return -1;
+}
+
+void ReleaseTemporary(int& slot) {
+  if (slot >= 0) slotInUse[slot] = 0;
+  slot = -1;
+}
+
+// ---- Messages ------------------------------------------------------------------
+
+std::string Reason(int error) {
+  switch (error) {
+    case ENOSPC:
+      return "der Datenträger ist voll";
+    case EDQUOT:
+      return "das Speicherkontingent ist erschöpft";
+    case EFBIG:
+      return "die Datei wäre zu groß";
+    case EACCES:
+    case EPERM:
+      return "keine Berechtigung";
+    case EROFS:
+      return "der Datenträger ist schreibgeschützt";
+    case ENOENT:
+      return "der Ordner existiert nicht";
+    case ENOTDIR:
+      return "ein Teil des Pfades ist kein Ordner";
+    case EIO:
+      return "Ein-/Ausgabefehler";
+    default:
+      return std::strerror(error);
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  const fs::path folder = fs::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
+// Short on purpose: a long shape name plus a suffix must not exceed the file
+// system's limit for a name.
+std::string TemporaryNameIn(const std::string& folder) {
+  static std::mt19937_64 random{std::random_device{}()};
+  return (fs::path(folder) / (".qv-" + std::to_string(random() % 1000000000) + ".tmp")).string();
+}
+
+// Renames are durable only once the folder that holds the names is on disk.
+void SyncFolder(const std::string& folder) {
+  const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  // Some file systems cannot sync a folder; the renames are done all the same.
+  ::fsync(descriptor);
+  ::close(descriptor);
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::string FollowLinks(const std::string& path) {
+  // Links are followed as written: "folder/link/../x" may mean another file
+  // than its lexical shortening when "link" leads to a folder.
+  fs::path current(path);
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current.string();
+    std::error_code error;
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) return current.string();
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return path;
+}
+
+std::optional<std::string> RefusalToReplace(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) {
+    // Nothing there: the new file is made (a missing folder fails then).
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    return path + " ist nicht zugänglich (" + Reason(errno) + ").";
+  }
+  if (S_ISDIR(info.st_mode)) return path + " ist ein Ordner und wird nicht ersetzt.";
+  if (S_ISLNK(info.st_mode))
+    return path +
+           " ist eine symbolische Verknüpfung, die auf keine Datei führt, und wird nicht "
+           "ersetzt.";
+  if (!S_ISREG(info.st_mode))
+    return path +
+           " ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) "
+           "und wird nicht ersetzt.";
+  // A rename would go over a write-protected file as long as the folder is
+  // writable; the protection is the user's word that the file stays.
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    return path + " ist schreibgeschützt und wird nicht ersetzt.";
+  return std::nullopt;
+}
+
+ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)) {
+  const std::string folder = FolderOf(target_);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = TemporaryNameIn(folder);
+    descriptor_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor_ >= 0) {
+      temporary_ = candidate;
+      slot_ = RegisterTemporary(temporary_);
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  Fail("Im Ordner " + folder + " kann keine Datei angelegt werden (" + Reason(errno) + ").");
+}
+
+ReplacementFile::~ReplacementFile() {
+  RemoveTemporary();
+}
+
+void ReplacementFile::Fail(std::string message) {
+  if (!failure_) failure_ = std::move(message);
+}
+
+void ReplacementFile::RemoveTemporary() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+  descriptor_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+  ReleaseTemporary(slot_);
+}
+
+bool ReplacementFile::Write(const char* data, std::size_t size) {
+  while (!failure_ && size > 0) {
+    const ssize_t written = ::write(descriptor_, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail(target_ + " konnte nicht vollständig geschrieben werden (" + Reason(errno) + ").");
+      break;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return !failure_;
+}
+
+std::optional<std::string> ReplacementFile::PutInPlace(const std::string& backup) {
+  struct stat old {};
+  const bool hadTarget = ::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (!failure_ && hadTarget) {
+    // Root saving a user's shape leaves it the user's; anyone else cannot
+    // change the owner and keeps their own.
+    if (::fchown(descriptor_, old.st_uid, old.st_gid) != 0) {
+    }
+    ::fchmod(descriptor_, old.st_mode & 07777);
+  }
+  if (!failure_ && ::fsync(descriptor_) != 0)
+    Fail(target_ + " konnte nicht auf den Datenträger geschrieben werden (" + Reason(errno) + ").");
+  if (descriptor_ >= 0 && ::close(descriptor_) != 0)
+    Fail(target_ + " konnte nicht vollständig geschrieben werden (" + Reason(errno) + ").");
+  descriptor_ = -1;
+  if (failure_) {
+    RemoveTemporary();
+    return failure_;
+  }
+
+  const auto cannotReplace = [&](int error) {
+    return target_ + " konnte nicht ersetzt werden (" + Reason(error) + ").";
+  };
+  const auto cannotBackUp = [&](int error) {
+    return "Die Sicherung " + backup + " konnte nicht angelegt werden (" + Reason(error) + ").";
+  };
+  const auto moveIntoPlace = [&]() -> int {
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return errno;
+    temporary_.clear();
+    ReleaseTemporary(slot_);
+    return 0;
+  };
+
+  if (!backup.empty() && hadTarget) {
+    // With a second name for the present file the target never goes missing:
+    // the new version replaces it in one step, then the old one takes the
+    // backup's name in one step.
+    const std::string oldVersion = TemporaryNameIn(FolderOf(target_));
+    if (::link(target_.c_str(), oldVersion.c_str()) == 0) {
+      int oldSlot = RegisterTemporary(oldVersion);
+      if (const int error = moveIntoPlace(); error != 0) {
+        ::unlink(oldVersion.c_str());
+        ReleaseTemporary(oldSlot);
+        RemoveTemporary();
+        return cannotReplace(error);
+      }
+      if (::rename(oldVersion.c_str(), backup.c_str()) != 0) {
+        const int error = errno;
+        // Undone: the target is the old version again.
+        ::rename(oldVersion.c_str(), target_.c_str());
+        ReleaseTemporary(oldSlot);
+        SyncFolder(FolderOf(target_));
+        return cannotBackUp(error);
+      }
+      ReleaseTemporary(oldSlot);
+    } else {
+      // No hard links on this file system (FAT, some network shares): the
+      // present file moves to the backup's name first.
+      if (::rename(target_.c_str(), backup.c_str()) != 0) {
+        const int error = errno;
+        RemoveTemporary();
+        return cannotBackUp(error);
+      }
+      if (const int error = moveIntoPlace(); error != 0) {
+        ::rename(backup.c_str(), target_.c_str());
+        RemoveTemporary();
+        return cannotReplace(error);
+      }
+    }
+  } else if (const int error = moveIntoPlace(); error != 0) {
+    RemoveTemporary();
+    return cannotReplace(error);
+  }
+  SyncFolder(FolderOf(target_));
+  return std::nullopt;
+}
+
+}  // namespace quarvel

@@ -1,0 +1,69 @@
+// Putting a new version of a file in place: the one rule of which paths a
+// save may replace, and the temporary file that becomes the new version only
+// when it is complete and on the disk.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quarvel {
+
+// A file as the system knows it, whatever name, link or hard link leads to it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The file `path` leads to (links followed); nullopt when there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The path a save to `path` writes: `path` with the symbolic links of its last
+// component followed, also to a file that does not exist yet, so that a save
+// through a link writes the file the link points to and leaves the link. A
+// loop of links is left as it is (and then refused by RefusalToReplace).
+std::string FollowLinks(const std::string& path);
+
+// Why a save may not replace what is at `path` (the path itself, links not
+// followed), as a sentence naming it; nullopt when it may: nothing is there,
+// or a regular file the user may write. Folders, devices, pipes, sockets,
+// symbolic links and write-protected files are never replaced.
+std::optional<std::string> RefusalToReplace(const std::string& path);
+
+// A new version of `target`, written into a temporary file in the same folder
+// and put in place only when complete. The temporary file is removed when the
+// version is abandoned and also when the program is stopped by SIGINT,
+// SIGTERM or SIGHUP while it exists.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(std::string target);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // The first failure, as a sentence naming the file; nullopt while all is well.
+  const std::optional<std::string>& Failure() const { return failure_; }
+  // Appends bytes; false once anything failed.
+  bool Write(const char* data, std::size_t size);
+  // Puts the new version in place: its bytes reach the disk first, it gets
+  // the permissions (and, where allowed, the owner) of the file it replaces,
+  // the present file becomes `backup` (replacing that) when `backup` is not
+  // empty, and the folder reaches the disk last. At every moment the target
+  // holds either the old or the new version. On failure (returned) the
+  // target is as it was, and so is the backup unless the file system has no
+  // hard links and the very last rename failed.
+  std::optional<std::string> PutInPlace(const std::string& backup = "");
+
+ private:
+  void Fail(std::string message);
+  void RemoveTemporary();
+
+  std::string target_;
+  std::string temporary_;
+  int descriptor_ = -1;
+  int slot_ = -1;  // in the table the signal handler removes files from
+  std::optional<std::string> failure_;
+};
+
+}  // namespace quarvel
