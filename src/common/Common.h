@@ -2,7 +2,6 @@
 // with the window's decimal-separator rules, the two text encodings (shape
 // lines are Latin-1 bytes, everything else is UTF-8) and safe file replacing.
 #pragma once
-#include "common/AtomicFile.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/FileReplace.h"

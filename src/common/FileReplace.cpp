@@ -1,5 +1,7 @@
 #include "common/FileReplace.h"
 
+#include "common/Error.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -298,6 +300,14 @@ std::optional<std::string> ReplacementFile::PutInPlace(const std::string& backup
   }
   SyncFolder(FolderOf(target_));
   return std::nullopt;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  const std::string target = FollowLinks(path);
+  if (RefusalToReplace(target)) throw WriteError(path);
+  ReplacementFile file(target);
+  file.Write(bytes.data(), bytes.size());
+  if (file.PutInPlace()) throw WriteError(path);
 }
 
 }  // namespace quarvel

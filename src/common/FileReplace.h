@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quarvel {
 
@@ -65,5 +66,10 @@ class ReplacementFile {
   int slot_ = -1;  // in the table the signal handler removes files from
   std::optional<std::string> failure_;
 };
+
+// Replaces the file `path` leads to by `bytes`, or creates it, under the rule
+// of RefusalToReplace and through a ReplacementFile. Throws WriteError naming
+// `path` when it may not or cannot.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace quarvel

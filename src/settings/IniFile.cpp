@@ -5,7 +5,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "common/AtomicFile.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/FileReplace.h"
@@ -228,11 +227,7 @@ void IniFile::Flush() {
   const fs::path folder = fs::path(target).parent_path();
   std::error_code error;
   if (!folder.empty() && !fs::exists(folder, error)) fs::create_directories(folder, error);
-  if (RefusalToReplace(target)) throw WriteError(path_);
-  ReplacementFile file(target);
-  const std::string content = Serialise();
-  file.Write(content.data(), content.size());
-  if (file.PutInPlace()) throw WriteError(path_);
+  WriteFileAtomically(path_, Serialise());
   existed_ = true;
   dirty_ = false;
 }

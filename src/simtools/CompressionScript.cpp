@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "common/AtomicFile.h"
+#include "common/FileReplace.h"
 #include "common/Text.h"
 #include "simtools/SimulatorPath.h"
 
