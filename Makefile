@@ -2,7 +2,8 @@
 # Debian packages it needs are installed, so a fresh machine needs nothing else.
 
 PACKAGES := build-essential cmake qt6-base-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2
+            libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 \
+            poppler-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)

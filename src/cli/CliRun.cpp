@@ -1,8 +1,13 @@
 #include "cli/CliRun.h"
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <locale>
+#include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
@@ -15,6 +20,19 @@ namespace quarvel::cli {
 
 namespace {
 
+// The user's locale for dates and times; none when it is not installed or is
+// the C locale, whose dates read month first.
+std::optional<std::locale> UserLocale() {
+  try {
+    std::locale user("");
+    const std::string name = user.name();
+    if (name == "C" || name == "POSIX" || name.starts_with("C.")) return std::nullopt;
+    return user;
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+}
+
 class CliSystem : public SystemInfo {
  public:
   explicit CliSystem(std::string executable) : executable_(std::move(executable)) {}
@@ -26,6 +44,19 @@ class CliSystem : public SystemInfo {
   std::string ExecutablePath() const override { return executable_; }
   std::string UserConfigDir() const override {
     return std::filesystem::temp_directory_path().string();
+  }
+  std::string DateTimeText() const override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::ostringstream text;
+    if (const std::optional<std::locale> user = UserLocale()) {
+      text.imbue(*user);
+      text << std::put_time(&local, "%x %X");
+    } else {
+      text << std::put_time(&local, "%Y-%m-%d %H:%M:%S");
+    }
+    return text.str();
   }
 
  private:
@@ -56,7 +87,7 @@ Mark UnicodeMark(const std::string& path) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath) {
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter) {
   CliOptions options;
   try {
     options = ParseCommandLine(arguments);
@@ -85,10 +116,20 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       break;
   }
 
+  std::unique_ptr<Printer> pdf;
+  if (options.printPdf) {
+    if (!pdfPrinter) {
+      err << "error: --print-pdf: this quarvel-cli was built without Qt and writes no PDF\n";
+      return kUsage;
+    }
+    pdf = pdfPrinter(*options.printPdf);
+  }
+  WatchedPrinter printer(pdf ? *pdf : NoDefaultPrinter());
+
   CliDialogs dialogs(err);
   CliSystem system(executablePath);
   NoSimulator registry;
-  Form form(FormPorts{dialogs, system, registry});
+  Form form(FormPorts{dialogs, system, registry, printer});
   form.persistProgramIni = false;
   if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
 
@@ -120,7 +161,24 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     return kCannotRead;
   }
 
+  // The printout when it is due after `commandsRun` commands.
+  const auto printIfDue = [&](std::size_t commandsRun) {
+    if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};
+    const int printed = printer.documents;
+    if (!form.Run([&] { form.E_DruckenButtonClick(); })) {
+      err << "error: " << *options.printPdf << " cannot be written\n";
+      return int{kCannotWrite};
+    }
+    if (printer.documents == printed) {
+      err << "error: --print-pdf: the shape has no elements to print\n";
+      return int{kCommandFailed};
+    }
+    return int{kSuccess};
+  };
+
+  std::size_t commandsRun = 0;
   for (const std::string& command : options.commands) {
+    if (const int status = printIfDue(commandsRun++); status != kSuccess) return status;
     const int warningsBefore = dialogs.warnings, errorsBefore = dialogs.errors;
     bool ran = true;
     if (command == "generate") {
@@ -139,6 +197,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       return kCommandFailed;
     }
   }
+  if (const int status = printIfDue(commandsRun); status != kSuccess) return status;
 
   if (options.info) {
     if (options.json) {

@@ -6,12 +6,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "assignment/StringGrid.h"
 #include "form/Controls.h"
 #include "form/Ports.h"
+#include "form/Printer.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
@@ -22,6 +24,7 @@ struct FormPorts {
   Dialogs& dialogs;
   SystemInfo& system;
   SimulatorRegistry& registry;
+  Printer& printer = NoDefaultPrinter();
 };
 
 inline constexpr const char* kProgramTitle = "Quarvel";
@@ -117,18 +120,27 @@ class Form {
   void E_SpeichernButtonClick();
   void E_LadenButtonClick();
 
+  // ---- Settings printout ---------------------------------------------------
+  void E_DruckenButtonClick();
+
+  // ---- Text navigation and search ------------------------------------------
+  void SButton1Click();  // "Anfang<<"
+  void SButton2Click();  // ">>Ende"
+  void SButton3Click();  // "Matrizen"
+  void SButton4Click();  // "LOD"
+  void SButton5Click();  // "Subobjekt"
+  void SButton6Click();  // "Suche..."
+  // Enter (character 13) searches and is set to 0: the edit never sees it.
+  void SucheEditKeyPress(char& key);
+  // Ctrl+F: the focus goes into SucheEdit. F3: the last search once more.
+  void FindShortcut();
+  void FindNextShortcut();
+
   // ---- Commands that later versions bring ----------------------------------
   void CompressButtonClick() {}
   void PunkteButtonClick() {}
   void NormalenButtonClick() {}
   void MatButtonClick() {}
-  void E_DruckenButtonClick() {}
-  void SButton1Click() {}
-  void SButton2Click() {}
-  void SButton3Click() {}
-  void SButton4Click() {}
-  void SButton5Click() {}
-  void SButton6Click() {}
   void DeltaPointsEditExit() {}
   void DeltaNormalsEditExit() {}
 
@@ -136,6 +148,7 @@ class Form {
   Dialogs& dialogs() { return ports_.dialogs; }
   SystemInfo& system() { return ports_.system; }
   SimulatorRegistry& registry() { return ports_.registry; }
+  Printer& printer() { return ports_.printer; }
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) {
     return ports_.dialogs.Message(kind, text, buttons);
   }
@@ -220,8 +233,11 @@ class Form {
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);
   void FlushIniFiles();
+  void PlaceCaret(std::size_t offset);
+  void SearchForward(const std::string& key);
 
   FormPorts ports_;
+  std::optional<std::string> lastSearchKey_;
 };
 
 }  // namespace quarvel

@@ -16,15 +16,18 @@ namespace quarvel::apptest {
 
 struct WindowFixture {
   // `folder`: where the program lives; a second window in the same folder
-  // starts with the program INI the first one left.
-  explicit WindowFixture(const QString& folder = QString()) : home(folder) {
+  // starts with the program INI the first one left. `printer`: the window's
+  // default printer instead of one that keeps what it is given.
+  explicit WindowFixture(const QString& folder = QString(), Printer* printer = nullptr)
+      : home(folder) {
     const QDir programDir(home.isEmpty() ? dir.path() : home);
     system.executablePath = programDir.filePath(QStringLiteral("quarvel")).toStdString();
     system.userConfigDir = system.executablePath + ".config";
     const QString language = programDir.filePath(QStringLiteral("Quarvel_L.INI"));
     QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
     QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    window = std::make_unique<TQVForm>(FormPorts{dialogs, system, registry});
+    window = std::make_unique<TQVForm>(
+        FormPorts{dialogs, system, registry, printer != nullptr ? *printer : fakePrinter});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -63,6 +66,7 @@ struct WindowFixture {
   testing::FakeDialogs dialogs;
   testing::FakeSystem system;
   testing::FakeRegistry registry;
+  testing::FakePrinter fakePrinter;
   std::unique_ptr<TQVForm> window;
 };
 

@@ -27,11 +27,22 @@ class Cli : public ::testing::Test {
     WriteShapeLines(loco, BuildExportedShape(shape));
   }
 
-  int Run(std::vector<std::string> arguments) {
+  int Run(std::vector<std::string> arguments, const cli::PdfPrinterFactory& pdfPrinter = {}) {
     out.str("");
     err.str("");
-    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"));
+    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"), pdfPrinter);
   }
+
+  // A printer for --print-pdf that keeps what it is given in `printed`.
+  cli::PdfPrinterFactory Printing() {
+    return [this](const std::string& path) -> std::unique_ptr<Printer> {
+      pdfPath = path;
+      printed = std::make_unique<FakePrinter>();
+      return std::make_unique<cli::WatchedPrinter>(*printed);
+    };
+  }
+  std::unique_ptr<FakePrinter> printed;
+  std::string pdfPath;
 
   bool ErrorSays(const std::string& text) const {
     return err.str().find(text) != std::string::npos;
@@ -138,6 +149,36 @@ TEST_F(Cli, InPlaceSavesLikeTheSaveButton) {
   EXPECT_TRUE(fs::exists(dir.File("loco.Quarvel")));
   // The program's own INI is never written by the command line.
   EXPECT_FALSE(fs::exists(dir.File("quarvel-cli.INI")));
+}
+
+TEST_F(Cli, PrintPdfPrintsTheTablesBeforeOrAfterTheCommandsAsGiven) {
+  EXPECT_EQ(Run({loco, "--print-pdf", dir.File("plan.pdf")}), cli::kUsage);
+  EXPECT_TRUE(ErrorSays("built without Qt"));
+  EXPECT_EQ(Run({loco, "--print-pdf", "a.pdf", "--print-pdf", "b.pdf"}, Printing()), cli::kUsage);
+
+  ASSERT_EQ(Run({loco, "--lods", "3", "--print-pdf", dir.File("plan.pdf")}, Printing()),
+            cli::kSuccess)
+      << err.str();
+  EXPECT_EQ(pdfPath, dir.File("plan.pdf"));
+  ASSERT_NE(printed, nullptr);
+  EXPECT_TRUE(printed->ended);
+  EXPECT_TRUE(printed->landscape);  // every question is answered Yes
+  EXPECT_EQ(printed->At(1, 0).substr(0, 7), "loco.s ");
+  EXPECT_EQ(printed->At(1, 3).substr(53), "   Faces  L 1  L 2  L 3");
+
+  // A refused command after the printout leaves the printout; one before it
+  // ends the run before anything is printed.
+  WriteBytes(dir.File("empty.ini"), "[SONR_L1]\r\n1=999\r\n2=999\r\n3=999\r\n4=999\r\n");
+  EXPECT_EQ(Run({loco, "--settings", dir.File("empty.ini"), "--print-pdf", "first.pdf", "--do",
+                 "generate"},
+                Printing()),
+            cli::kCommandFailed);
+  EXPECT_TRUE(printed->ended);
+  EXPECT_EQ(Run({loco, "--settings", dir.File("empty.ini"), "--do", "generate", "--print-pdf",
+                 "last.pdf"},
+                Printing()),
+            cli::kCommandFailed);
+  EXPECT_FALSE(printed->ended);
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ class FormFixture {
   FakeDialogs dialogs;
   FakeSystem system;
   FakeRegistry registry;
+  FakePrinter printer;
   Form form;
 };
 
