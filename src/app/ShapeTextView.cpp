@@ -108,7 +108,15 @@ std::size_t ShapeTextView::CaretOffset() const {
 }
 
 void ShapeTextView::SetCaretOffset(std::size_t offset) {
-  MoveCaret(PositionOfOffset(text_.All(), offset), false);
+  const Position target = PositionOfOffset(text_.All(), offset);
+  // A jump to a line out of sight brings it to the middle, with the lines
+  // around it; a line in sight stays where it is.
+  const auto line = static_cast<long long>(target.line);
+  const long long first = verticalScrollBar()->value();
+  const int visible = VisibleLines();
+  if (line < first || line >= first + visible)
+    verticalScrollBar()->setValue(static_cast<int>(std::max<long long>(0, line - visible / 2)));
+  MoveCaret(target, false);
 }
 
 void ShapeTextView::SetCaret(Position position, bool keepAnchor) {

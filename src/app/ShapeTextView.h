@@ -37,7 +37,8 @@ class ShapeTextView : public QAbstractScrollArea {
   bool InSync() const { return shownRevision_ == text_.Revision(); }
 
   // The caret as a character offset into the text with two characters per
-  // line end, the way the navigation commands count.
+  // line end, the way the navigation commands count. Placing it scrolls it
+  // into view and ends a selection.
   std::size_t CaretOffset() const;
   void SetCaretOffset(std::size_t offset);
 

@@ -66,7 +66,7 @@ Options:
 Every message the window would show goes to standard error as "KIND: text";
 every question is answered Yes.
 
-Exit status: 0 success; 1 a command was refused or failed (nothing is
+Exit status: 0 success; 1 a command was refused or failed (no shape is
 written); 2 wrong usage; 3 SHAPE cannot be read; 4 the output cannot be
 written.
 

@@ -24,6 +24,7 @@ struct FormPorts {
   Dialogs& dialogs;
   SystemInfo& system;
   SimulatorRegistry& registry;
+  // Left out, the form runs as on a system without a default printer.
   Printer& printer = NoDefaultPrinter();
 };
 

@@ -12,10 +12,6 @@ std::size_t CharacterCount(std::string_view utf8) {
   return count;
 }
 
-std::string Number(int value) {
-  return IntToStr(value);
-}
-
 // The columns of one section: the fixed ones, joined by blanks, and for the
 // tables with a column per LOD the LOD columns behind them.
 struct TableFormat {
@@ -41,7 +37,7 @@ PrintSection TableSection(std::string title, const StringGrid& table, const Tabl
   const int fixed = static_cast<int>(format.widths.size());
   const int last = format.lodColumns ? table.ColCount() - 1 : fixed - 1;
   std::vector<std::string> headings = format.headings;
-  for (int col = fixed; col <= last; ++col) headings.push_back("L " + Number(col - fixed + 1));
+  for (int col = fixed; col <= last; ++col) headings.push_back("L " + IntToStr(col - fixed + 1));
   PrintSection section{std::move(title), FormatLine(format, headings), {}};
   for (int row = 1; row < table.RowCount(); ++row) {
     std::vector<std::string> fields;
@@ -104,7 +100,7 @@ class PageWriter {
 
   void PageTitle() {
     printer_.SetFont(PrintoutFont(true));
-    Draw(0, titleStart_ + " Seite " + Number(printer_.PageNumber()));
+    Draw(0, titleStart_ + " Seite " + IntToStr(printer_.PageNumber()));
   }
 
   void Draw(int line, const std::string& text) {

@@ -50,6 +50,7 @@ class NavigationTest : public QObject {
     QCOMPARE(view.Caret(), (Position{250, 2}));  // just behind the "m"
     QVERIFY(!view.HasSelection());
     QVERIFY(CaretShown(view));
+    QVERIFY(view.FirstVisibleLine() < 250 - 5);  // with the lines before it
     QVERIFY(view.hasFocus());
 
     QTest::mouseClick(f.Find<QPushButton>("SButton2"), Qt::LeftButton);

@@ -112,6 +112,7 @@ class PrintoutTest : public QObject {
     const PdfListing listing = ReadPdfListing(pdf, 4.3 * kPointsPerMm);
     QCOMPARE(listing.pages.size(), std::size_t{3});
     KeepPicture(pdf, 1, QStringLiteral("printout-page1"));
+    KeepPicture(pdf, 2, QStringLiteral("printout-page2"));
     KeepPicture(pdf, 3, QStringLiteral("printout-page3"));
 
     // 20 mm into the printable area, which starts 5 mm from the edges.
@@ -192,6 +193,16 @@ class PrintoutTest : public QObject {
     QCOMPARE(Q(listing.Line(4, 14)),
              Q(std::string("Toleranz Punkte: 0,001; Toleranz Normalen: 0")));
     KeepPicture(pdf, 1, QStringLiteral("printout-cli-page1"));
+
+    // A file that cannot be written is said so, and nothing half written stays.
+    const QString nowhere = home.filePath(QStringLiteral("no/such/folder/plan.pdf"));
+    cli.start(QStringLiteral(QUARVEL_CLI_PATH),
+              {home.filePath(QStringLiteral("loco.s")), QStringLiteral("--print-pdf"), nowhere});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 4);
+    const QString refusal = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(refusal.contains(QStringLiteral("In %1 kann nicht geschrieben werden").arg(nowhere)),
+             qPrintable(refusal));
   }
 };
 

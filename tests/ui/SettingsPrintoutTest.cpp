@@ -139,27 +139,28 @@ PrintListing FirstSectionEndingAt(int line, int secondSectionRows) {
   return listing;
 }
 
+// Lines `first` to `last` of a page as printed ("" where nothing is).
+std::vector<std::string> PageLines(const FakePrinter& printer, int page, int first, int last) {
+  std::vector<std::string> lines;
+  for (int line = first; line <= last; ++line) lines.push_back(printer.At(page, line));
+  return lines;
+}
+using Lines = std::vector<std::string>;
+
 TEST(SettingsPrintout, ASectionWithoutRoomForItsHeaderStartsOnANewPage) {
   FakePrinter printer;
   // Four lines left below line 57: title on 59, header on 60, the first row
   // on 61, the second on a new page under the section's header.
   PrintListingPages(printer, "t", FirstSectionEndingAt(57, 2));
-  EXPECT_EQ(printer.At(1, 59), "Second");
-  EXPECT_EQ(printer.At(1, 60), "header 2");
-  EXPECT_EQ(printer.At(1, 61), "second 1");
-  EXPECT_EQ(printer.At(2, 2), "Second");
-  EXPECT_EQ(printer.At(2, 3), "header 2");
-  EXPECT_EQ(printer.At(2, 4), "second 2");
+  EXPECT_EQ(PageLines(printer, 1, 58, 61), (Lines{"", "Second", "header 2", "second 1"}));
+  EXPECT_EQ(PageLines(printer, 2, 0, 4),
+            (Lines{"t Seite 2", "", "Second", "header 2", "second 2"}));
 
   // Three lines left below line 58: the whole section goes to page 2.
   PrintListingPages(printer, "t", FirstSectionEndingAt(58, 2));
-  EXPECT_EQ(printer.At(1, 60), "");
-  EXPECT_EQ(printer.At(2, 0), "t Seite 2");
-  EXPECT_EQ(printer.At(2, 2), "Second");
-  EXPECT_EQ(printer.At(2, 3), "header 2");
-  EXPECT_EQ(printer.At(2, 4), "second 1");
-  EXPECT_EQ(printer.At(2, 5), "second 2");
-  EXPECT_EQ(printer.At(2, 7), "closing");
+  EXPECT_EQ(PageLines(printer, 1, 59, 61), (Lines{"", "", ""}));
+  EXPECT_EQ(PageLines(printer, 2, 0, 7),
+            (Lines{"t Seite 2", "", "Second", "header 2", "second 1", "second 2", "", "closing"}));
 }
 
 TEST(SettingsPrintout, ATolerancePushedOverTheEdgeGoesUnderANewTitleInBold) {
@@ -167,8 +168,7 @@ TEST(SettingsPrintout, ATolerancePushedOverTheEdgeGoesUnderANewTitleInBold) {
   // The last row on line 60: the tolerance line would be 62.
   PrintListingPages(printer, "t", FirstSectionEndingAt(54, 3));
   ASSERT_EQ(printer.At(1, 60), "second 3");
-  EXPECT_EQ(printer.At(2, 0), "t Seite 2");
-  EXPECT_EQ(printer.At(2, 4), "closing");
+  EXPECT_EQ(PageLines(printer, 2, 0, 4), (Lines{"t Seite 2", "", "", "", "closing"}));
   EXPECT_TRUE(printer.texts.back().bold);
 
   PrintListingPages(printer, "t", FirstSectionEndingAt(54, 2));
