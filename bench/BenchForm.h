@@ -39,6 +39,7 @@ class BenchSystem : public SystemInfo {
   OsVersion OperatingSystem() const override { return {}; }
   std::string ExecutablePath() const override { return folder_ + "/quarvel"; }
   std::string UserConfigDir() const override { return folder_; }
+  std::string DateTimeText() const override { return ""; }
 
  private:
   std::string folder_;

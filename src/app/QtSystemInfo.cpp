@@ -1,8 +1,10 @@
 #include "app/QtSystemInfo.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QOperatingSystemVersion>
 #include <QScreen>
 #include <QSysInfo>
@@ -47,6 +49,22 @@ std::string QtSystemInfo::UserConfigDir() const {
   const QString base =
       configHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configHome;
   return (base + QStringLiteral("/quarvel")).toStdString();
+}
+
+std::string QtSystemInfo::DateTimeText() const {
+  const QLocale locale = QLocale::system();
+  // Drops the zone ("t" outside quotes) and the blanks it leaves.
+  QString timeFormat;
+  bool quoted = false;
+  for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (quoted || c != QLatin1Char('t')) timeFormat += c;
+  }
+  timeFormat = timeFormat.simplified();
+  const QDateTime now = QDateTime::currentDateTime();
+  return (locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+          locale.toString(now.time(), timeFormat))
+      .toStdString();
 }
 
 }  // namespace quarvel

@@ -1,5 +1,6 @@
 // What the form asks of the running system: screen size, operating system,
-// where the executable lives and the user's configuration folder.
+// where the executable lives, the user's configuration folder and the date
+// and time as the user's locale writes them.
 #pragma once
 #include "form/Ports.h"
 
@@ -13,6 +14,9 @@ class QtSystemInfo : public SystemInfo {
   std::string ExecutablePath() const override;
   // $XDG_CONFIG_HOME/quarvel, else ~/.config/quarvel.
   std::string UserConfigDir() const override;
+  // The locale's short date and its long time, without the time zone that
+  // Qt's long format adds: the page title of a printout has no use for it.
+  std::string DateTimeText() const override;
 };
 
 }  // namespace quarvel

@@ -29,22 +29,10 @@ QChar DisplayChar(unsigned char c) {
 }
 
 // The display columns [start, end) of `line`, tabs expanded.
-QString DisplaySlice(const std::string& line, std::size_t start, std::size_t end,
-                     std::size_t tabWidth) {
+QString DisplaySlice(const std::string& line, std::size_t start, std::size_t end) {
   QString out;
-  std::size_t column = 0;
-  for (const char c : line) {
-    if (column >= end) break;
-    if (c == '\t') {
-      const std::size_t next = (column / tabWidth + 1) * tabWidth;
-      for (; column < next && column < end; ++column)
-        if (column >= start) out += QLatin1Char(' ');
-      column = next;
-    } else {
-      if (column >= start) out += DisplayChar(static_cast<unsigned char>(c));
-      ++column;
-    }
-  }
+  for (const char c : ExpandTabs(line, start, end))
+    out += DisplayChar(static_cast<unsigned char>(c));
   return out;
 }
 
@@ -111,33 +99,24 @@ bool ShapeTextView::SyncWithDocument() {
 }
 
 ShapeTextView::Position ShapeTextView::Clamped(Position position) const {
-  position.line = std::min(position.line, LineCount() - 1);
-  position.column = std::min(position.column, Line(position.line).size());
-  return position;
+  return ClampedPosition(text_.All(), position);
 }
 
 std::size_t ShapeTextView::CaretOffset() const {
-  if (!caretOffset_) {
-    const Position caret = Clamped(caret_);
-    std::size_t offset = 0;
-    for (std::size_t i = 0; i < caret.line; ++i) offset += Line(i).size() + 2;
-    caretOffset_ = offset + caret.column;
-  }
+  if (!caretOffset_) caretOffset_ = OffsetOfPosition(text_.All(), caret_);
   return *caretOffset_;
 }
 
 void ShapeTextView::SetCaretOffset(std::size_t offset) {
-  Position position;
-  std::size_t rest = offset;
-  const std::size_t count = LineCount();
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t length = Line(i).size();
-    position = {i, std::min(rest, length)};
-    // An offset inside a line break stands at the end of that line.
-    if (rest <= length + 1 || i + 1 == count) break;
-    rest -= length + 2;
-  }
-  MoveCaret(position, false);
+  const Position target = PositionOfOffset(text_.All(), offset);
+  // A jump to a line out of sight brings it to the middle, with the lines
+  // around it; a line in sight stays where it is.
+  const auto line = static_cast<long long>(target.line);
+  const long long first = verticalScrollBar()->value();
+  const int visible = VisibleLines();
+  if (line < first || line >= first + visible)
+    verticalScrollBar()->setValue(static_cast<int>(std::max<long long>(0, line - visible / 2)));
+  MoveCaret(target, false);
 }
 
 void ShapeTextView::SetCaret(Position position, bool keepAnchor) {
@@ -330,35 +309,12 @@ std::pair<ShapeTextView::Position, ShapeTextView::Position> ShapeTextView::WordA
 
 // ---- Geometry ------------------------------------------------------------------
 
-std::size_t ShapeTextView::DisplayColumn(const std::string& line, std::size_t column) {
-  std::size_t display = 0;
-  const std::size_t end = std::min(column, line.size());
-  for (std::size_t i = 0; i < end; ++i)
-    display = line[i] == '\t' ? (display / kTabWidth + 1) * kTabWidth : display + 1;
-  return display;
-}
-
-std::size_t ShapeTextView::DisplayWidth(const std::string& line) {
-  // Behind the last tab every character is one column: only the indentation
-  // needs walking.
-  const std::size_t lastTab = line.rfind('\t');
-  if (lastTab == std::string::npos) return line.size();
-  return DisplayColumn(line, lastTab + 1) + (line.size() - lastTab - 1);
-}
-
 qreal ShapeTextView::XOfDisplayColumn(std::size_t displayColumn) const {
   return kMargin + static_cast<qreal>(displayColumn) * charWidth_ - horizontalScrollBar()->value();
 }
 
 std::size_t ShapeTextView::ColumnAtX(const std::string& line, qreal x) const {
-  const qreal target = (x + horizontalScrollBar()->value() - kMargin) / charWidth_;
-  std::size_t display = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const std::size_t next = line[i] == '\t' ? (display / kTabWidth + 1) * kTabWidth : display + 1;
-    if (target < (static_cast<qreal>(display) + static_cast<qreal>(next)) / 2) return i;
-    display = next;
-  }
-  return line.size();
+  return ColumnNearestDisplay(line, (x + horizontalScrollBar()->value() - kMargin) / charWidth_);
 }
 
 ShapeTextView::Position ShapeTextView::PositionAt(const QPoint& point) const {
@@ -454,7 +410,7 @@ void ShapeTextView::paintEvent(QPaintEvent*) {
     if (index >= LineCount()) break;
     const std::string& line = Line(index);
     const int y = static_cast<int>(row) * lineHeight_;
-    const QString shown = DisplaySlice(line, firstColumn, firstColumn + columns, kTabWidth);
+    const QString shown = DisplaySlice(line, firstColumn, firstColumn + columns);
     const QPointF baseline(textX, y + ascent_);
     painter.setPen(colours.text().color());
     if (selection && index >= from.line && index <= to.line) {
@@ -505,14 +461,7 @@ void ShapeTextView::keyPressEvent(QKeyEvent* event) {
     const long long target = std::clamp<long long>(static_cast<long long>(caret.line) + delta, 0,
                                                    static_cast<long long>(lastLine));
     const auto line = static_cast<std::size_t>(target);
-    const std::string& text = Line(line);
-    std::size_t column = 0;
-    for (std::size_t display = 0; column < text.size(); ++column) {
-      const std::size_t next =
-          text[column] == '\t' ? (display / kTabWidth + 1) * kTabWidth : display + 1;
-      if (next > preferredDisplayColumn_) break;
-      display = next;
-    }
+    const std::size_t column = ColumnAtOrBeforeDisplay(Line(line), preferredDisplayColumn_);
     const std::size_t keep = preferredDisplayColumn_;
     MoveCaret({line, column}, shift);
     preferredDisplayColumn_ = keep;

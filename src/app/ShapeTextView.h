@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shape/ShapeText.h"
+#include "ui/TextCaret.h"
 
 namespace quarvel {
 
@@ -21,12 +22,7 @@ class ShapeTextView : public QAbstractScrollArea {
 
  public:
   // A place in the text: line index and byte index within the line.
-  struct Position {
-    std::size_t line = 0;
-    std::size_t column = 0;
-    friend bool operator==(const Position&, const Position&) = default;
-    friend auto operator<=>(const Position&, const Position&) = default;
-  };
+  using Position = TextPosition;
 
   explicit ShapeTextView(ShapeText& text, QWidget* parent = nullptr);
 
@@ -41,7 +37,8 @@ class ShapeTextView : public QAbstractScrollArea {
   bool InSync() const { return shownRevision_ == text_.Revision(); }
 
   // The caret as a character offset into the text with two characters per
-  // line end, the way the navigation commands count.
+  // line end, the way the navigation commands count. Placing it scrolls it
+  // into view and ends a selection.
   std::size_t CaretOffset() const;
   void SetCaretOffset(std::size_t offset);
 
@@ -108,9 +105,7 @@ class ShapeTextView : public QAbstractScrollArea {
   Position WordRight(Position from) const;
   std::pair<Position, Position> WordAt(Position at) const;
 
-  // Geometry: display columns expand tabs to multiples of eight.
-  static std::size_t DisplayColumn(const std::string& line, std::size_t column);
-  static std::size_t DisplayWidth(const std::string& line);
+  // Geometry: display columns expand tabs (ui/TextCaret.h).
   std::size_t ColumnAtX(const std::string& line, qreal x) const;
   Position PositionAt(const QPoint& point) const;
   qreal XOfDisplayColumn(std::size_t displayColumn) const;
@@ -137,7 +132,6 @@ class ShapeTextView : public QAbstractScrollArea {
   int lineHeight_ = 16;
   int ascent_ = 12;
   static constexpr int kMargin = 3;
-  static constexpr std::size_t kTabWidth = 8;
   static constexpr std::size_t kUndoLimit = 500;
 };
 

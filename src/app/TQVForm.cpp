@@ -19,7 +19,9 @@
 #include <tuple>
 
 #include "app/GridView.h"
+#include "app/KeyFilter.h"
 #include "app/QtDialogs.h"
+#include "app/QtPrinter.h"
 #include "app/QtSystemInfo.h"
 #include "app/ShapeTextView.h"
 #include "form/Commands.h"
@@ -47,6 +49,7 @@ struct TQVForm::OwnedPorts {
   QtSystemInfo system;
   HostSimulatorRegistry registry;
   HostLauncher launcher;
+  QtPrinter printer;
 };
 
 TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), parent) {}
@@ -54,7 +57,8 @@ TQVForm::TQVForm(QWidget* parent) : TQVForm(std::make_unique<OwnedPorts>(), pare
 TQVForm::TQVForm(std::unique_ptr<OwnedPorts> owned, QWidget* parent)
     : QWidget(parent),
       owned_(std::move(owned)),
-      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry, owned_->launcher}) {
+      form_(FormPorts{owned_->dialogs, owned_->system, owned_->registry, owned_->launcher,
+                      owned_->printer}) {
   Build();
 }
 
@@ -303,9 +307,22 @@ void TQVForm::BuildTextPage(QWidget* page) {
   memo_->SetEditRunner([this](const std::function<void()>& edit) { Run(edit); });
   MakeCommandButtons(page, Area::TextPage);
   QLineEdit* search = MakeEdit(page, "SucheEdit", f.SucheEdit, {446, 492, 240, 25});
-  // Enter in the search edit searches, and the key goes no further.
-  connect(search, &QLineEdit::returnPressed, this,
-          [this] { Run([this] { form_.SButton6Click(); }); });
+  // The form sees every key typed into the search edit first; one it sets to
+  // 0 (Enter, which searches) goes no further.
+  new KeyFilter(search, [this](QKeyEvent& event) {
+    const QString typed = event.text();
+    char key = 0;
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)
+      key = '\r';
+    else if (typed.size() == 1 && typed[0].unicode() >= 0x20 && typed[0].unicode() < 0x100)
+      key = static_cast<char>(typed[0].unicode());
+    if (key == 0) return false;
+    Run([this, &key] { form_.SucheEditKeyPress(key); });
+    return key == 0;
+  });
+  new QShortcut(QKeySequence::Find, this, [this] { Run([this] { form_.FindShortcut(); }); });
+  new QShortcut(QKeySequence(Qt::Key_F3), this,
+                [this] { Run([this] { form_.FindNextShortcut(); }); });
 }
 
 void TQVForm::BuildSettingsPage(QWidget* page) {
@@ -592,13 +609,15 @@ void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
   }
 
   // A command that rewrote the text leaves the caret at the start, unless it
-  // placed the caret itself.
+  // placed the caret itself (a jump places it even where it stood, to end a
+  // selection).
   const bool reloaded = memo_->SyncWithDocument();
-  if (caretMovedByHandler)
+  const bool placed = caretMovedByHandler || form_.focusRequest == FocusRequest::SMemo;
+  if (placed)
     memo_->SetCaretOffset(form_.SMemo.caretPosition);
   else if (reloaded)
     memo_->SetCaretOffset(0);
-  if (caretMovedByHandler || reloaded) form_.SMemo.caretPosition = memo_->CaretOffset();
+  if (placed || reloaded) form_.SMemo.caretPosition = memo_->CaretOffset();
 
   switch (form_.focusRequest) {
     case FocusRequest::StringGrid4:
@@ -608,6 +627,10 @@ void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
     case FocusRequest::SMemo:
       pages_->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheet2")));
       memo_->setFocus(Qt::OtherFocusReason);
+      break;
+    case FocusRequest::SucheEdit:
+      pages_->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheet2")));
+      findChild<QLineEdit*>(QStringLiteral("SucheEdit"))->setFocus(Qt::ShortcutFocusReason);
       break;
     case FocusRequest::None:
       break;

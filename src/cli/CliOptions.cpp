@@ -52,6 +52,11 @@ Options:
            return list;
          }() +
          R"(
+  --print-pdf OUT.pdf   write the settings printout ("Einstellung drucken")
+                        to OUT.pdf: A4 landscape, as answering Yes to both
+                        of its questions; it shows the tables before the
+                        commands of a --do given after it and after those
+                        of a --do given before it
   -o OUT                write the resulting shape to OUT (OUT.BAK keeps a file
                         that was there); -o - writes it to standard output
   --in-place            save over SHAPE as "Speichern" does (SHAPE.BAK keeps
@@ -85,6 +90,7 @@ Examples:
   quarvel-cli loco.s --do generate -o loco_split.s
   quarvel-cli loco.s --info --json
   quarvel-cli loco.s --check
+  quarvel-cli loco.s --lods 3 --print-pdf loco_plan.pdf
   for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
 )";
 }
@@ -118,6 +124,10 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
           throw UsageError("unknown command '" + command + "' (see --help)");
         options.commands.push_back(command);
       }
+    } else if (argument == "--print-pdf") {
+      if (options.printPdf) throw UsageError{"--print-pdf can be given once"};
+      options.printPdf = value(i, argument);
+      options.printAfterCommands = options.commands.size();
     } else if (argument == "-o" || argument == "--output") {
       options.output = value(i, argument);
     } else if (argument == "--in-place") {

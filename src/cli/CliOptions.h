@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@ struct CliOptions {
   std::vector<std::string> distances;
   std::vector<std::string> commands;  // in the order given
   std::optional<std::string> output;  // "-" is standard output
+  // The settings printout as a PDF file, after this many of `commands`.
+  std::optional<std::string> printPdf;
+  std::size_t printAfterCommands = 0;
   bool inPlace = false;
   bool info = false;
   bool check = false;

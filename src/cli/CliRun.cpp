@@ -1,8 +1,13 @@
 #include "cli/CliRun.h"
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <locale>
+#include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "assignment/TableColumns.h"
 #include "cli/CliCheck.h"
@@ -19,6 +24,19 @@ namespace quarvel::cli {
 
 namespace {
 
+// The user's locale for dates and times; none when it is not installed or is
+// the C locale, whose dates read month first.
+std::optional<std::locale> UserLocale() {
+  try {
+    std::locale user("");
+    const std::string name = user.name();
+    if (name == "C" || name == "POSIX" || name.starts_with("C.")) return std::nullopt;
+    return user;
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+}
+
 class CliSystem : public SystemInfo {
  public:
   explicit CliSystem(std::string executable) : executable_(std::move(executable)) {}
@@ -30,6 +48,19 @@ class CliSystem : public SystemInfo {
   std::string ExecutablePath() const override { return executable_; }
   std::string UserConfigDir() const override {
     return std::filesystem::temp_directory_path().string();
+  }
+  std::string DateTimeText() const override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::ostringstream text;
+    if (const std::optional<std::locale> user = UserLocale()) {
+      text.imbue(*user);
+      text << std::put_time(&local, "%x %X");
+    } else {
+      text << std::put_time(&local, "%Y-%m-%d %H:%M:%S");
+    }
+    return text.str();
   }
 
  private:
@@ -57,7 +88,7 @@ Mark UnicodeMark(const std::string& path) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath) {
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter) {
   CliOptions options;
   try {
     options = ParseCommandLine(arguments);
@@ -87,11 +118,21 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   if (options.check) return RunCheck(options.shape, options.json, out, err);
 
+  std::unique_ptr<Printer> pdf;
+  if (options.printPdf) {
+    if (!pdfPrinter) {
+      err << "error: --print-pdf: this quarvel-cli was built without Qt and writes no PDF\n";
+      return kUsage;
+    }
+    pdf = pdfPrinter(*options.printPdf);
+  }
+  Printer& printer = pdf ? *pdf : NoDefaultPrinter();
+
   CliDialogs dialogs(err);
   CliSystem system(executablePath);
   NoSimulator registry;
   HostLauncher launcher;
-  Form form(FormPorts{dialogs, system, registry, launcher});
+  Form form(FormPorts{dialogs, system, registry, launcher, printer});
   form.persistProgramIni = false;
   if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
 
@@ -130,7 +171,24 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     return kCommandFailed;
   }
 
+  // The printout when it is due after `commandsRun` commands.
+  const auto printIfDue = [&](std::size_t commandsRun) {
+    if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};
+    const Outcome printed = form.Run([&] { return form.E_DruckenButtonClick(); });
+    if (printed.kind() == Outcome::Kind::Unavailable) {
+      err << "error: --print-pdf: " << printed.message() << "\n";
+      return int{kCommandFailed};
+    }
+    if (printed.Stopped()) {
+      err << "error: " << *options.printPdf << " cannot be written\n";
+      return int{kCannotWrite};
+    }
+    return int{kSuccess};
+  };
+
+  std::size_t commandsRun = 0;
   for (const std::string& verb : options.commands) {
+    if (const int status = printIfDue(commandsRun++); status != kSuccess) return status;
     const Command& command = *FindCommandByVerb(verb);
     const Outcome outcome = form.RunCommand(command);
     if (outcome.kind() == Outcome::Kind::Unavailable) {
@@ -143,6 +201,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       return kCommandFailed;
     }
   }
+  if (const int status = printIfDue(commandsRun); status != kSuccess) return status;
 
   if (options.info) {
     if (options.json) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliPrinter.h"
+
 namespace quarvel::cli {
 
 enum ExitStatus {
@@ -17,8 +19,9 @@ enum ExitStatus {
 };
 
 // The whole program: `arguments` without the program name; the language file
-// is looked for beside `executablePath`.
+// is looked for beside `executablePath`. Without `pdfPrinter` (a program built
+// without Qt) --print-pdf is refused.
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath);
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter = {});
 
 }  // namespace quarvel::cli

@@ -48,6 +48,6 @@ struct TextView {
 };
 
 // Which control the window should give the keyboard focus to after a handler.
-enum class FocusRequest { None, StringGrid4, SMemo };
+enum class FocusRequest { None, StringGrid4, SMemo, SucheEdit };
 
 }  // namespace quarvel

@@ -16,6 +16,7 @@
 #include "form/Controls.h"
 #include "form/Outcome.h"
 #include "form/Ports.h"
+#include "form/Printer.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
@@ -29,6 +30,8 @@ struct FormPorts {
   SystemInfo& system;
   SimulatorRegistry& registry;
   Launcher& launcher;
+  // Left out, the form runs as on a system without a default printer.
+  Printer& printer = NoDefaultPrinter();
 };
 
 inline constexpr const char* kProgramTitle = "Quarvel";
@@ -163,17 +166,26 @@ class Form {
   // ---- Simulator tools -----------------------------------------------------
   Outcome CompressButtonClick();
 
+  // ---- Settings printout ---------------------------------------------------
+  Outcome E_DruckenButtonClick();
+
+  // ---- Text navigation and search ------------------------------------------
+  Outcome SButton1Click();  // "Anfang<<"
+  Outcome SButton2Click();  // ">>Ende"
+  Outcome SButton3Click();  // "Matrizen"
+  Outcome SButton4Click();  // "LOD"
+  Outcome SButton5Click();  // "Subobjekt"
+  Outcome SButton6Click();  // "Suche..."
+  // Enter (character 13) searches and is set to 0: the edit never sees it.
+  void SucheEditKeyPress(char& key);
+  // Ctrl+F: the focus goes into SucheEdit. F3: the last search once more.
+  Outcome FindShortcut();
+  Outcome FindNextShortcut();
+
   // ---- Commands that later versions bring ----------------------------------
   Outcome PunkteButtonClick() { return Outcome::Done(); }
   Outcome NormalenButtonClick() { return Outcome::Done(); }
   Outcome MatButtonClick() { return Outcome::Done(); }
-  Outcome E_DruckenButtonClick() { return Outcome::Done(); }
-  Outcome SButton1Click() { return Outcome::Done(); }
-  Outcome SButton2Click() { return Outcome::Done(); }
-  Outcome SButton3Click() { return Outcome::Done(); }
-  Outcome SButton4Click() { return Outcome::Done(); }
-  Outcome SButton5Click() { return Outcome::Done(); }
-  Outcome SButton6Click() { return Outcome::Done(); }
   void DeltaPointsEditExit() {}
   void DeltaNormalsEditExit() {}
 
@@ -182,6 +194,7 @@ class Form {
   SystemInfo& system() { return ports_.system; }
   SimulatorRegistry& registry() { return ports_.registry; }
   Launcher& launcher() { return ports_.launcher; }
+  Printer& printer() { return ports_.printer; }
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) {
     return ports_.dialogs.Message(kind, text, buttons);
   }
@@ -280,9 +293,12 @@ class Form {
   void TakePlanAsSaved() { savedPlan_ = PlanText(); }
   void FlushIniFiles();
   Outcome RunHandler(const std::function<Outcome()>& handler);
+  void PlaceCaret(std::size_t offset);
+  Outcome SearchForward(const std::string& key);
 
   FormPorts ports_;
   std::string savedPlan_;
+  std::optional<std::string> lastSearchKey_;
 };
 
 }  // namespace quarvel

@@ -6,8 +6,9 @@ namespace quarvel {
 
 // How a command ended: done; declined by the user's answer to its question;
 // refused (a plan or text it will not work on); failed (an error the general
-// handler showed); or not run at all, its control being disabled. The
-// message is the one the user was shown, or why the command is unavailable.
+// handler showed); or unavailable: not run at all, with nothing shown (its
+// control is disabled, or there is nothing for it to work on). The message
+// is the one the user was shown, or why the command was unavailable.
 class Outcome {
  public:
   enum class Kind { Done, Declined, Refused, Failed, Unavailable };

@@ -61,6 +61,8 @@ class SystemInfo {
   virtual std::string ExecutablePath() const = 0;
   // Folder for the program INI when the executable's folder is not writable.
   virtual std::string UserConfigDir() const = 0;
+  // Now, in the system's short date and long time formats: date, blank, time.
+  virtual std::string DateTimeText() const = 0;
 };
 
 class SimulatorRegistry {

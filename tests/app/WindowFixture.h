@@ -18,8 +18,10 @@ struct WindowFixture {
   // `folder`: where the program lives; a second window in the same folder
   // starts with the program INI the first one left. `realDialogs`: message
   // boxes and file dialogs of the caller's choosing instead of the scripted
-  // ones (the window's own Qt dialogs, say).
-  explicit WindowFixture(const QString& folder = QString(), Dialogs* realDialogs = nullptr)
+  // ones (the window's own Qt dialogs, say); `printer`: the window's default
+  // printer instead of one that keeps what it is given.
+  explicit WindowFixture(const QString& folder = QString(), Dialogs* realDialogs = nullptr,
+                         Printer* printer = nullptr)
       : home(folder) {
     const QDir programDir(home.isEmpty() ? dir.path() : home);
     system.executablePath = programDir.filePath(QStringLiteral("quarvel")).toStdString();
@@ -27,8 +29,9 @@ struct WindowFixture {
     const QString language = programDir.filePath(QStringLiteral("Quarvel_L.INI"));
     QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI"), language);
     QFile::setPermissions(language, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    window = std::make_unique<TQVForm>(
-        FormPorts{realDialogs != nullptr ? *realDialogs : dialogs, system, registry, launcher});
+    window = std::make_unique<TQVForm>(FormPorts{realDialogs != nullptr ? *realDialogs : dialogs,
+                                                 system, registry, launcher,
+                                                 printer != nullptr ? *printer : fakePrinter});
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -68,6 +71,7 @@ struct WindowFixture {
   testing::FakeSystem system;
   testing::FakeRegistry registry;
   testing::FakeLauncher launcher;
+  testing::FakePrinter fakePrinter;
   std::unique_ptr<TQVForm> window;
 };
 

@@ -20,6 +20,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Hands everything to a printer the test keeps after the program is done.
+class ForwardingPrinter : public Printer {
+ public:
+  explicit ForwardingPrinter(Printer& printer) : printer_(printer) {}
+  void SelectDefaultPrinter() override { printer_.SelectDefaultPrinter(); }
+  void SetLandscape() override { printer_.SetLandscape(); }
+  void BeginDoc() override { printer_.BeginDoc(); }
+  void NewPage() override { printer_.NewPage(); }
+  void SetFont(const PrintFont& font) override { printer_.SetFont(font); }
+  void TextOut(int x, int y, const std::string& text) override { printer_.TextOut(x, y, text); }
+  int PrintableHeightMm() const override { return printer_.PrintableHeightMm(); }
+  int PageNumber() const override { return printer_.PageNumber(); }
+  void EndDoc() override { printer_.EndDoc(); }
+  void Abort() override { printer_.Abort(); }
+
+ private:
+  Printer& printer_;
+};
+
 class Cli : public ::testing::Test {
  protected:
   Cli() {
@@ -32,11 +51,22 @@ class Cli : public ::testing::Test {
     WriteShapeLines(loco, BuildExportedShape(shape));
   }
 
-  int Run(std::vector<std::string> arguments) {
+  int Run(std::vector<std::string> arguments, const cli::PdfPrinterFactory& pdfPrinter = {}) {
     out.str("");
     err.str("");
-    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"));
+    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"), pdfPrinter);
   }
+
+  // A printer for --print-pdf that keeps what it is given in `printed`.
+  cli::PdfPrinterFactory Printing() {
+    return [this](const std::string& path) -> std::unique_ptr<Printer> {
+      pdfPath = path;
+      printed = std::make_unique<FakePrinter>();
+      return std::make_unique<ForwardingPrinter>(*printed);
+    };
+  }
+  std::unique_ptr<FakePrinter> printed;
+  std::string pdfPath;
 
   bool ErrorSays(const std::string& text) const {
     return err.str().find(text) != std::string::npos;
@@ -323,6 +353,36 @@ TEST_F(Cli, AnEmptyFileHasNoElementToWorkOn) {
   EXPECT_TRUE(ErrorSays(dir.File("empty.s") + " is empty: the analysis finds no element"));
   EXPECT_FALSE(fs::exists(dir.File("split.s")));
   EXPECT_EQ(ReadBytes(dir.File("empty.s")), "");
+}
+
+TEST_F(Cli, PrintPdfPrintsTheTablesBeforeOrAfterTheCommandsAsGiven) {
+  EXPECT_EQ(Run({loco, "--print-pdf", dir.File("plan.pdf")}), cli::kUsage);
+  EXPECT_TRUE(ErrorSays("built without Qt"));
+  EXPECT_EQ(Run({loco, "--print-pdf", "a.pdf", "--print-pdf", "b.pdf"}, Printing()), cli::kUsage);
+
+  ASSERT_EQ(Run({loco, "--lods", "3", "--print-pdf", dir.File("plan.pdf")}, Printing()),
+            cli::kSuccess)
+      << err.str();
+  EXPECT_EQ(pdfPath, dir.File("plan.pdf"));
+  ASSERT_NE(printed, nullptr);
+  EXPECT_TRUE(printed->ended);
+  EXPECT_TRUE(printed->landscape);  // every question is answered Yes
+  EXPECT_EQ(printed->At(1, 0).substr(0, 7), "loco.s ");
+  EXPECT_EQ(printed->At(1, 3).substr(53), "   Faces  L 1  L 2  L 3");
+
+  // A refused command after the printout leaves the printout; one before it
+  // ends the run before anything is printed.
+  WriteBytes(dir.File("empty.ini"), "[SONR_L1]\r\n1=999\r\n2=999\r\n3=999\r\n4=999\r\n");
+  EXPECT_EQ(Run({loco, "--settings", dir.File("empty.ini"), "--print-pdf", "first.pdf", "--do",
+                 "generate"},
+                Printing()),
+            cli::kCommandFailed);
+  EXPECT_TRUE(printed->ended);
+  EXPECT_EQ(Run({loco, "--settings", dir.File("empty.ini"), "--do", "generate", "--print-pdf",
+                 "last.pdf"},
+                Printing()),
+            cli::kCommandFailed);
+  EXPECT_FALSE(printed->ended);
 }
 
 }  // namespace

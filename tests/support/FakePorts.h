@@ -1,7 +1,8 @@
 // Scripted ports for the headless form and for the real window alike: message
 // boxes answered from a script and recorded word for word, file dialogs that
-// return scripted paths, a made-up system, no simulator, and a launcher that
-// notes the batch files it is asked to start.
+// return scripted paths, a made-up system, no simulator, a launcher that
+// notes the batch files it is asked to start and a printer that keeps what it
+// is given.
 #pragma once
 #include <deque>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "form/Ports.h"
+#include "form/Printer.h"
 
 namespace quarvel::testing {
 
@@ -83,12 +85,64 @@ class FakeSystem : public SystemInfo {
   OsVersion OperatingSystem() const override { return os; }
   std::string ExecutablePath() const override { return executablePath; }
   std::string UserConfigDir() const override { return userConfigDir; }
+  std::string DateTimeText() const override { return dateTime; }
 
   int screenWidth = 1920;
   int screenHeight = 1080;
   OsVersion os{OsVersion::Platform::NonWindows, 6, 1, "Linux"};
   std::string executablePath;
   std::string userConfigDir;
+  std::string dateTime = "24.12.2024 18:30:05";
+};
+
+// Keeps every text drawn with its page, place and boldness.
+class FakePrinter : public Printer {
+ public:
+  struct Text {
+    int page;
+    int x, y;
+    std::string text;
+    bool bold;
+  };
+
+  void SelectDefaultPrinter() override {
+    if (!hasDefaultPrinter) throw NoDefaultPrinterError();
+  }
+  void SetLandscape() override { landscape = true; }
+  void BeginDoc() override {
+    texts.clear();
+    page_ = 1;
+    ended = aborted = false;
+  }
+  void NewPage() override { ++page_; }
+  void SetFont(const PrintFont& chosen) override { font = chosen; }
+  void TextOut(int x, int y, const std::string& text) override {
+    texts.push_back({page_, x, y, text, font.bold});
+  }
+  int PrintableHeightMm() const override { return landscape ? landscapeHeightMm : heightMm; }
+  int PageNumber() const override { return page_; }
+  void EndDoc() override { ended = true; }
+  void Abort() override { aborted = true; }
+
+  int Pages() const { return texts.empty() ? 0 : texts.back().page; }
+  // The text drawn on line `line` (y = 43 line) of page `page`, "" if none.
+  std::string At(int page, int line) const {
+    for (const Text& text : texts)
+      if (text.page == page && text.y == 43 * line) return text.text;
+    return "";
+  }
+
+  bool hasDefaultPrinter = true;
+  int heightMm = 287;  // of the printable area upright
+  int landscapeHeightMm = 200;
+  bool landscape = false;
+  bool ended = false;
+  bool aborted = false;
+  std::vector<Text> texts;
+  PrintFont font;  // the current one
+
+ private:
+  int page_ = 0;
 };
 
 class FakeRegistry : public SimulatorRegistry {

@@ -77,7 +77,7 @@ std::vector<ManifestRow> ReadManifest(const std::string& folder) {
 }
 
 FormFixture::FormFixture(const std::string& programIni, bool start)
-    : form(FormPorts{dialogs, system, registry, launcher}) {
+    : form(FormPorts{dialogs, system, registry, launcher, printer}) {
   system.executablePath = dir.File("quarvel");
   system.userConfigDir = dir.File("config");
   fs::copy_file(QUARVEL_SOURCE_DIR "/lang/Quarvel_L.INI", dir.File("Quarvel_L.INI"));

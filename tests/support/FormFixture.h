@@ -60,6 +60,7 @@ class FormFixture {
   FakeSystem system;
   FakeRegistry registry;
   FakeLauncher launcher;
+  FakePrinter printer;
   Form form;
 };
 
