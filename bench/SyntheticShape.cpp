@@ -8,7 +8,9 @@ namespace quarvel::bench {
 
 namespace {
 
-std::string Indent(int depth) { return std::string(static_cast<std::size_t>(depth), '\t'); }
+std::string Indent(int depth) {
+  return std::string(static_cast<std::size_t>(depth), '\t');
+}
 
 std::string Coordinate(std::mt19937& random) {
   std::uniform_real_distribution<double> value(-5.0, 5.0);
@@ -22,7 +24,9 @@ std::string Coordinate(std::mt19937& random) {
 std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
   std::mt19937 random(o.seed);
   std::vector<std::string> lines;
-  const auto add = [&lines](int depth, const std::string& text) { lines.push_back(Indent(depth) + text); };
+  const auto add = [&lines](int depth, const std::string& text) {
+    lines.push_back(Indent(depth) + text);
+  };
   const int elements = o.elements;
   const int faces = elements * o.facesPerElement;
   const int vertices = elements * o.verticesPerElement;
@@ -44,14 +48,17 @@ std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
   add(1, ")");
   add(1, "points ( " + std::to_string(o.points));
   for (int i = 0; i < o.points; ++i)
-    add(2, "point ( " + Coordinate(random) + " " + Coordinate(random) + " " + Coordinate(random) + " )");
+    add(2, "point ( " + Coordinate(random) + " " + Coordinate(random) + " " + Coordinate(random) +
+               " )");
   add(1, ")");
   add(1, "uv_points ( " + std::to_string(o.uvPoints));
-  for (int i = 0; i < o.uvPoints; ++i) add(2, "uv_point ( " + Coordinate(random) + " " + Coordinate(random) + " )");
+  for (int i = 0; i < o.uvPoints; ++i)
+    add(2, "uv_point ( " + Coordinate(random) + " " + Coordinate(random) + " )");
   add(1, ")");
   add(1, "normals ( " + std::to_string(o.normals));
   for (int i = 0; i < o.normals; ++i)
-    add(2, "vector ( " + Coordinate(random) + " " + Coordinate(random) + " " + Coordinate(random) + " )");
+    add(2, "vector ( " + Coordinate(random) + " " + Coordinate(random) + " " + Coordinate(random) +
+               " )");
   add(1, ")");
   if (o.oneLineSortVectors) {
     add(1, "sort_vectors ( 0 )");
@@ -64,8 +71,8 @@ std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
   add(1, ")");
   add(1, "matrices ( " + std::to_string(o.matrices));
   for (int m = 0; m < o.matrices; ++m)
-    add(2, "matrix " + (m == 0 ? std::string("MAIN") : "PART" + std::to_string(m)) + " ( 1 0 0 0 1 0 0 0 1 " +
-               std::to_string(m) + " 0 0 )");
+    add(2, "matrix " + (m == 0 ? std::string("MAIN") : "PART" + std::to_string(m)) +
+               " ( 1 0 0 0 1 0 0 0 1 " + std::to_string(m) + " 0 0 )");
   add(1, ")");
   add(1, "images ( " + std::to_string(o.images));
   for (int i = 0; i < o.images; ++i) add(2, "image ( Texture" + std::to_string(i) + ".ACE )");
@@ -114,7 +121,8 @@ std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
     int prims = 0;
     for (int k = m; k < elements; k += o.matrices) ++prims;
     add(10, "geometry_node ( " + std::to_string(prims) + " 0 0 0 0");
-    add(11, "cullable_prims ( " + std::to_string(prims) + " " + std::to_string(prims * o.facesPerElement) + " " +
+    add(11, "cullable_prims ( " + std::to_string(prims) + " " +
+                std::to_string(prims * o.facesPerElement) + " " +
                 std::to_string(3 * prims * o.facesPerElement) + " )");
     add(10, ")");
   }
@@ -127,18 +135,19 @@ std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
   add(8, "subobject_light_cfgs ( 1 0 ) 0");
   add(7, ")");
   add(7, "vertices ( " + std::to_string(vertices));
-  std::uniform_int_distribution<int> point(0, o.points - 1), normal(0, o.normals - 1), uv(0, o.uvPoints - 1);
+  std::uniform_int_distribution<int> point(0, o.points - 1), normal(0, o.normals - 1),
+      uv(0, o.uvPoints - 1);
   for (int v = 0; v < vertices; ++v) {
-    add(8, "vertex ( 00000000 " + std::to_string(point(random)) + " " + std::to_string(normal(random)) +
-               " FFFFFFFF FF000000");
+    add(8, "vertex ( 00000000 " + std::to_string(point(random)) + " " +
+               std::to_string(normal(random)) + " FFFFFFFF FF000000");
     add(9, "vertex_uvs ( 1 " + std::to_string(uv(random)) + " )");
     add(8, ")");
   }
   add(7, ")");
   add(7, "vertex_sets ( " + std::to_string(elements));
   for (int k = 0; k < elements; ++k)
-    add(8, "vertex_set ( " + std::to_string(k) + " " + std::to_string(k * o.verticesPerElement) + " " +
-               std::to_string(o.verticesPerElement) + " )");
+    add(8, "vertex_set ( " + std::to_string(k) + " " + std::to_string(k * o.verticesPerElement) +
+               " " + std::to_string(o.verticesPerElement) + " )");
   add(7, ")");
   add(7, "primitives ( " + std::to_string(2 * elements));
   std::uniform_int_distribution<int> corner(0, o.verticesPerElement - 1);
@@ -149,7 +158,8 @@ std::vector<std::string> MakeSyntheticShape(const SyntheticShapeOptions& o) {
     std::string normals = "normal_idxs ( " + std::to_string(o.facesPerElement);
     std::string flags = "flags ( " + std::to_string(o.facesPerElement);
     for (int f = 0; f < o.facesPerElement; ++f) {
-      for (int c = 0; c < 3; ++c) indices += " " + std::to_string(k * o.verticesPerElement + corner(random));
+      for (int c = 0; c < 3; ++c)
+        indices += " " + std::to_string(k * o.verticesPerElement + corner(random));
       normals += " " + std::to_string(normal(random)) + " 3";
       flags += " 00000000";
     }

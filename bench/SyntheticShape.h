@@ -8,9 +8,9 @@ namespace quarvel::bench {
 // sub-object, one primitive per element, one vertex state and one vertex set
 // per element. Benchmarks and tests build their inputs from this.
 struct SyntheticShapeOptions {
-  int elements = 4;            // prim_states, each with its own vertex state
-  int matrices = 2;            // element k hangs on matrix k % matrices
-  int images = 2;              // element k uses texture (and image) k % images
+  int elements = 4;  // prim_states, each with its own vertex state
+  int matrices = 2;  // element k hangs on matrix k % matrices
+  int images = 2;    // element k uses texture (and image) k % images
   int points = 64;
   int normals = 32;
   int uvPoints = 32;

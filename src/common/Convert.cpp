@@ -17,7 +17,9 @@ char& SeparatorSetting() {
   return separator;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -95,12 +97,20 @@ int StrToInt(std::string_view text) {
   throw ConvertError("'" + std::string(text) + "' ist kein gültiger Integerwert");
 }
 
-int StrToIntDef(std::string_view text, int fallback) { return TryStrToInt(text).value_or(fallback); }
+int StrToIntDef(std::string_view text, int fallback) {
+  return TryStrToInt(text).value_or(fallback);
+}
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value) {
+  return std::to_string(value);
+}
 
-char DecimalSeparator() { return SeparatorSetting(); }
-void SetDecimalSeparator(char separator) { SeparatorSetting() = separator; }
+char DecimalSeparator() {
+  return SeparatorSetting();
+}
+void SetDecimalSeparator(char separator) {
+  SeparatorSetting() = separator;
+}
 
 char SystemDecimalSeparator() {
   // The locale name decides; the C library's own locale is never consulted
@@ -130,7 +140,9 @@ long double StrToFloat(std::string_view text) {
   throw ConvertError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
 }
 
-std::optional<long double> TryStrToFloatDot(std::string_view text) { return ParseFloat(text, '.'); }
+std::optional<long double> TryStrToFloatDot(std::string_view text) {
+  return ParseFloat(text, '.');
+}
 
 std::string FloatToStr(long double value) {
   if (std::isnan(value)) return "NAN";

@@ -1,7 +1,6 @@
-// The main window without pixels: the shape text, the five tables, the
-// analysis results, the window state, the state of every control, and every
-// event handler by its name. The Qt window and the command-line program are
-// thin clients of this class; the tests drive it with scripted dialogs.
+// The window without pixels: the shape text, the tables, the state of every
+// control, every handler by its name, the table of commands and the ports to
+// the platform. The Qt window and quarvel-cli are thin clients of it.
 #pragma once
 #include <array>
 #include <functional>

@@ -1,6 +1,6 @@
-// Splitting a shape exported with one distance level and one sub-object into
-// LODs and sub-objects: the preparation of the text, the checks that refuse a
-// plan or a shape the rewrite cannot handle exactly, and the rewrite itself.
+// Splitting an exported shape into LODs and sub-objects: the preparation of
+// the text, the checks that refuse what the rewrite cannot do exactly, the
+// rewrite itself; and the deletion of animations the user unmarked.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -11,6 +11,7 @@
 
 #include "assignment/StringGrid.h"
 #include "common/Error.h"
+#include "generation/AnimationCleanup.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 

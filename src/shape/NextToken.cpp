@@ -3,7 +3,9 @@
 namespace quarvel {
 
 namespace {
-bool IsBlank(char c) { return c == '\t' || c == ' '; }
+bool IsBlank(char c) {
+  return c == '\t' || c == ' ';
+}
 }  // namespace
 
 void NextToken(std::string_view line, std::size_t& start, std::size_t& end) {

@@ -25,7 +25,9 @@ void ShapeText::Insert(std::size_t index, std::string line) {
   Changed();
 }
 
-void ShapeText::Delete(std::size_t index) { DeleteRange(index, 1); }
+void ShapeText::Delete(std::size_t index) {
+  DeleteRange(index, 1);
+}
 
 void ShapeText::DeleteRange(std::size_t index, std::size_t count) {
   if (index >= lines_.size() || count == 0) return;
@@ -69,7 +71,8 @@ void ShapeText::Splice(std::size_t first, std::size_t removed, Lines inserted) {
   const std::size_t common = std::min(removed, inserted.size());
   for (std::size_t k = 0; k < common; ++k) lines_[first + k] = std::move(inserted[k]);
   if (removed > common) {
-    lines_.erase(at + static_cast<std::ptrdiff_t>(common), at + static_cast<std::ptrdiff_t>(removed));
+    lines_.erase(at + static_cast<std::ptrdiff_t>(common),
+                 at + static_cast<std::ptrdiff_t>(removed));
   } else if (inserted.size() > common) {
     lines_.insert(at + static_cast<std::ptrdiff_t>(common),
                   std::make_move_iterator(inserted.begin() + static_cast<std::ptrdiff_t>(common)),

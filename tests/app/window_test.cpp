@@ -16,6 +16,7 @@
 #include "app/WindowFixture.h"
 #include "shape/ShapeFile.h"
 #include "support/ExportedShape.h"
+#include "support/ScopedCommand.h"
 
 using quarvel::Answer;
 using quarvel::GridView;
@@ -77,6 +78,30 @@ class WindowTest : public QObject {
     QCOMPARE(f.window->grid(5).RowHeight(), 16);
   }
 
+  void aCommandIsOneRowOfTheCommandTable() {
+    using quarvel::testing::DummyCommand;
+    const quarvel::testing::ScopedCommand row(DummyCommand::Row());
+    WindowFixture f;
+    auto* button = f.Find<QPushButton>("DummyButton");
+    QVERIFY(button != nullptr);
+    QCOMPARE(button->text(), QString::fromStdString(f.form().LangText(11)));
+    const int runs = DummyCommand::Runs();
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(DummyCommand::Runs(), runs + 1);
+
+    // It takes its place in the keyboard order, and the language switch.
+    f.Find<QPushButton>("SpeichernUnterBitBtn")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    f.Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    auto* languages = f.Find<QComboBox>("SpracheComboBox");
+    languages->setFocus();
+    QTest::keyClick(languages, Qt::Key_Down);
+    QCOMPARE(f.form().LanguageSection, std::string("English"));
+    QCOMPARE(button->text(), QString::fromStdString(f.form().LangText(11)));
+    QVERIFY(f.form().LangText(11) != "Weg hier!");
+  }
+
   void theKeyboardGoesThroughCommandsStatusThenPage() {
     WindowFixture f;
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
@@ -92,6 +117,54 @@ class WindowTest : public QObject {
     QCOMPARE(visited.mid(8),
              (QStringList{QStringLiteral("SpeichernUnterBitBtn"), QStringLiteral("Button1"),
                           QStringLiteral("qt_tabwidget_tabbar"), QStringLiteral("SButton1")}));
+
+    // The whole order, as the controls are laid out: the pages column by
+    // column, each column top to bottom and left to right.
+    const QStringList expected = {"CompressButton",
+                                  "OeffnenButton",
+                                  "Sub_ObjectsButton",
+                                  "AnimButton",
+                                  "PunkteButton",
+                                  "NormalenButton",
+                                  "MatButton",
+                                  "UndoButton",
+                                  "SpeichernBitBtn",
+                                  "SpeichernUnterBitBtn",
+                                  "Button1",
+                                  "PageControl1",
+                                  "StringGrid1",
+                                  "ZeilePlusButton",
+                                  "ZeileMinusButton",
+                                  "LODSpinEdit",
+                                  "NrEdit",
+                                  "DoButton",
+                                  "DoButton1",
+                                  "StringGrid2",
+                                  "GrundButton",
+                                  "E_SpeichernButton",
+                                  "E_LadenButton",
+                                  "E_DruckenButton",
+                                  "StringGrid5",
+                                  "AnimResetButton",
+                                  "StringGrid3",
+                                  "SButton1",
+                                  "SButton2",
+                                  "SButton3",
+                                  "SButton4",
+                                  "SButton5",
+                                  "SucheEdit",
+                                  "SButton6",
+                                  "LODAnzSpinEdit",
+                                  "StringGrid4",
+                                  "DeltaPointsEdit",
+                                  "DeltaNormalsEdit",
+                                  "SpracheComboBox"};
+    QStringList chain;
+    QWidget* start = f.Find<QPushButton>("CompressButton");
+    for (QWidget* w = start->nextInFocusChain(); w != start; w = w->nextInFocusChain())
+      if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
+        chain << w->objectName();
+    QCOMPARE(QStringList{"CompressButton"} + chain, expected);
   }
 
   void choosingEnglishSwitchesEveryCaptionAtOnce() {

@@ -14,6 +14,7 @@
 #include "support/ExportedShape.h"
 #include "support/FileSystem.h"
 #include "support/FormFixture.h"
+#include "support/ScopedCommand.h"
 
 namespace quarvel::testing {
 namespace {
@@ -94,6 +95,20 @@ TEST_F(Cli, UsageMistakesExitWithTwo) {
   for (const auto& arguments : mistakes) EXPECT_EQ(Run(arguments), cli::kUsage) << arguments[1];
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
   EXPECT_NE(out.str().find("Exit status"), std::string::npos);
+}
+
+TEST_F(Cli, ACommandWithAVerbInTheTableIsACommandOfTheCommandLine) {
+  const ScopedCommand row(DummyCommand::Row());
+  EXPECT_EQ(Run({"--help"}), cli::kSuccess);
+  EXPECT_NE(out.str().find("generate, delete-animations"), std::string::npos);
+  EXPECT_NE(out.str().find("dummy"), std::string::npos);
+  const int runs = DummyCommand::Runs();
+  EXPECT_EQ(Run({loco, "--do", "dummy,dummy"}), cli::kSuccess) << err.str();
+  EXPECT_EQ(DummyCommand::Runs(), runs + 2);
+  DummyCommand::State().enabled = false;
+  EXPECT_EQ(Run({loco, "--do", "dummy"}), cli::kCommandFailed);
+  DummyCommand::State().enabled = true;
+  EXPECT_EQ(DummyCommand::Runs(), runs + 2);
 }
 
 TEST_F(Cli, UnreadableShapesExitWithThreeAndCopiesAreWrittenAsShapes) {

@@ -246,7 +246,8 @@ TEST(SettingsFile, AFailedWriteNamesTheFileAndLeavesThePreviousOneIntact) {
   f.form.StringGrid1.SetCell(3, 1, "2");
   f.dialogs.Answer(Answer::Yes);
   bool ok = true;
-  WithFullDisk(64, [&] { ok = static_cast<bool>(f.form.Run([&] { f.form.E_SpeichernButtonClick(); })); });
+  WithFullDisk(
+      64, [&] { ok = static_cast<bool>(f.form.Run([&] { f.form.E_SpeichernButtonClick(); })); });
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadBytes(SettingsPath(f)), before);
 }
