@@ -22,6 +22,9 @@ struct Label {
 struct Edit {
   std::string text;
   bool enabled = true;
+  // Set by a handler that wants the keyboard focus back in this edit (a
+  // rejected entry); the window gives it the focus and clears the flag.
+  bool focusRequested = false;
 };
 
 struct SpinEdit {

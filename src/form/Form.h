@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "cleanup/MergeTable.h"
 #include "form/Controls.h"
 #include "form/Ports.h"
 #include "settings/IniFile.h"
@@ -110,6 +111,13 @@ class Form {
   // ---- Generation ----------------------------------------------------------
   void Sub_ObjectsButtonClick();
 
+  // ---- Geometry clean-up ---------------------------------------------------
+  void PunkteButtonClick();
+  void NormalenButtonClick();
+  void MatButtonClick();
+  void DeltaPointsEditExit();
+  void DeltaNormalsEditExit();
+
   // ---- Settings file -------------------------------------------------------
   std::string SettingsFilePath() const;
   void SaveSettings();
@@ -119,9 +127,6 @@ class Form {
 
   // ---- Commands that later versions bring ----------------------------------
   void CompressButtonClick() {}
-  void PunkteButtonClick() {}
-  void NormalenButtonClick() {}
-  void MatButtonClick() {}
   void E_DruckenButtonClick() {}
   void SButton1Click() {}
   void SButton2Click() {}
@@ -129,8 +134,6 @@ class Form {
   void SButton4Click() {}
   void SButton5Click() {}
   void SButton6Click() {}
-  void DeltaPointsEditExit() {}
-  void DeltaNormalsEditExit() {}
 
   // ---- Ports ---------------------------------------------------------------
   Dialogs& dialogs() { return ports_.dialogs; }
@@ -169,6 +172,8 @@ class Form {
   bool openSucceeded = false;
   long double PointTolerance = 0;
   long double NormalTolerance = 0;
+  // Filled afresh by every run of point or normal merging.
+  MergeTable mergeTable;
   std::unique_ptr<IniFile> ProgramIni;
   std::unique_ptr<IniFile> LanguageFile;
   std::string LanguageSection = "Deutsch";
@@ -220,6 +225,8 @@ class Form {
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);
   void FlushIniFiles();
+  // "Punkte zusammenfassen" and "Normalen zusammenfassen".
+  void MergeSectionCommand(MergeKind kind);
 
   FormPorts ports_;
 };
