@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace quarvel {
@@ -46,61 +47,68 @@ std::optional<long double> ParseSlowly(std::string_view text) {
 
 }  // namespace
 
-std::optional<long double> ParseExtended(std::string_view text) {
-  std::size_t i = 0;
-  const std::size_t size = text.size();
-  bool negative = false;
-  if (i < size && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+bool FullExtendedPrecision() {
+  static const bool full = [] {
+    volatile long double smallest = 0x1p-63L;  // computed at run time, not by the compiler
+    return std::numeric_limits<long double>::digits == 64 && 1.0L + smallest != 1.0L;
+  }();
+  return full;
+}
 
-  // The significand without leading zeros; trailing zeros are held back so
-  // that "1.50000000000000000000" still takes the fast way.
+std::optional<long double> ParseExtended(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+
+  // Up to 19 significant digits go into the significand; `scale` is the
+  // power of ten of its last digit. Zeros beyond that only move the point,
+  // any other digit there needs the slow way.
   std::uint64_t significand = 0;
-  int significantDigits = 0;
-  int pendingZeros = 0;
-  long exponent = 0;  // as written after E
+  int taken = 0;
+  long scale = 0;
   bool tooManyDigits = false;
-  int mantissaDigits = 0;
-  const auto takeDigit = [&](char c) {
-    ++mantissaDigits;
-    if (c == '0') {
-      if (significantDigits > 0) ++pendingZeros;
-      return;
-    }
-    if (significantDigits + pendingZeros + 1 > kMaxExactDigits) {
+  const char* const mantissa = p;
+  for (; p != end && IsDigit(*p); ++p) {
+    if (taken < kMaxExactDigits) {
+      significand = significand * 10 + static_cast<std::uint64_t>(*p - '0');
+      taken += significand != 0;
+    } else if (*p == '0') {
+      ++scale;
+    } else {
       tooManyDigits = true;
-      return;
     }
-    for (; pendingZeros > 0; --pendingZeros) significand *= 10, ++significantDigits;
-    significand = significand * 10 + static_cast<std::uint64_t>(c - '0');
-    ++significantDigits;
-  };
-  long fractionDigits = 0;
-  while (i < size && IsDigit(text[i])) takeDigit(text[i++]);
-  if (i < size && text[i] == '.') {
-    ++i;
-    while (i < size && IsDigit(text[i])) {
-      takeDigit(text[i++]);
-      ++fractionDigits;
+  }
+  std::size_t mantissaDigits = static_cast<std::size_t>(p - mantissa);
+  if (p != end && *p == '.') {
+    const char* const fraction = ++p;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (taken < kMaxExactDigits) {
+        significand = significand * 10 + static_cast<std::uint64_t>(*p - '0');
+        taken += significand != 0;
+        --scale;
+      } else if (*p != '0') {
+        tooManyDigits = true;
+      }
     }
+    mantissaDigits += static_cast<std::size_t>(p - fraction);
   }
   if (mantissaDigits == 0) return std::nullopt;
-  if (i < size && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
     bool exponentNegative = false;
-    if (i < size && (text[i] == '+' || text[i] == '-')) exponentNegative = text[i++] == '-';
-    if (i == size || !IsDigit(text[i])) return std::nullopt;
-    while (i < size && IsDigit(text[i])) {
-      if (exponent < kExponentClamp) exponent = exponent * 10 + (text[i] - '0');
-      ++i;
-    }
-    if (exponentNegative) exponent = -exponent;
+    if (p != end && (*p == '+' || *p == '-')) exponentNegative = *p++ == '-';
+    if (p == end || !IsDigit(*p)) return std::nullopt;
+    long exponent = 0;
+    for (; p != end && IsDigit(*p); ++p)
+      if (exponent < kExponentClamp) exponent = exponent * 10 + (*p - '0');
+    scale += exponentNegative ? -exponent : exponent;
   }
-  if (i != size) return std::nullopt;
+  if (p != end) return std::nullopt;
 
   if (significand == 0 && !tooManyDigits) return negative ? -0.0L : 0.0L;
-  // Digits held back and fraction digits both move the decimal point.
-  const long scale = exponent + pendingZeros - fractionDigits;
-  if (!tooManyDigits && scale >= -kMaxExactPower && scale <= kMaxExactPower) {
+  if (!tooManyDigits && scale >= -kMaxExactPower && scale <= kMaxExactPower &&
+      FullExtendedPrecision()) {
     const auto value = static_cast<long double>(significand);
     const long double result =
         scale >= 0 ? value * kPowersOfTen[scale] : value / kPowersOfTen[-scale];

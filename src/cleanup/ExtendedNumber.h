@@ -11,4 +11,9 @@ namespace quarvel {
 // no numbers (nullopt); results below it are rounded as far as they go.
 std::optional<long double> ParseExtended(std::string_view text);
 
+// Whether extended arithmetic rounds to the whole 64-bit mantissa in this
+// process (an x87 unit set to 53 bits, as Windows sets it, does not). The
+// quick ways of reading and merging rely on it and step aside otherwise.
+bool FullExtendedPrecision();
+
 }  // namespace quarvel

@@ -1,6 +1,8 @@
 #include "cleanup/MergeSection.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <utility>
 
 #include "cleanup/ExtendedNumber.h"
@@ -24,15 +26,32 @@ std::string Quoted(std::string_view token) {
   return "'" + Latin1ToUtf8(token) + "'";
 }
 
-// Works out every changed line first and applies them only when all could be
-// worked out, so a failure leaves the text as it was.
+// The new index in decimal digits, in place of the characters of one token.
+// A new index is never above the old one (entries only ever move down), so
+// the digits are never longer than the token they replace.
+struct Replacement {
+  std::uint32_t line = 0;
+  std::uint32_t start = 0;  // 0-based position of the token
+  std::uint32_t length = 0;
+  std::int32_t value = 0;
+};
+
+// Digits of `value`; returns their count.
+std::size_t Digits(std::int32_t value, char (&buffer)[16]) {
+  return static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr -
+                                  buffer);
+}
+
+// Works out every replacement first, and the lines change only when all of
+// them could be worked out, so a failure leaves the text as it was.
 class Renumbering {
  public:
   Renumbering(const std::vector<std::string>& lines, const MergeSection& section,
               const MergeTable& table)
       : lines_(lines), section_(section), table_(table) {}
 
-  std::vector<std::pair<std::size_t, std::string>> Edits(int kept) {
+  // The replacements in text order and the longest line holding several.
+  std::vector<Replacement> Plan(int kept) {
     const std::string& header = lines_[section_.header];
     const TokenPosition count = TokenAfterParenthesis(header, 1);
     if (section_.count < 0)
@@ -43,22 +62,30 @@ class Renumbering {
     if (end > lines_.size())
       Fail(section_.header, "Der Abschnitt \"" + std::string(SectionKeyword(section_.kind)) +
                                 "\" endet vor seinen " + IntToStr(section_.count) + " Einträgen.");
-    std::string newHeader = header;
-    ReplaceToken(newHeader, count, IntToStr(kept));
-    Edit(section_.header, std::move(newHeader));
+    Add(section_.header, count, kept);
+    // The new indices side by side: the references into the section come in
+    // any order, and the whole table is far bigger than the indices alone.
+    newIndices_.reserve(static_cast<std::size_t>(section_.count));
+    for (std::size_t k = 0; k < static_cast<std::size_t>(section_.count); ++k)
+      newIndices_.push_back(table_[k].newIndex);
 
     for (std::size_t i = end; i < lines_.size();) {
       const std::string& line = lines_[i];
       if (Contains(line, kVertexKeyword)) {
-        RenumberVertex(i++);
+        const TokenPosition token =
+            TokenAfterParenthesis(line, section_.kind == MergeKind::Points ? 2 : 3);
+        Add(i, token, NewIndex(token.text, i));
+        ++i;
       } else if (section_.kind == MergeKind::Normals && Contains(line, kFaceNormalsKeyword)) {
-        i = RenumberFaceNormals(i);
+        i = PlanFaceNormals(i);
       } else {
         ++i;
       }
     }
-    return std::move(edits_);
+    return std::move(replacements_);
   }
+
+  std::size_t LongestSharedLine() const { return longestSharedLine_; }
 
  private:
   [[noreturn]] void Fail(std::size_t index, const std::string& what) const {
@@ -68,82 +95,88 @@ class Renumbering {
   }
 
   // The new index of the entry an index token on line `index` names.
-  std::string NewIndex(std::string_view token, std::size_t index) const {
+  std::int32_t NewIndex(std::string_view token, std::size_t index) const {
     const auto old = TryStrToInt(token);
     if (!old || *old < 0 || *old >= section_.count) {
       const std::string noun = section_.kind == MergeKind::Points ? "Punkte" : "Normalen";
       Fail(index, Quoted(token) + " ist kein Index eines der " + IntToStr(section_.count) + " " +
                       noun + ".");
     }
-    return IntToStr(table_[static_cast<std::size_t>(*old)].newIndex);
+    return newIndices_[static_cast<std::size_t>(*old)];
   }
 
-  void Edit(std::size_t index, std::string line) {
-    if (line != lines_[index]) edits_.emplace_back(index, std::move(line));
-  }
-
-  void RenumberVertex(std::size_t index) {
-    const std::string& line = lines_[index];
-    const TokenPosition token =
-        TokenAfterParenthesis(line, section_.kind == MergeKind::Points ? 2 : 3);
-    const std::string replacement = NewIndex(token.text, index);
-    if (replacement == token.text) return;
-    std::string changed = line;
-    ReplaceToken(changed, token, replacement);
-    edits_.emplace_back(index, std::move(changed));
+  // Notes the replacement unless the token already reads so.
+  void Add(std::size_t line, const TokenPosition& token, std::int32_t value) {
+    char digits[16];
+    if (std::string_view(digits, Digits(value, digits)) == token.text) return;
+    if (!replacements_.empty() && replacements_.back().line == line)
+      longestSharedLine_ = std::max(longestSharedLine_, lines_[line].size());
+    replacements_.push_back({static_cast<std::uint32_t>(line),
+                             static_cast<std::uint32_t>(token.start - 1),
+                             static_cast<std::uint32_t>(token.text.size()), value});
   }
 
   // A face-normal list of E entries of two tokens each, the first a normal
   // index; it goes on over as many lines as its entries need. Returns the
   // line after the list's last.
-  std::size_t RenumberFaceNormals(std::size_t first) {
+  std::size_t PlanFaceNormals(std::size_t first) {
     std::size_t current = first;
-    const std::string* line = &lines_[current];
-    const TokenPosition countToken = TokenAfterParenthesis(*line, 1);
-    const auto entries = TryStrToInt(countToken.text);
+    ParenthesisTokens tokens(lines_[current]);
+    const TokenPosition& token = tokens.Next();
+    const auto entries = TryStrToInt(token.text);
     if (!entries || *entries < 0)
-      Fail(first, Quoted(countToken.text) + " ist keine gültige Anzahl von Einträgen.");
-
-    std::string rebuilt;
-    std::size_t copied = 0;  // characters of the current line already in `rebuilt`
-    std::size_t position = countToken.end;
-    const auto finishLine = [&] {
-      rebuilt.append(*line, copied);
-      Edit(current, std::move(rebuilt));
-      rebuilt.clear();
-      copied = 0;
-    };
+      Fail(first, Quoted(token.text) + " ist keine gültige Anzahl von Einträgen.");
     for (int entry = 0; entry < *entries; ++entry) {
       for (int part = 0; part < 2; ++part) {
-        std::size_t start = position;
-        std::size_t end = position;
-        std::string_view token = TokenAt(*line, start, end);
-        while (token.empty()) {
-          finishLine();
+        tokens.Next();
+        while (token.text.empty()) {
           if (++current >= lines_.size())
             Fail(first,
                  "Die Liste \"normal_idxs\" endet vor ihren " + IntToStr(*entries) + " Einträgen.");
-          line = &lines_[current];
-          start = 1;
-          token = TokenAt(*line, start, end);
+          tokens = ParenthesisTokens(lines_[current], 1);
+          tokens.Next();
         }
-        if (part == 0) {
-          rebuilt.append(*line, copied, start - 1 - copied);
-          rebuilt += NewIndex(token, current);
-          copied = end - 1;
-        }
-        position = end;
+        if (part == 0) Add(current, token, NewIndex(token.text, current));
       }
     }
-    finishLine();
     return current + 1;
   }
 
   const std::vector<std::string>& lines_;
   const MergeSection& section_;
   const MergeTable& table_;
-  std::vector<std::pair<std::size_t, std::string>> edits_;
+  std::vector<std::int32_t> newIndices_;
+  std::vector<Replacement> replacements_;
+  std::size_t longestSharedLine_ = 0;
 };
+
+// Writes the replacements into the lines. Digits never outgrow their token,
+// so no line needs more room than it has: nothing here allocates or fails.
+void Apply(std::vector<std::string>& lines, const std::vector<Replacement>& replacements,
+           std::string& scratch) {
+  for (std::size_t first = 0; first < replacements.size();) {
+    std::size_t last = first + 1;
+    while (last < replacements.size() && replacements[last].line == replacements[first].line)
+      ++last;
+    std::string& line = lines[replacements[first].line];
+    char digits[16];
+    if (last == first + 1) {
+      const Replacement& only = replacements[first];
+      line.replace(only.start, only.length, digits, Digits(only.value, digits));
+    } else {
+      scratch.clear();
+      std::size_t copied = 0;
+      for (std::size_t r = first; r < last; ++r) {
+        scratch.append(line, copied, replacements[r].start - copied);
+        scratch.append(digits, Digits(replacements[r].value, digits));
+        copied = replacements[r].start + replacements[r].length;
+      }
+      scratch.append(line, copied);
+      line.assign(scratch);
+    }
+    first = last;
+  }
+}
 
 }  // namespace
 
@@ -193,20 +226,18 @@ void ReadMergeEntries(const ShapeText& text, const MergeSection& section, MergeT
 
 void RebuildMergedSection(std::vector<std::string>& lines, const MergeSection& section, int kept,
                           const MergeTable& table) {
-  auto edits = Renumbering(lines, section, table).Edits(kept);
-  // Nothing below can fail: the lines move into place.
+  Renumbering renumbering(lines, section, table);
+  const std::vector<Replacement> replacements = renumbering.Plan(kept);
+  std::string scratch;
+  scratch.reserve(renumbering.LongestSharedLine());
+  // Nothing below can fail: the digits go into place, the lines move down.
+  Apply(lines, replacements, scratch);
   const std::size_t first = section.header + 1;
   const std::size_t last = first + static_cast<std::size_t>(section.count);
-  std::size_t write = 0;
-  auto edit = edits.begin();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i >= first && i < last && table[i - first].keep == 0) continue;
-    if (edit != edits.end() && edit->first == i) {
-      lines[write] = std::move(edit->second);
-      ++edit;
-    } else if (write != i) {
-      lines[write] = std::move(lines[i]);
-    }
+  std::size_t write = first;
+  for (std::size_t i = first; i < lines.size(); ++i) {
+    if (i < last && table[i - first].keep == 0) continue;
+    if (write != i) lines[write] = std::move(lines[i]);
     ++write;
   }
   lines.resize(write);
