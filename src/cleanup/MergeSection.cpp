@@ -50,7 +50,7 @@ class Renumbering {
               const MergeTable& table)
       : lines_(lines), section_(section), table_(table) {}
 
-  // The replacements in text order and the longest line holding several.
+  // Every replacement, in text order.
   std::vector<Replacement> Plan(int kept) {
     const std::string& header = lines_[section_.header];
     const TokenPosition count = TokenAfterParenthesis(header, 1);
@@ -85,6 +85,7 @@ class Renumbering {
     return std::move(replacements_);
   }
 
+  // The longest line that holds more than one replacement.
   std::size_t LongestSharedLine() const { return longestSharedLine_; }
 
  private:
