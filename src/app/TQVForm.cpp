@@ -632,6 +632,14 @@ void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
       pages_->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheet2")));
       findChild<QLineEdit*>(QStringLiteral("SucheEdit"))->setFocus(Qt::ShortcutFocusReason);
       break;
+    case FocusRequest::DeltaPointsEdit:
+    case FocusRequest::DeltaNormalsEdit:
+      pages_->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheet3")));
+      findChild<QLineEdit*>(form_.focusRequest == FocusRequest::DeltaPointsEdit
+                                ? QStringLiteral("DeltaPointsEdit")
+                                : QStringLiteral("DeltaNormalsEdit"))
+          ->setFocus(Qt::OtherFocusReason);
+      break;
     case FocusRequest::None:
       break;
   }

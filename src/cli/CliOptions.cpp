@@ -45,6 +45,10 @@ Options:
   --lods N              number of LODs (1..99) before the settings are loaded,
                         as the program's own INI would set it
   --distances D1,D2,..  their distances in metres (1..2000)
+  --points-tolerance T  the tolerance of merge-points in metres, such as 0.001,
+                        instead of the settings file's
+  --normals-tolerance T the tolerance of merge-normals, instead of the
+                        settings file's (both read with "." as decimal point)
   --do CMD[,CMD...]     run commands in order: )" +
          [] {
            std::string list;
@@ -90,6 +94,7 @@ Examples:
   quarvel-cli loco.s --do generate -o loco_split.s
   quarvel-cli loco.s --info --json
   quarvel-cli loco.s --check
+  quarvel-cli loco.s --points-tolerance 0.001 --do merge-points,merge-normals,fix-materials -o out.s
   quarvel-cli loco.s --lods 3 --print-pdf loco_plan.pdf
   for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
 )";
@@ -107,6 +112,14 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.help = true;
     } else if (argument == "--settings") {
       options.settingsFile = value(i, argument);
+    } else if (argument == "--points-tolerance" || argument == "--normals-tolerance") {
+      // Read with "." whatever the locale, so that a script means the same
+      // number everywhere.
+      const auto tolerance = TryStrToFloatDot(value(i, argument));
+      if (!tolerance || !(*tolerance >= 0))
+        throw UsageError(argument + " needs a number of 0 or more, with \".\" as decimal point");
+      (argument == "--points-tolerance" ? options.pointsTolerance : options.normalsTolerance) =
+          *tolerance;
     } else if (argument == "--lods") {
       const auto n = TryStrToInt(value(i, argument));
       if (!n || *n < 1 || *n > 99) throw UsageError("--lods needs a number from 1 to 99");

@@ -12,6 +12,9 @@ struct CliOptions {
   std::string shape;
   std::optional<std::string> settingsFile;
   std::optional<int> lods;
+  // Over the settings file's tolerances, as if typed on the settings page.
+  std::optional<long double> pointsTolerance;
+  std::optional<long double> normalsTolerance;
   std::vector<std::string> distances;
   std::vector<std::string> commands;  // in the order given
   std::optional<std::string> output;  // "-" is standard output

@@ -171,6 +171,15 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     return kCommandFailed;
   }
 
+  if (options.pointsTolerance) {
+    form.PointTolerance = *options.pointsTolerance;
+    form.DeltaPointsEdit.text = FloatToStr(form.PointTolerance);
+  }
+  if (options.normalsTolerance) {
+    form.NormalTolerance = *options.normalsTolerance;
+    form.DeltaNormalsEdit.text = FloatToStr(form.NormalTolerance);
+  }
+
   // The printout when it is due after `commandsRun` commands.
   const auto printIfDue = [&](std::size_t commandsRun) {
     if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};

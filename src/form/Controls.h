@@ -48,6 +48,6 @@ struct TextView {
 };
 
 // Which control the window should give the keyboard focus to after a handler.
-enum class FocusRequest { None, StringGrid4, SMemo, SucheEdit };
+enum class FocusRequest { None, StringGrid4, SMemo, SucheEdit, DeltaPointsEdit, DeltaNormalsEdit };
 
 }  // namespace quarvel

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "cleanup/MergeTable.h"
 #include "common/FileReplace.h"
 #include "form/Controls.h"
 #include "form/Outcome.h"
@@ -152,6 +153,13 @@ class Form {
   // ---- Generation ----------------------------------------------------------
   Outcome Sub_ObjectsButtonClick();
 
+  // ---- Geometry clean-up ---------------------------------------------------
+  Outcome PunkteButtonClick();
+  Outcome NormalenButtonClick();
+  Outcome MatButtonClick();
+  void DeltaPointsEditExit();
+  void DeltaNormalsEditExit();
+
   // ---- Settings file -------------------------------------------------------
   std::string SettingsFilePath() const;
   void SaveSettings();
@@ -182,11 +190,6 @@ class Form {
   Outcome FindNextShortcut();
 
   // ---- Commands that later versions bring ----------------------------------
-  Outcome PunkteButtonClick() { return Outcome::Done(); }
-  Outcome NormalenButtonClick() { return Outcome::Done(); }
-  Outcome MatButtonClick() { return Outcome::Done(); }
-  void DeltaPointsEditExit() {}
-  void DeltaNormalsEditExit() {}
 
   // ---- Ports ---------------------------------------------------------------
   Dialogs& dialogs() { return ports_.dialogs; }
@@ -234,6 +237,8 @@ class Form {
   std::string settingsFileOverride;
   long double PointTolerance = 0;
   long double NormalTolerance = 0;
+  // Filled afresh by every run of point or normal merging.
+  MergeTable mergeTable;
   std::unique_ptr<IniFile> ProgramIni;
   std::unique_ptr<IniFile> LanguageFile;
   std::string LanguageSection = "Deutsch";
@@ -294,6 +299,8 @@ class Form {
   Outcome RunHandler(const std::function<Outcome()>& handler);
   void PlaceCaret(std::size_t offset);
   Outcome SearchForward(const std::string& key);
+  // "Punkte zusammenfassen" and "Normalen zusammenfassen".
+  Outcome MergeSectionCommand(MergeKind kind);
 
   FormPorts ports_;
   std::string savedPlan_;

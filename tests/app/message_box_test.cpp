@@ -12,6 +12,7 @@
 #include "app/GridView.h"
 #include "app/QtDialogs.h"
 #include "app/WindowFixture.h"
+#include "common/Convert.h"
 
 using quarvel::GridView;
 using quarvel::apptest::WindowFixture;
@@ -163,6 +164,30 @@ class MessageBoxTest : public QObject {
     r.Commit();
     QCOMPARE(r.f.form().StringGrid4.Cell(1, 1), std::string("700"));
     QVERIFY(r.f.window->isVisible());
+  }
+
+  void aRefusedToleranceBringsTheUserBackToItsEdit() {
+    RealBoxes r;
+    r.ShowPage(2);
+    auto* points = r.f.Find<QLineEdit>("DeltaPointsEdit");
+    points->setFocus(Qt::MouseFocusReason);
+    points->selectAll();
+    RealBoxes::Type(points, QStringLiteral("-1"));
+    r.f.Find<QLineEdit>("DeltaNormalsEdit")->setFocus(Qt::MouseFocusReason);
+    QTRY_COMPARE(r.closer.texts.size(), 1);
+    QCOMPARE(r.closer.texts[0], QString::fromUtf8("Bitte positive Zahl eintragen, "
+                                                  "Dezimaltrennzeichen wie im Betriebssystem "
+                                                  "eingestellt."));
+    QCOMPARE(r.f.form().PointTolerance, -1.0L);  // kept, and it merges nothing
+    RealBoxes::ActiveAgain(r.f.window.get());
+    QVERIFY(points->hasFocus());
+    points->selectAll();
+    const char separator = quarvel::DecimalSeparator();
+    RealBoxes::Type(points,
+                    QStringLiteral("0") + QChar::fromLatin1(separator) + QStringLiteral("25"));
+    r.f.Find<QLineEdit>("DeltaNormalsEdit")->setFocus(Qt::MouseFocusReason);
+    QTRY_COMPARE(r.f.form().PointTolerance, 0.25L);
+    QCOMPARE(r.closer.texts.size(), 1);
   }
 };
 

@@ -1,0 +1,120 @@
+#include "cleanup/ExtendedNumber.h"
+
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace quarvel {
+
+namespace {
+
+// Every power of ten up to 10^27 is exact in the 64-bit mantissa (5^27 <
+// 2^64), and so is every significand of up to 19 digits. One multiplication
+// or division of two exact values rounds once, so it gives the nearest value.
+constexpr int kMaxExactPower = 27;
+constexpr int kMaxExactDigits = 19;
+constexpr long double kPowersOfTen[kMaxExactPower + 1] = {
+    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+
+// Exponents beyond this are out of every range; clamping keeps the sum from
+// overflowing while the slow path still sees the text as written.
+constexpr long kExponentClamp = 100000;
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The C library's conversion rounds correctly; the "C" locale keeps the
+// user's locale out of it.
+std::optional<long double> ParseSlowly(std::string_view text) {
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (cLocale == static_cast<locale_t>(0)) return std::nullopt;
+  const std::string terminated(text);
+  char* end = nullptr;
+  errno = 0;
+  const long double value = strtold_l(terminated.c_str(), &end, cLocale);
+  if (end != terminated.c_str() + terminated.size()) return std::nullopt;
+  if (errno == ERANGE && std::isinf(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+bool FullExtendedPrecision() {
+  static const bool full = [] {
+    volatile long double smallest = 0x1p-63L;  // computed at run time, not by the compiler
+    return std::numeric_limits<long double>::digits == 64 && 1.0L + smallest != 1.0L;
+  }();
+  return full;
+}
+
+std::optional<long double> ParseExtended(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+
+  // Up to 19 significant digits go into the significand; `scale` is the
+  // power of ten of its last digit. Zeros beyond that only move the point,
+  // any other digit there needs the slow way.
+  std::uint64_t significand = 0;
+  int taken = 0;
+  long scale = 0;
+  bool tooManyDigits = false;
+  const char* const mantissa = p;
+  for (; p != end && IsDigit(*p); ++p) {
+    if (taken < kMaxExactDigits) {
+      significand = significand * 10 + static_cast<std::uint64_t>(*p - '0');
+      taken += significand != 0;
+    } else if (*p == '0') {
+      ++scale;
+    } else {
+      tooManyDigits = true;
+    }
+  }
+  std::size_t mantissaDigits = static_cast<std::size_t>(p - mantissa);
+  if (p != end && *p == '.') {
+    const char* const fraction = ++p;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (taken < kMaxExactDigits) {
+        significand = significand * 10 + static_cast<std::uint64_t>(*p - '0');
+        taken += significand != 0;
+        --scale;
+      } else if (*p != '0') {
+        tooManyDigits = true;
+      }
+    }
+    mantissaDigits += static_cast<std::size_t>(p - fraction);
+  }
+  if (mantissaDigits == 0) return std::nullopt;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool exponentNegative = false;
+    if (p != end && (*p == '+' || *p == '-')) exponentNegative = *p++ == '-';
+    if (p == end || !IsDigit(*p)) return std::nullopt;
+    long exponent = 0;
+    for (; p != end && IsDigit(*p); ++p)
+      if (exponent < kExponentClamp) exponent = exponent * 10 + (*p - '0');
+    scale += exponentNegative ? -exponent : exponent;
+  }
+  if (p != end) return std::nullopt;
+
+  if (significand == 0 && !tooManyDigits) return negative ? -0.0L : 0.0L;
+  if (!tooManyDigits && scale >= -kMaxExactPower && scale <= kMaxExactPower &&
+      FullExtendedPrecision()) {
+    const auto value = static_cast<long double>(significand);
+    const long double result =
+        scale >= 0 ? value * kPowersOfTen[scale] : value / kPowersOfTen[-scale];
+    return negative ? -result : result;
+  }
+  return ParseSlowly(text);
+}
+
+}  // namespace quarvel
