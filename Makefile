@@ -1,74 +1,57 @@
-#The two commands of the README, plus benchmarks.Each one first makes sure the
-#Debian packages it needs are installed, so a fresh machine needs nothing else.
+# The two commands of the README, plus benchmarks. Each one first makes sure the
+# Debian packages it needs are installed, so a fresh machine needs nothing else.
 
 PACKAGES := build-essential cmake qt6-base-dev libgtest-dev libgmock-dev \
             libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 \
-            qt6-translations-l10n \
-            poppler-utils
+            qt6-translations-l10n poppler-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)
 
-#What the test of the compression command under Wine needs : Wine and a cross
-#compiler for the stand - in of the simulator's converter. `.ci/run` installs
-#them; elsewhere that test is skipped unless `make deps - wine` was run once.
+# What the test of the compression command under Wine needs: Wine and a cross
+# compiler for the stand-in of the simulator's converter. `.ci/run` installs
+# them; elsewhere that test is skipped unless `make deps-wine` was run once.
 WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64-win32
 
 .PHONY: run test bench deps deps-wine configure-release build-test clean
 
-#Installs those of the packages $(1) that are missing.
+# Installs those of the packages $(1) that are missing.
 define install-missing
 	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
-	  done);
-if
-  [-n "$$missing"];
-then echo "Installing Debian packages:" $$missing;
-$(SUDO)
-env DEBIAN_FRONTEND = noninteractive apt - get install - y-- no - install - recommends $$missing ||
-{
-  $(SUDO)
-      apt - get update&& $(SUDO) env DEBIAN_FRONTEND =
-      noninteractive apt - get install - y-- no - install - recommends $$missing;
-};
-fi endef
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing Debian packages:" $$missing; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing \
+	  || { $(SUDO) apt-get update && \
+	       $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; }; \
+	fi
+endef
 
-        deps : $(call install - missing, $(PACKAGES))
+deps:
+	$(call install-missing,$(PACKAGES))
 
-                   deps
-               -
-               wine : $(call install - missing, $(WINE_PACKAGES))
+deps-wine:
+	$(call install-missing,$(WINE_PACKAGES))
 
-                          configure
-                      -
-                      release : deps cmake - S.- B build / release - DCMAKE_BUILD_TYPE =
-    Release
+configure-release: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
 
-    build
-    - test : deps cmake - S.- B build / test - DCMAKE_BUILD_TYPE =
-        Debug - DQUARVEL_SANITIZE = ON cmake-- build build / test -
-                                    j $(JOBS)
+build-test: deps
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON
+	cmake --build build/test -j $(JOBS)
 
-                                        run
-    : configure
-      -
-      release cmake-- build build / release-- target quarvel -
-      j $(JOBS)./ build / release / src /
-          quarvel
+run: configure-release
+	cmake --build build/release --target quarvel -j $(JOBS)
+	./build/release/src/quarvel
 
-          test : build
-      -
-      test cd build / test&& QT_QPA_PLATFORM = offscreen QUARVEL_CORPUS = "$(CORPUS)" ctest-- output
-                                                                          - on - failure -
-                                                                          j $(JOBS)
+test: build-test
+	cd build/test && QT_QPA_PLATFORM=offscreen QUARVEL_CORPUS="$(CORPUS)" \
+	  ctest --output-on-failure -j $(JOBS)
 
-                                                                              bench
-    : configure
-      -
-      release cmake-- build build / release-- target quarvel - bench -
-      j $(JOBS)./ build / release / bench / quarvel - bench-- benchmark_counters_tabular = true
+bench: configure-release
+	cmake --build build/release --target quarvel-bench -j $(JOBS)
+	./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
 
-                                                                                           clean
-    : rm
-      -
-      rf build
+clean:
+	rm -rf build

@@ -67,7 +67,9 @@ Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, i
   const int rows = std::clamp(elementTable.RowCount() - 1, 0, kShapeIndexSize);
   const int column = AssignmentColumn(lod);
   const auto sets = static_cast<std::size_t>(std::clamp(index.VertexSetCount, 0, kShapeIndexSize));
-  const auto setOf = [&](int row) { return index.ElementVtxStates[static_cast<std::size_t>(row - 1)]; };
+  const auto setOf = [&](int row) {
+    return index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
+  };
 
   SubobjectSets current(index, sets);
   for (int row = 1; row <= rows; ++row)
@@ -124,8 +126,8 @@ std::string OversizedElementsReport(const StringGrid& elementTable, const AutoSp
                      IntToStr(limit) + " Vertices und stehen deshalb in Subobjekten für sich:";
   int shownSubobject = 0;
   for (const AutoSplitPlan::OversizedElement& element : plan.oversized) {
-    const std::string name =
-        "\"" + elementTable.Cell(kNameColumn, element.row) + "\" (Zeile " + IntToStr(element.row) + ")";
+    const std::string name = "\"" + elementTable.Cell(kNameColumn, element.row) + "\" (Zeile " +
+                             IntToStr(element.row) + ")";
     if (element.subobject == shownSubobject) {
       text += ", " + name;
       continue;

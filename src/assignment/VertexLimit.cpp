@@ -34,16 +34,21 @@ std::optional<int> NamedSubobject(std::string_view cell, int subobjects) {
   return value;
 }
 
+int ClampToInt(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
 }  // namespace
 
 std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const ShapeIndex& index,
                                        int lod, int subobjects) {
   subobjects = std::max(subobjects, 0);
   const auto sets = static_cast<std::size_t>(std::clamp(index.VertexSetCount, 0, kShapeIndexSize));
-  // Which sets each sub-object selects; row 0 stands for the sets of the
-  // elements that go into every sub-object.
-  std::vector<std::vector<char>> selected(static_cast<std::size_t>(subobjects) + 1,
-                                          std::vector<char>(sets, 0));
+  const auto vertices = [&](std::size_t set) { return index.VertexSets[set].vertexCount; };
+  // The sets of the elements in every sub-object, and each other element's
+  // sub-object and set.
+  std::vector<char> every(sets, 0);
+  std::vector<std::pair<int, std::size_t>> members;
   const int rows = std::clamp(elementTable.RowCount() - 1, 0, kShapeIndexSize);
   const int column = AssignmentColumn(lod);
   for (int row = 1; row <= rows; ++row) {
@@ -51,29 +56,45 @@ std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const Sha
     if (set < 0 || static_cast<std::size_t>(set) >= sets) continue;
     const std::string& cell = elementTable.Cell(column, row);
     if (cell == "0") {
-      selected[0][static_cast<std::size_t>(set)] = 1;
+      every[static_cast<std::size_t>(set)] = 1;
     } else if (const auto subobject = NamedSubobject(cell, subobjects)) {
-      selected[static_cast<std::size_t>(*subobject)][static_cast<std::size_t>(set)] = 1;
+      members.emplace_back(*subobject, static_cast<std::size_t>(set));
     }
   }
+  std::sort(members.begin(), members.end());
+  members.erase(std::unique(members.begin(), members.end()), members.end());
 
-  // The same walk as for a single count: a set counts when the vertices
-  // removed before it leave it a shift of zero or more.
   std::vector<int> counts(static_cast<std::size_t>(subobjects), 0);
+  bool negative = false;
+  long long base = 0;
+  for (std::size_t set = 0; set < sets; ++set) {
+    negative = negative || vertices(set) < 0;
+    if (every[set] != 0) base += vertices(set);
+  }
+  if (!negative) {
+    // Nothing removed can be negative: every selected set counts.
+    std::vector<long long> sums(static_cast<std::size_t>(subobjects), base);
+    for (const auto& [subobject, set] : members)
+      if (every[set] == 0) sums[static_cast<std::size_t>(subobject - 1)] += vertices(set);
+    std::transform(sums.begin(), sums.end(), counts.begin(), ClampToInt);
+    return counts;
+  }
+  // A damaged count: the same walk as for a single count, where a set counts
+  // only when the vertices removed before it leave it a shift of zero or more.
   for (int subobject = 1; subobject <= subobjects; ++subobject) {
-    const std::vector<char>& own = selected[static_cast<std::size_t>(subobject)];
+    std::vector<char> selected = every;
+    for (const auto& [owner, set] : members)
+      if (owner == subobject) selected[set] = 1;
     long long removed = 0;
-    long long vertices = 0;
+    long long sum = 0;
     for (std::size_t set = 0; set < sets; ++set) {
-      const int count = index.VertexSets[set].vertexCount;
-      if (own[set] == 0 && selected[0][set] == 0) {
-        removed += count;
-      } else if (std::clamp<long long>(removed, INT_MIN, INT_MAX) >= 0) {
-        vertices += count;
+      if (selected[set] == 0) {
+        removed += vertices(set);
+      } else if (ClampToInt(removed) >= 0) {
+        sum += vertices(set);
       }
     }
-    counts[static_cast<std::size_t>(subobject - 1)] =
-        static_cast<int>(std::clamp<long long>(vertices, INT_MIN, INT_MAX));
+    counts[static_cast<std::size_t>(subobject - 1)] = ClampToInt(sum);
   }
   return counts;
 }

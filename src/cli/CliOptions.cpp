@@ -179,9 +179,9 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   if (options.output && options.inPlace) throw UsageError("-o and --in-place exclude each other");
   if (options.json && !options.info && !options.check)
     throw UsageError("--json goes with --info or --check");
-  if (options.check && (options.info || options.output || options.inPlace ||
-                        !options.commands.empty() || options.autoSplit || options.vertexLimit ||
-                        options.forceLimit))
+  if (options.check &&
+      (options.info || options.output || options.inPlace || !options.commands.empty() ||
+       options.autoSplit || options.vertexLimit || options.forceLimit))
     throw UsageError("--check only reads SHAPE: it goes with --json and --force alone");
   if (options.info && options.output == "-")
     throw UsageError("--info and -o - would both write to standard output");

@@ -221,7 +221,8 @@ void Form::FormCreate() {
   LODSpinEdit.enabled = n != 1;
   LodCount = n;
   // A hand-edited limit outside the spin box's range is brought into it.
-  VertexLimit = ClampVertexLimit(ProgramIni->ReadInteger("Limits", "Vertices", kDefaultVertexLimit));
+  VertexLimit =
+      ClampVertexLimit(ProgramIni->ReadInteger("Limits", "Vertices", kDefaultVertexLimit));
   VertLimitSpinEdit.value = VertexLimit;
 
   StringGrid2.SetRowCount(2);
@@ -340,7 +341,7 @@ void Form::ApplyLanguage() {
       {&Label26, 35}, {&Label25, 36}, {&Label10, 37}, {&Label7, 39},  {&Label17, 40},
       {&Label18, 41}, {&Label8, 42},  {&Label9, 43},  {&Label13, 44}, {&Label19, 45},
       {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50},
-      {&Label34, kVertexLimitCaption}};
+      {&Label34, 71}};
   for (const auto& [label, number] : labels) label->caption = LangText(number);
   Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
 }

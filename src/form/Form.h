@@ -38,8 +38,6 @@ struct FormPorts {
 inline constexpr const char* kProgramTitle = "Quarvel";
 // Language text of the question whether a changed plan is to be saved.
 inline constexpr int kPlanChangedText = 70;
-// Language text of the vertex limit's label on the settings page.
-inline constexpr int kVertexLimitCaption = 71;
 
 class Form {
  public:

@@ -128,8 +128,9 @@ class VertexLimitTest : public QObject {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       visited << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(visited, (QStringList{QStringLiteral("StringGrid4"), QStringLiteral("VertLimitSpinEdit"),
-                                   QStringLiteral("DeltaPointsEdit")}));
+    QCOMPARE(visited,
+             (QStringList{QStringLiteral("StringGrid4"), QStringLiteral("VertLimitSpinEdit"),
+                          QStringLiteral("DeltaPointsEdit")}));
   }
 };
 

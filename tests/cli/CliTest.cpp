@@ -403,8 +403,9 @@ TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
   // The program INI's limit counts, the command line's overrides it.
   WriteBytes(dir.File("quarvel-cli.INI"), "[Limits]\r\nVertices=1000\r\n");
   EXPECT_EQ(Run({big, "--do", "generate", "-o", split}), cli::kCommandFailed);
-  EXPECT_TRUE(ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
-                        "von 1000 Vertices. Abbruch der Aktion.\n"))
+  EXPECT_TRUE(
+      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
+                "von 1000 Vertices. Abbruch der Aktion.\n"))
       << err.str();
   EXPECT_TRUE(ErrorSays("--auto-split splits every LOD within the limit"));
   EXPECT_FALSE(fs::exists(split));
@@ -415,8 +416,9 @@ TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
   fs::remove(split);
 
   ASSERT_EQ(Run({big, "--force-limit", "--do", "generate", "-o", split}), cli::kSuccess);
-  EXPECT_TRUE(ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
-                        "von 1000 Vertices. Es wird trotzdem erzeugt.\n"))
+  EXPECT_TRUE(
+      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
+                "von 1000 Vertices. Es wird trotzdem erzeugt.\n"))
       << err.str();
   EXPECT_TRUE(fs::exists(split));
   // The INI is only read: the command line leaves no trace in it.
@@ -442,8 +444,8 @@ TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
   // A LOD that cannot be split stops the run before anything is written.
   fs::remove(split);
   WriteBytes(dir.File("plan.ini"), "[SONR_L1]\r\n1=0\r\n2=0\r\n3=1\r\n");
-  EXPECT_EQ(Run({big, "--settings", dir.File("plan.ini"), "--vertex-limit", "1000",
-                 "--auto-split", "--do", "generate", "-o", split}),
+  EXPECT_EQ(Run({big, "--settings", dir.File("plan.ini"), "--vertex-limit", "1000", "--auto-split",
+                 "--do", "generate", "-o", split}),
             cli::kCommandFailed);
   EXPECT_TRUE(ErrorSays("error: --auto-split: LOD 1 cannot be split; nothing is written"));
   EXPECT_FALSE(fs::exists(split));

@@ -14,7 +14,7 @@ TEST(VertexLimitSetting, StartsFromTheProgramIniAndIsKeptAtShutdown) {
     EXPECT_EQ(f.form.VertLimitSpinEdit.value, 14000);
     EXPECT_EQ(f.form.VertLimitSpinEdit.minValue, 1000);
     EXPECT_EQ(f.form.VertLimitSpinEdit.maxValue, 65535);
-    EXPECT_EQ(f.form.Label34.caption, f.Lang(kVertexLimitCaption));
+    EXPECT_EQ(f.form.Label34.caption, f.Lang(71));
     EXPECT_EQ(f.form.Label34.caption, "Vertices je Subobjekt höchstens:");
     f.form.VertLimitSpinEditChange(12000);
     f.form.FormDestroy();

@@ -3,7 +3,6 @@
 // command as they were.
 #include <gtest/gtest.h>
 
-
 #include "generation/GenerationHelpers.h"
 
 namespace quarvel::testing {
@@ -22,16 +21,22 @@ class VertexLimitQuestion : public GenerationTest {
   Outcome Generate() {
     return f.form.Run([this] { return f.form.Sub_ObjectsButtonClick(); });
   }
+  // Answers No to the one question the command asks, of `kind`, and returns
+  // its text.
+  std::string DeclinedQuestion(BoxKind kind) {
+    f.dialogs.Answer(Answer::No);
+    EXPECT_EQ(Generate().kind(), Outcome::Kind::Declined);
+    EXPECT_EQ(f.dialogs.Count(), 1u);
+    if (f.dialogs.Count() != 1) return "";
+    EXPECT_EQ(f.dialogs.Shown(0).kind, kind);
+    EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
+    return f.dialogs.Shown(0).text;
+  }
 };
 
 TEST_F(VertexLimitQuestion, NoLeavesTheTextAndTheCommandAsTheyWere) {
   LoadTwoElements(true);  // the preparation would split "sort_vectors ( 0 )"
-  f.dialogs.Answer(Answer::No);
-  EXPECT_EQ(Generate().kind(), Outcome::Kind::Declined);
-  ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Confirmation);
-  EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
-  EXPECT_EQ(f.dialogs.Shown(0).text,
+  EXPECT_EQ(DeclinedQuestion(BoxKind::Confirmation),
             "Subobjekt 1 von LOD 1 hat 1200 Vertices, mehr als die Grenze von 1000 Vertices, "
             "trotzdem erzeugen?");
   EXPECT_EQ(Text(), source);
@@ -79,21 +84,14 @@ TEST_F(VertexLimitQuestion, SeveralSubobjectsAboveTheLimitAreCounted) {
   Load(shape);
   f.form.VertLimitSpinEditChange(1000);
   Plan(1, {"1", "1", "2", "0"});
-  f.dialogs.Answer(Answer::No);
-  Generate();
-  EXPECT_EQ(f.dialogs.Shown(0).text,
+  EXPECT_EQ(DeclinedQuestion(BoxKind::Confirmation),
             "Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze von 1000 Vertices "
             "(insgesamt 2 Subobjekte über der Grenze von 1000), trotzdem erzeugen?");
 }
 
 TEST_F(VertexLimitQuestion, AboveWhat16BitIndicesReachItWarns) {
   Load(ElementsWithOwnSets(1, 65536));
-  f.dialogs.Answer(Answer::No);
-  EXPECT_EQ(Generate().kind(), Outcome::Kind::Declined);
-  ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
-  EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
-  EXPECT_EQ(f.dialogs.Shown(0).text,
+  EXPECT_EQ(DeclinedQuestion(BoxKind::Warning),
             "Subobjekt 1 von LOD 1 hat 65536 Vertices, mehr als 65535, die ein Subobjekt mit "
             "16-Bit-Indizes höchstens haben kann: das Ergebnis wird im Simulator nicht richtig "
             "dargestellt, trotzdem erzeugen?");
