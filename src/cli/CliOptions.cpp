@@ -46,10 +46,11 @@ Options:
   --lods N              number of LODs (1..99) before the settings are loaded,
                         as the program's own INI would set it
   --distances D1,D2,..  their distances in metres (1..2000)
-  --vertex-limit N      the most vertices a sub-object may have (1000..65535,
-                        default 14000): the older simulator draws sub-objects
-                        wrongly from about 14000 on, and 65535 is the most
-                        that 16-bit indices reach
+  --vertex-limit N      the most vertices a sub-object may have (1000..65535;
+                        without it the "Limits" of quarvel-cli.INI, else
+                        14000): the older simulator draws sub-objects wrongly
+                        from about 14000 on, and 65535 is the most that 16-bit
+                        indices reach
   --auto-split          split every LOD into sub-objects within the vertex
                         limit, as "Automatisch aufteilen" does in the window
                         (elements in row order; "0" and "999" stay), after the
