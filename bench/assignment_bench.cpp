@@ -3,11 +3,14 @@
 // the biggest plan: 801 elements, 99 LODs and 99 sub-objects.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
 
 #include "SyntheticShape.h"
+#include "assignment/AutoSplit.h"
 #include "assignment/ElementAssignment.h"
 #include "assignment/StringGrid.h"
+#include "assignment/VertexLimit.h"
 #include "shape/AnalyseShape.h"
 
 namespace {
@@ -61,5 +64,31 @@ void BM_SubobjectVertexCount(benchmark::State& state) {
   state.counters["vertices"] = vertices;
 }
 BENCHMARK(BM_SubobjectVertexCount)->Unit(benchmark::kMicrosecond);
+
+// What every refresh of the window adds: the largest sub-object of each LOD,
+// for the marks of the LOD summary.
+void BM_LargestSubobjectOfEveryLod(benchmark::State& state) {
+  BigPlan plan(state.range(0) != 0);
+  int largest = 0;
+  for (auto _ : state) {
+    for (int lod = 1; lod <= kLods; ++lod)
+      for (int vertices : quarvel::SubobjectVertexCounts(plan.elements, plan.index, lod, 99))
+        largest = std::max(largest, vertices);
+    benchmark::DoNotOptimize(largest);
+  }
+  state.counters["largest"] = largest;
+}
+BENCHMARK(BM_LargestSubobjectOfEveryLod)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_PlanAutoSplit(benchmark::State& state) {
+  BigPlan plan(false);
+  quarvel::AutoSplitPlan split;
+  for (auto _ : state) {
+    const auto refusal = quarvel::PlanAutoSplit(plan.elements, plan.index, 1, 14000, split);
+    benchmark::DoNotOptimize(refusal);
+  }
+  state.counters["subobjects"] = split.Subobjects();
+}
+BENCHMARK(BM_PlanAutoSplit)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "app/GridView.h"
 
 #include <QApplication>
+#include <QBrush>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,8 +28,26 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-  return QString::fromStdString(grid_.Cell(index.column(), GridRow(index.row())));
+  if (!index.isValid()) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return QString::fromStdString(grid_.Cell(index.column(), GridRow(index.row())));
+    case Qt::ForegroundRole:
+    case Qt::FontRole: {
+      const CellEmphasis emphasis =
+          emphasis_ ? emphasis_(index.column(), GridRow(index.row())) : CellEmphasis::None;
+      if (emphasis == CellEmphasis::None) return {};
+      if (role == Qt::ForegroundRole) return QBrush(Qt::red);
+      if (emphasis != CellEmphasis::BeyondIndexRange) return {};
+      // Only the weight: the view's own family and size stay.
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
+    default:
+      return {};
+  }
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {

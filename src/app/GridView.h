@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "assignment/VertexLimit.h"
 
 class QLineEdit;
 
@@ -35,12 +36,17 @@ class GridModel : public QAbstractTableModel {
   void Sync();
 
   StringGrid& grid() const { return grid_; }
+  // Asks how a cell (grid coordinates) is to be drawn; without it every
+  // cell is plain. The cells' texts stay what the grid holds.
+  using EmphasisQuery = std::function<CellEmphasis(int col, int row)>;
+  void SetEmphasis(EmphasisQuery emphasis) { emphasis_ = std::move(emphasis); }
   // Model row of a grid row and back: grid row 0 is the header.
   static int GridRow(int modelRow) { return modelRow + 1; }
 
  private:
   StringGrid& grid_;
   bool editable_;
+  EmphasisQuery emphasis_;
   int rows_ = 0;
   int columns_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/TQVForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -150,6 +151,21 @@ void TQVForm::MakeCommandButtons(QWidget* parent, Area area) {
     if (command.place.area == area) MakeCommandButton(parent, command);
 }
 
+void TQVForm::MakeCommandActions(QWidget* owner, Area area) {
+  for (const Command& command : CommandTable()) {
+    if (command.place.area != area) continue;
+    Button& state = command.control(form_);
+    auto* action = new QAction(FromUtf8(state.caption), owner);
+    action->setObjectName(QString::fromStdString(command.name));
+    connect(action, &QAction::triggered, this,
+            [this, command] { Run([this, &command] { return form_.RunCommand(command); }); });
+    owner->addAction(action);
+    actions_.push_back({action, &state});
+  }
+  // Right click, the menu key or Shift+F10 show the entries.
+  if (!owner->actions().isEmpty()) owner->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 QLabel* TQVForm::MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
                            int style) {
   auto* label = new QLabel(FromUtf8(state.caption), parent);
@@ -188,12 +204,13 @@ QLineEdit* TQVForm::MakeEdit(QWidget* parent, const char* name, Edit& state, QRe
 }
 
 QSpinBox* TQVForm::MakeSpinEdit(QWidget* parent, const char* name, QRect geometry,
-                                void (Form::*change)(int)) {
+                                void (Form::*change)(int), bool typing) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(QString::fromLatin1(name));
   spin->setGeometry(geometry);
-  // Arrows only: a typed value would bypass the steps the handlers expect.
-  spin->findChild<QLineEdit*>()->setReadOnly(true);
+  // Arrows only where a typed value would bypass the steps the handlers
+  // expect; a typed value reaches the form once, when it is complete.
+  spin->findChild<QLineEdit*>()->setReadOnly(!typing);
   spin->setKeyboardTracking(false);
   connect(spin, &QSpinBox::valueChanged, this,
           [this, change](int value) { Run([this, change, value] { (form_.*change)(value); }); });
@@ -220,6 +237,8 @@ GridView* TQVForm::MakeGrid(QWidget* parent, const char* name, StringGrid& grid,
     };
   }
   auto* view = new GridView(grid, editable, std::move(handlers), parent);
+  view->gridModel().SetEmphasis(
+      [this, &grid](int col, int row) { return form_.Emphasis(grid, col, row); });
   view->setObjectName(QString::fromLatin1(name));
   view->setGeometry(geometry);
   keyboard_.push_back(view);
@@ -262,6 +281,7 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
       },
       // The counts follow a committed entry at once, not only the next move.
       [this] { form_.RefreshAssignment(); });
+  MakeCommandActions(grids_[0], Area::ElementTableMenu);
   MakeLabel(page, "Label16", f.Label16, {62, 332, 32, 18}, Right);
   lodSpinEdit_ = MakeSpinEdit(page, "LODSpinEdit", {98, 330, 50, 22}, &Form::LODSpinEditChange);
   MakeLabel(page, "Label21", f.Label21, {152, 332, 156, 18}, Right);
@@ -350,6 +370,10 @@ void TQVForm::BuildSettingsPage(QWidget* page) {
   MakeLabel(lods, "Label19", f.Label19, {8, 310, 248, 44}, Wrap);
   MakeLabel(lods, "Label20", f.Label20, {8, 358, 248, 30}, Wrap);
   MakeLabel(lods, "Label23", f.Label23, {8, 392, 248, 30}, Wrap);
+  MakeLabel(lods, "Label34", f.Label34, {8, 432, 248, 18});
+  vertLimitSpinEdit_ = MakeSpinEdit(lods, "VertLimitSpinEdit", {8, 454, 80, 22},
+                                    &Form::VertLimitSpinEditChange, true);
+  vertLimitSpinEdit_->setSingleStep(100);
 
   QFrame* merging = panel("Panel4", {276, 6, 264, 496});
   MakeLabel(merging, "Label26", f.Label26, {8, 6, 200, 18}, Bold);
@@ -544,6 +568,14 @@ void TQVForm::RefreshCaptions() {
       binding.red = red;
     }
   }
+  for (const ActionBinding& binding : actions_) {
+    const QString caption = FromUtf8(binding.state->caption);
+    if (binding.widget->text() != caption) binding.widget->setText(caption);
+    if (binding.widget->isEnabled() != binding.state->enabled)
+      binding.widget->setEnabled(binding.state->enabled);
+    if (binding.widget->isVisible() != binding.state->visible)
+      binding.widget->setVisible(binding.state->visible);
+  }
   for (const LabelBinding& binding : labels_) {
     const QString caption = FromUtf8(binding.state->caption);
     if (binding.widget->text() != caption) binding.widget->setText(caption);
@@ -578,7 +610,9 @@ void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
   for (GridView* grid : grids_) grid->SyncFromGrid();
 
   const std::pair<QSpinBox*, const SpinEdit*> spins[] = {
-      {lodSpinEdit_, &form_.LODSpinEdit}, {lodCountSpinEdit_, &form_.LODAnzSpinEdit}};
+      {lodSpinEdit_, &form_.LODSpinEdit},
+      {lodCountSpinEdit_, &form_.LODAnzSpinEdit},
+      {vertLimitSpinEdit_, &form_.VertLimitSpinEdit}};
   for (const auto& [spin, state] : spins) {
     const QSignalBlocker blocker(spin);
     if (spin->minimum() != state->minValue || spin->maximum() != state->maxValue)

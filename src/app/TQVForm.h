@@ -13,6 +13,7 @@
 #include "form/Commands.h"
 #include "form/Form.h"
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -65,6 +66,10 @@ class TQVForm : public QWidget {
     Button* state;
     bool red = false;
   };
+  struct ActionBinding {
+    QAction* widget;
+    Button* state;
+  };
   struct LabelBinding {
     QLabel* widget;
     Label* state;
@@ -93,11 +98,15 @@ class TQVForm : public QWidget {
   QPushButton* MakeCommandButton(QWidget* parent, const Command& command);
   // The buttons of the command table's rows for `area`.
   void MakeCommandButtons(QWidget* parent, Area area);
+  // The entries of the command table's rows for `area` in `owner`'s context menu.
+  void MakeCommandActions(QWidget* owner, Area area);
   QLabel* MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
                     int style = Plain);
   QLineEdit* MakeEdit(QWidget* parent, const char* name, Edit& state, QRect geometry);
+  // `typing`: the value can be typed as well (it reaches the form when the
+  // user presses Enter or leaves the box).
   QSpinBox* MakeSpinEdit(QWidget* parent, const char* name, QRect geometry,
-                         void (Form::*change)(int));
+                         void (Form::*change)(int), bool typing = false);
   GridView* MakeGrid(QWidget* parent, const char* name, StringGrid& grid, QRect geometry,
                      bool editable, std::function<bool(int, int)> selectCell,
                      std::function<void(int, int, const std::string&)> setEditText,
@@ -126,8 +135,10 @@ class TQVForm : public QWidget {
   ShapeTextView* memo_ = nullptr;
   QSpinBox* lodSpinEdit_ = nullptr;
   QSpinBox* lodCountSpinEdit_ = nullptr;
+  QSpinBox* vertLimitSpinEdit_ = nullptr;
   QComboBox* languageBox_ = nullptr;
   std::vector<ButtonBinding> buttons_;
+  std::vector<ActionBinding> actions_;
   std::vector<LabelBinding> labels_;
   std::vector<EditBinding> edits_;
   std::vector<ExitBinding> exits_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "assignment/VertexLimit.h"
 #include "common/Convert.h"
 #include "form/Commands.h"
 
@@ -49,6 +50,16 @@ Options:
                         instead of the settings file's
   --normals-tolerance T the tolerance of merge-normals, instead of the
                         settings file's (both read with "." as decimal point)
+  --vertex-limit N      the most vertices a sub-object may have (1000..65535;
+                        without it the "Limits" of quarvel-cli.INI, else
+                        14000): the older simulator draws sub-objects wrongly
+                        from about 14000 on, and 65535 is the most that 16-bit
+                        indices reach
+  --auto-split          split every LOD into sub-objects within the vertex
+                        limit, as "Automatisch aufteilen" does in the window
+                        (elements in row order; "0" and "999" stay), after the
+                        settings are loaded and before any --do and
+                        --print-pdf
   --do CMD[,CMD...]     run commands in order: )" +
          [] {
            std::string list;
@@ -73,10 +84,14 @@ Options:
                         "LINE: warning: text" for each problem
   --json                with --info or --check: print JSON
   --force               open a file that does not start with the Unicode mark
+                        (nothing else: it does not lift the vertex limit)
+  --force-limit         let generate write sub-objects above the vertex limit
+                        (after a warning); without it such a plan is refused
   -h, --help            show this text
 
 Every message the window would show goes to standard error as "KIND: text";
-every question is answered Yes.
+every question is answered Yes, except the generation's question about a
+sub-object above the vertex limit (see --force-limit).
 
 A save never replaces a folder, a device, a pipe, a write-protected file or
 the file SHAPE itself, neither as the output nor as the output's backup (so
@@ -96,6 +111,7 @@ Examples:
   quarvel-cli loco.s --check
   quarvel-cli loco.s --points-tolerance 0.001 --do merge-points,merge-normals,fix-materials -o out.s
   quarvel-cli loco.s --lods 3 --print-pdf loco_plan.pdf
+  quarvel-cli loco.s --auto-split --vertex-limit 12000 --do generate -o loco_split.s
   for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
 )";
 }
@@ -153,6 +169,16 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.json = true;
     } else if (argument == "--force") {
       options.force = true;
+    } else if (argument == "--force-limit") {
+      options.forceLimit = true;
+    } else if (argument == "--auto-split") {
+      options.autoSplit = true;
+    } else if (argument == "--vertex-limit") {
+      const auto n = TryStrToInt(value(i, argument));
+      if (!n || *n < kLowestVertexLimit || *n > kIndexableVertices)
+        throw UsageError("--vertex-limit needs a number from " + IntToStr(kLowestVertexLimit) +
+                         " to " + IntToStr(kIndexableVertices));
+      options.vertexLimit = *n;
     } else if (!argument.empty() && argument[0] == '-' && argument != "-") {
       throw UsageError("unknown option " + argument);
     } else if (options.shape.empty()) {
@@ -168,7 +194,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   if (options.json && !options.info && !options.check)
     throw UsageError("--json goes with --info or --check");
   if (options.check &&
-      (options.info || options.output || options.inPlace || !options.commands.empty()))
+      (options.info || options.output || options.inPlace || !options.commands.empty() ||
+       options.autoSplit || options.vertexLimit || options.forceLimit))
     throw UsageError("--check only reads SHAPE: it goes with --json and --force alone");
   if (options.info && options.output == "-")
     throw UsageError("--info and -o - would both write to standard output");

@@ -25,7 +25,11 @@ struct CliOptions {
   bool info = false;
   bool check = false;
   bool json = false;
-  bool force = false;
+  bool force = false;  // open a file without the Unicode mark
+  std::optional<int> vertexLimit;
+  bool autoSplit = false;
+  // Generate sub-objects above the vertex limit instead of refusing.
+  bool forceLimit = false;
   bool help = false;
 };
 

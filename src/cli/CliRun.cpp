@@ -135,6 +135,11 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   Form form(FormPorts{dialogs, system, registry, launcher, printer});
   form.persistProgramIni = false;
   if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
+  // Nobody answers the question about a sub-object above the limit: the
+  // plan is refused unless the command line lifts the limit.
+  form.oversizeHandling =
+      options.forceLimit ? Form::OversizeHandling::Proceed : Form::OversizeHandling::Refuse;
+  if (options.vertexLimit) form.Run([&] { form.VertLimitSpinEditChange(*options.vertexLimit); });
 
   if (options.lods) {
     const int n = *options.lods;
@@ -179,6 +184,14 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     form.NormalTolerance = *options.normalsTolerance;
     form.DeltaNormalsEdit.text = FloatToStr(form.NormalTolerance);
   }
+  if (options.autoSplit) {
+    for (int lod = 1; lod <= form.LodCount; ++lod) {
+      if (form.Run([&] { return form.AutoSplitLod(lod); }).Stopped()) {
+        err << "error: --auto-split: LOD " << lod << " cannot be split; nothing is written\n";
+        return kCommandFailed;
+      }
+    }
+  }
 
   // The printout when it is due after `commandsRun` commands.
   const auto printIfDue = [&](std::size_t commandsRun) {
@@ -207,6 +220,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (outcome.Stopped()) {
       err << "error: " << verb << " was refused or failed; nothing is written\n";
+      if (form.refusedForVertexLimit)
+        err << "error: a sub-object has more than " << form.VertexLimit
+            << " vertices; --auto-split splits every LOD within the limit, --vertex-limit sets "
+               "another one, --force-limit generates anyway\n";
       return kCommandFailed;
     }
   }

@@ -142,6 +142,13 @@ std::vector<Command>& CommandTable() {
        .builtInCaption = "Anim. lesen",
        .caption = 12,
        .place = {Area::AssignmentPage, 712, 142, 100, 25}},
+      // The element table's context menu.
+      {.name = "AufteilenMenuItem",
+       .control = &Form::AufteilenMenuItem,
+       .handler = &Form::AufteilenMenuItemClick,
+       .builtInCaption = "Automatisch aufteilen",
+       .caption = 72,
+       .place = {Area::ElementTableMenu, 0, 0, 0, 0}},
       // "Datei": below the text view.
       {.name = "SButton1",
        .control = &Form::SButton1,

@@ -11,8 +11,9 @@ namespace quarvel {
 class Form;
 
 // Where the window puts a command's button: its panel or page and its place
-// there in pixels.
-enum class Area { CommandPanel, StatusPanel, AssignmentPage, TextPage };
+// there in pixels; or an entry of the element table's context menu, in the
+// order of the table's rows (no pixels).
+enum class Area { CommandPanel, StatusPanel, AssignmentPage, TextPage, ElementTableMenu };
 struct Place {
   Area area;
   int x, y, width, height;

@@ -65,6 +65,7 @@ Form::Form(FormPorts ports) : ports_(ports) {
       "sortiert.";
   Label20.caption = "Der Wert bezieht sich auf die höchste Entfernung, für die das LOD gilt.";
   Label23.caption = "Zwei oder mehr LOD's mit gleicher Stufe sind sinnlos.";
+  Label34.caption = "Vertices je Subobjekt höchstens:";
   Label26.caption = "Zusammenfassen";
   Label25.caption = "Punkte (Meter):";
   Label10.caption = "Normalen:";
@@ -83,6 +84,7 @@ Form::Form(FormPorts ports) : ports_(ports) {
 
   LODSpinEdit = SpinEdit{1, 1, 99, true};
   LODAnzSpinEdit = SpinEdit{1, 1, 99, true};
+  VertLimitSpinEdit = SpinEdit{kDefaultVertexLimit, kLowestVertexLimit, kIndexableVertices, true};
 
   StringGrid1.defaultColWidth = 28;
   StringGrid2.defaultColWidth = 28;
@@ -218,6 +220,10 @@ void Form::FormCreate() {
   LODSpinEdit.maxValue = n;
   LODSpinEdit.enabled = n != 1;
   LodCount = n;
+  // A hand-edited limit outside the spin box's range is brought into it.
+  VertexLimit =
+      ClampVertexLimit(ProgramIni->ReadInteger("Limits", "Vertices", kDefaultVertexLimit));
+  VertLimitSpinEdit.value = VertexLimit;
 
   StringGrid2.SetRowCount(2);
   StringGrid2.SetCell(kVertexCountColumn, 0, "Vert. L 1");
@@ -247,6 +253,7 @@ void Form::FormDestroy() {
       const std::string& distance = StringGrid4.Cell(kDistanceColumn, i);
       ProgramIni->WriteString("LODs", IntToStr(i), distance.empty() ? "2000" : distance);
     }
+    ProgramIni->WriteInteger("Limits", "Vertices", VertexLimit);
     ProgramIni->Flush();
   }
   UndoLines.clear();
@@ -259,6 +266,7 @@ void Form::ResetWindow() {
   Label2.caption.clear();
   Caption = kProgramTitle;
   CurrentFileName.clear();
+  largestSubobject_.clear();
   // Row 1 up to the second plan column and the first sort mark; opening a
   // shape empties the rest of the row before it reads.
   StringGrid1.SetRowCount(2);
@@ -332,7 +340,8 @@ void Form::ApplyLanguage() {
       {&Label4, 30},  {&Label5, 31},  {&Label6, 32},  {&Label14, 33}, {&Label15, 34},
       {&Label26, 35}, {&Label25, 36}, {&Label10, 37}, {&Label7, 39},  {&Label17, 40},
       {&Label18, 41}, {&Label8, 42},  {&Label9, 43},  {&Label13, 44}, {&Label19, 45},
-      {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50}};
+      {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50},
+      {&Label34, 71}};
   for (const auto& [label, number] : labels) label->caption = LangText(number);
   Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assignment/StringGrid.h"
+#include "assignment/VertexLimit.h"
 #include "cleanup/MergeTable.h"
 #include "common/FileReplace.h"
 #include "form/Controls.h"
@@ -137,6 +138,24 @@ class Form {
   Outcome ZeilePlusButtonClick();
   Outcome ZeileMinusButtonClick();
   Outcome GrundButtonClick();
+  // "Automatisch aufteilen" in the element table's menu: splits the LOD
+  // chosen in LODSpinEdit so that every sub-object stays within VertexLimit.
+  Outcome AufteilenMenuItemClick();
+  // The same for any LOD (the command line splits every LOD).
+  Outcome AutoSplitLod(int lod);
+
+  // ---- Vertex limit --------------------------------------------------------
+  void VertLimitSpinEditChange(int value);
+  // How the window draws a cell: a vertex count above the limit, and a LOD
+  // of the summary that holds such a sub-object, stand out.
+  CellEmphasis Emphasis(const StringGrid& table, int col, int row) const;
+  // What the generation does with a sub-object above the limit: ask (the
+  // window), refuse (the command line unless told otherwise) or go on after
+  // a warning.
+  enum class OversizeHandling { Ask, Refuse, Proceed };
+  OversizeHandling oversizeHandling = OversizeHandling::Ask;
+  // Set when the generation last refused for the vertex limit alone.
+  bool refusedForVertexLimit = false;
 
   // ---- LOD distance levels -------------------------------------------------
   void LODAnzSpinEditChange(int value);
@@ -230,6 +249,8 @@ class Form {
   // Window state.
   std::string CurrentFileName;
   int LodCount = 1;
+  // The most vertices a sub-object should hold (program INI, "Limits").
+  int VertexLimit = kDefaultVertexLimit;
   // The command-line program works without leaving traces in the program INI.
   bool persistProgramIni = true;
   // When set, the settings are loaded from this file instead of the one beside
@@ -271,6 +292,8 @@ class Form {
   Edit NrEdit;
   Button DoButton, DoButton1, ZeilePlusButton, ZeileMinusButton, GrundButton, E_SpeichernButton,
       E_LadenButton, E_DruckenButton, AnimResetButton;
+  // An entry of the element table's context menu.
+  Button AufteilenMenuItem;
   SpinEdit LODSpinEdit;
 
   // Tab "Datei".
@@ -281,6 +304,9 @@ class Form {
   // Tab "Einstellungen/Settings".
   Label Label27, Label14, Label15, Label19, Label20, Label23;
   SpinEdit LODAnzSpinEdit;
+  // The vertex limit beside the LOD set-up.
+  Label Label34;
+  SpinEdit VertLimitSpinEdit;
   Label Label26, Label25, Label10, Label28, Label29, Label30;
   Edit DeltaPointsEdit, DeltaNormalsEdit;
   Label Label31, Label32, Label33;
@@ -301,10 +327,15 @@ class Form {
   Outcome SearchForward(const std::string& key);
   // "Punkte zusammenfassen" and "Normalen zusammenfassen".
   Outcome MergeSectionCommand(MergeKind kind);
+  // The most vertices of a sub-object in each LOD (index 1..LodCount), for
+  // the summary's marks; counted whenever the plan is evaluated.
+  void CountLargestSubobjects();
+  Outcome ConfirmOversizedSubobjects(const OversizedSubobjects& oversized);
 
   FormPorts ports_;
   std::string savedPlan_;
   std::optional<std::string> lastSearchKey_;
+  std::vector<int> largestSubobject_;
 };
 
 }  // namespace quarvel

@@ -43,6 +43,7 @@ int Form::SubobjectVertexCount(int lod, int subobject) {
 void Form::RefreshAssignment() {
   quarvel::RefreshAssignment({StringGrid1, StringGrid2, StringGrid5}, shapeIndex, LodCount,
                              LODSpinEdit.value);
+  CountLargestSubobjects();
 }
 
 void Form::DefaultAssignment() {

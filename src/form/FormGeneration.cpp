@@ -4,6 +4,47 @@
 
 namespace quarvel {
 
+namespace {
+
+// The sub-object with the most vertices above the limit, and how bad it is.
+std::string OversizeText(const OversizedSubobjects& oversized, int limit) {
+  std::string text = "Subobjekt " + IntToStr(oversized.subobject) + " von LOD " +
+                     IntToStr(oversized.lod) + " hat " + IntToStr(oversized.vertices) +
+                     " Vertices, mehr als ";
+  if (oversized.vertices > kIndexableVertices)
+    text += IntToStr(kIndexableVertices) +
+            ", die ein Subobjekt mit 16-Bit-Indizes höchstens haben kann: das Ergebnis wird im "
+            "Simulator nicht richtig dargestellt";
+  else
+    text += "die Grenze von " + IntToStr(limit) + " Vertices";
+  if (oversized.count > 1)
+    text += " (insgesamt " + IntToStr(oversized.count) + " Subobjekte über der Grenze von " +
+            IntToStr(limit) + ")";
+  return text;
+}
+
+}  // namespace
+
+Outcome Form::ConfirmOversizedSubobjects(const OversizedSubobjects& oversized) {
+  const std::string text = OversizeText(oversized, VertexLimit);
+  switch (oversizeHandling) {
+    case OversizeHandling::Ask: {
+      const BoxKind kind =
+          oversized.vertices > kIndexableVertices ? BoxKind::Warning : BoxKind::Confirmation;
+      if (Message(kind, text + ", trotzdem erzeugen?", Buttons::YesNo) != Answer::Yes)
+        return Outcome::Declined();
+      return Outcome::Done();
+    }
+    case OversizeHandling::Refuse:
+      refusedForVertexLimit = true;
+      return Refuse(BoxKind::Warning, text + ". Abbruch der Aktion.");
+    case OversizeHandling::Proceed:
+      Message(BoxKind::Warning, text + ". Es wird trotzdem erzeugt.", Buttons::Ok);
+      return Outcome::Done();
+  }
+  return Outcome::Done();
+}
+
 Outcome Form::Sub_ObjectsButtonClick() {
   if (shapeText.Empty()) return Outcome::Done();
   SavedCursor = dialogs().CurrentCursor();
@@ -12,6 +53,16 @@ Outcome Form::Sub_ObjectsButtonClick() {
     Form& form;
     ~RestoreCursor() { form.dialogs().SetCursor(form.SavedCursor); }
   } restoreCursor{*this};
+
+  refusedForVertexLimit = false;
+  // A sub-object above the limit is asked about after every other check; a
+  // No then leaves the text as it was, without the split that the
+  // preparation may make of a one-line "sort_vectors" list.
+  const std::optional<OversizedSubobjects> oversized = FindOversizedSubobjects(
+      StringGrid1, shapeIndex, LodCount, StringGrid2.RowCount() - 1, VertexLimit);
+  std::optional<ShapeText::Lines> unprepared;
+  if (oversized) unprepared = shapeText.All();
+  const bool modifiedBefore = shapeText.Modified();
 
   const std::optional<GenerationLayout> layout =
       PrepareGeneration(shapeText, StringGrid1, ElementCount());
@@ -31,6 +82,15 @@ Outcome Form::Sub_ObjectsButtonClick() {
   if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
   if (!refusal) refusal = CheckSourceIntegrity(shapeText.All());
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
+  if (oversized) {
+    if (const Outcome asked = ConfirmOversizedSubobjects(*oversized); !asked.IsDone()) {
+      if (shapeText.Count() != unprepared->size()) {
+        shapeText.Assign(std::move(*unprepared));
+        shapeText.SetModified(modifiedBefore);
+      }
+      return asked;
+    }
+  }
 
   SMemo.visible = false;
   SOAnzLabel.visible = true;

@@ -25,6 +25,7 @@ void Form::LODAnzSpinEditExit() {
     LODSpinEditChange(n);
   }
   ApplyLodCountToTables(n, StringGrid4, StringGrid1, StringGrid2, StringGrid5);
+  CountLargestSubobjects();
 }
 
 bool Form::StringGrid4SelectCell(int col, int) {

@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -398,6 +399,83 @@ TEST_F(Cli, PrintPdfPrintsTheTablesBeforeOrAfterTheCommandsAsGiven) {
                 Printing()),
             cli::kCommandFailed);
   EXPECT_FALSE(printed->ended);
+}
+
+}  // namespace
+}  // namespace quarvel::testing
+
+namespace quarvel::testing {
+namespace {
+
+TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
+  // Three elements of 600 vertices: 1800 in one sub-object.
+  const std::string big = dir.File("big.s");
+  WriteShapeLines(big, BuildExportedShape(ElementsWithOwnSets(3, 600)));
+  const std::string split = dir.File("split.s");
+  ASSERT_EQ(Run({big, "--do", "generate", "-o", split}), cli::kSuccess) << err.str();
+  fs::remove(split);
+
+  // The program INI's limit counts, the command line's overrides it.
+  WriteBytes(dir.File("quarvel-cli.INI"), "[Limits]\r\nVertices=1000\r\n");
+  EXPECT_EQ(Run({big, "--do", "generate", "-o", split}), cli::kCommandFailed);
+  EXPECT_TRUE(
+      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
+                "von 1000 Vertices. Abbruch der Aktion.\n"))
+      << err.str();
+  EXPECT_TRUE(ErrorSays("--auto-split splits every LOD within the limit"));
+  EXPECT_FALSE(fs::exists(split));
+  // --force opens a file without the Unicode mark; it does not lift the limit.
+  EXPECT_EQ(Run({big, "--force", "--do", "generate", "-o", split}), cli::kCommandFailed);
+  EXPECT_FALSE(fs::exists(split));
+  ASSERT_EQ(Run({big, "--vertex-limit", "2000", "--do", "generate", "-o", split}), cli::kSuccess);
+  fs::remove(split);
+
+  ASSERT_EQ(Run({big, "--force-limit", "--do", "generate", "-o", split}), cli::kSuccess);
+  EXPECT_TRUE(
+      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
+                "von 1000 Vertices. Es wird trotzdem erzeugt.\n"))
+      << err.str();
+  EXPECT_TRUE(fs::exists(split));
+  // The INI is only read: the command line leaves no trace in it.
+  EXPECT_EQ(ReadBytes(dir.File("quarvel-cli.INI")), "[Limits]\r\nVertices=1000\r\n");
+}
+
+TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
+  const std::string big = dir.File("big.s");
+  WriteShapeLines(big, BuildExportedShape(ElementsWithOwnSets(3, 600)));
+  const std::string split = dir.File("split.s");
+  ASSERT_EQ(Run({big, "--lods", "2", "--vertex-limit", "1300", "--auto-split", "--info", "--do",
+                 "generate", "-o", split}),
+            cli::kSuccess)
+      << err.str();
+  const std::vector<std::string> lines = ReadShapeLines(split);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.find("sub_objects ( 2") != std::string::npos;
+                          }),
+            2);
+  EXPECT_NE(out.str().find("    1     1200\n    2      600\n"), std::string::npos) << out.str();
+
+  // A LOD that cannot be split stops the run before anything is written.
+  fs::remove(split);
+  WriteBytes(dir.File("plan.ini"), "[SONR_L1]\r\n1=0\r\n2=0\r\n3=1\r\n");
+  EXPECT_EQ(Run({big, "--settings", dir.File("plan.ini"), "--vertex-limit", "1000", "--auto-split",
+                 "--do", "generate", "-o", split}),
+            cli::kCommandFailed);
+  EXPECT_TRUE(ErrorSays("error: --auto-split: LOD 1 cannot be split; nothing is written"));
+  EXPECT_FALSE(fs::exists(split));
+
+  for (const std::vector<std::string>& mistake :
+       std::vector<std::vector<std::string>>{{big, "--vertex-limit", "999"},
+                                             {big, "--vertex-limit", "65536"},
+                                             {big, "--vertex-limit", "viel"},
+                                             {big, "--vertex-limit"},
+                                             {big, "--check", "--auto-split"},
+                                             {big, "--check", "--force-limit"}})
+    EXPECT_EQ(Run(mistake), cli::kUsage) << mistake[1] << " " << mistake.back();
+  EXPECT_EQ(Run({"--help"}), cli::kSuccess);
+  for (const char* option : {"--vertex-limit N", "--auto-split", "--force-limit"})
+    EXPECT_NE(out.str().find(option), std::string::npos) << option;
 }
 
 }  // namespace

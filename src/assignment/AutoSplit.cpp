@@ -1,0 +1,143 @@
+#include "assignment/AutoSplit.h"
+
+#include <algorithm>
+
+#include "assignment/ElementAssignment.h"
+#include "assignment/TableColumns.h"
+#include "common/Convert.h"
+
+namespace quarvel {
+
+namespace {
+
+// "0" and "999" keep their meaning whatever the split does.
+bool KeepsItsCell(const std::string& cell) {
+  const auto value = TryStrToInt(cell);
+  return value && (*value == kEverySubobject || *value == kNotInLod);
+}
+
+// The sets of a sub-object under construction and its vertex count.
+class SubobjectSets {
+ public:
+  SubobjectSets(const ShapeIndex& index, std::size_t sets)
+      : index_(index), in_(sets, 0), base_(sets, 0) {}
+
+  // The vertices `set` adds to the sub-object (none when it is in already or
+  // is no set of the shape).
+  long long Adds(int set) const {
+    if (!Valid(set) || in_[static_cast<std::size_t>(set)] != 0) return 0;
+    return std::max(0, index_.VertexSets[static_cast<std::size_t>(set)].vertexCount);
+  }
+  long long AddsToBase(int set) const {
+    if (!Valid(set) || base_[static_cast<std::size_t>(set)] != 0) return 0;
+    return std::max(0, index_.VertexSets[static_cast<std::size_t>(set)].vertexCount);
+  }
+  void Add(int set) {
+    vertices_ += Adds(set);
+    if (Valid(set)) in_[static_cast<std::size_t>(set)] = 1;
+  }
+  // What every sub-object holds from the start: the sets of the "0" elements.
+  void TakeAsBase() {
+    base_ = in_;
+    baseVertices_ = vertices_;
+  }
+  void StartNext() {
+    in_ = base_;
+    vertices_ = baseVertices_;
+  }
+  long long Vertices() const { return vertices_; }
+  long long BaseVertices() const { return baseVertices_; }
+  bool HoldsMoreThanBase() const { return vertices_ > baseVertices_; }
+
+ private:
+  bool Valid(int set) const { return set >= 0 && static_cast<std::size_t>(set) < in_.size(); }
+
+  const ShapeIndex& index_;
+  std::vector<char> in_, base_;
+  long long vertices_ = 0;
+  long long baseVertices_ = 0;
+};
+
+}  // namespace
+
+Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, int lod, int limit,
+                      AutoSplitPlan& plan) {
+  plan = AutoSplitPlan{};
+  plan.lod = lod;
+  const int rows = std::clamp(elementTable.RowCount() - 1, 0, kShapeIndexSize);
+  const int column = AssignmentColumn(lod);
+  const auto sets = static_cast<std::size_t>(std::clamp(index.VertexSetCount, 0, kShapeIndexSize));
+  const auto setOf = [&](int row) {
+    return index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
+  };
+
+  SubobjectSets current(index, sets);
+  for (int row = 1; row <= rows; ++row)
+    if (elementTable.Cell(column, row) == "0") current.Add(setOf(row));
+  current.TakeAsBase();
+  if (current.BaseVertices() > limit)
+    return "In LOD " + IntToStr(lod) + " haben die Elemente mit 0 (in jedem Subobjekt) zusammen " +
+           "schon " + IntToStr(current.BaseVertices()) + " Vertices, mehr als die Grenze von " +
+           IntToStr(limit) + ". Keine Aufteilung kann das ändern. Abbruch der Aktion.";
+
+  int subobject = 0;
+  for (int row = 1; row <= rows; ++row) {
+    const std::string& old = elementTable.Cell(column, row);
+    if (KeepsItsCell(old)) {
+      plan.cells.push_back(old);
+      continue;
+    }
+    const int set = setOf(row);
+    // A sub-object that holds nothing beyond the "0" elements never hands an
+    // element on: the next one would leave it empty.
+    if (subobject == 0 ||
+        (current.Adds(set) > 0 && current.Vertices() + current.Adds(set) > limit &&
+         current.HoldsMoreThanBase())) {
+      if (subobject > 0) plan.vertices.push_back(current.Vertices());
+      if (++subobject > kHighestSubobject)
+        return "LOD " + IntToStr(lod) + " bräuchte bei höchstens " + IntToStr(limit) +
+               " Vertices je Subobjekt mehr als " + IntToStr(kHighestSubobject) +
+               " Subobjekte. Abbruch der Aktion.";
+      current.StartNext();
+    }
+    const long long alone = current.BaseVertices() + current.AddsToBase(set);
+    if (alone > limit) plan.oversized.push_back({row, alone, subobject});
+    current.Add(set);
+    std::string cell = IntToStr(subobject);
+    if (cell != old) {
+      plan.changesCells = true;
+      if (old != "1") plan.overwritesEntries = true;
+    }
+    plan.cells.push_back(std::move(cell));
+  }
+  if (subobject > 0) plan.vertices.push_back(current.Vertices());
+  return std::nullopt;
+}
+
+void ApplyAutoSplit(StringGrid& elementTable, const AutoSplitPlan& plan) {
+  for (std::size_t i = 0; i < plan.cells.size(); ++i)
+    elementTable.SetCell(AssignmentColumn(plan.lod), static_cast<int>(i) + 1, plan.cells[i]);
+}
+
+std::string OversizedElementsReport(const StringGrid& elementTable, const AutoSplitPlan& plan,
+                                    int limit) {
+  // One line per sub-object: elements that share a vertex set share it.
+  std::string text = "LOD " + IntToStr(plan.lod) + ": Diese Elemente haben schon allein mehr als " +
+                     IntToStr(limit) + " Vertices und stehen deshalb in Subobjekten für sich:";
+  int shownSubobject = 0;
+  for (const AutoSplitPlan::OversizedElement& element : plan.oversized) {
+    const std::string name = "\"" + elementTable.Cell(kNameColumn, element.row) + "\" (Zeile " +
+                             IntToStr(element.row) + ")";
+    if (element.subobject == shownSubobject) {
+      text += ", " + name;
+      continue;
+    }
+    shownSubobject = element.subobject;
+    text += "\nSubobjekt " + IntToStr(element.subobject) + " (" +
+            IntToStr(plan.vertices[static_cast<std::size_t>(element.subobject - 1)]) +
+            " Vertices): " + name;
+  }
+  return text;
+}
+
+}  // namespace quarvel
