@@ -188,4 +188,40 @@ BENCHMARK_CAPTURE(BM_PlanPoints, Zero, 0.0L)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PlanPoints, Millimetre, 0.001L)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PlanPoints, Huge, 1e30L)->Unit(benchmark::kMillisecond);
 
+// The command's other two parts alone: reading the section's numbers, and
+// rebuilding the text after the plan.
+void BM_ReadEntries(benchmark::State& state, MergeKind kind) {
+  quarvel::ShapeText text;
+  text.Assign(Shape());
+  const quarvel::MergeSection section =
+      quarvel::ReadMergeSection(text, kind, *quarvel::FindMergeHeader(text, kind));
+  quarvel::MergeTable table;
+  for (auto _ : state) quarvel::ReadMergeEntries(text, section, table);
+}
+BENCHMARK_CAPTURE(BM_ReadEntries, Points, MergeKind::Points)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadEntries, Normals, MergeKind::Normals)->Unit(benchmark::kMillisecond);
+
+void BM_Rebuild(benchmark::State& state, MergeKind kind) {
+  const Reference& reference = ScanOf(kind);
+  quarvel::MergeTable table = reference.table;
+  quarvel::ShapeText text;
+  text.Assign(Shape());
+  const quarvel::MergeSection section =
+      quarvel::ReadMergeSection(text, kind, *quarvel::FindMergeHeader(text, kind));
+  std::vector<std::string> lines;
+  for (auto _ : state) {
+    state.PauseTiming();
+    {
+      // Fresh memory, as in the command's benchmark; the old lines go here.
+      std::vector<std::string> fresh(Shape());
+      lines.swap(fresh);
+    }
+    state.ResumeTiming();
+    quarvel::RebuildMergedSection(lines, section, reference.kept, table);
+    benchmark::DoNotOptimize(lines.data());
+  }
+}
+BENCHMARK_CAPTURE(BM_Rebuild, Points, MergeKind::Points)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Rebuild, Normals, MergeKind::Normals)->Unit(benchmark::kMillisecond);
+
 }  // namespace

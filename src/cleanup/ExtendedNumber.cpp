@@ -16,20 +16,16 @@ namespace {
 // Every power of ten up to 10^27 is exact in the 64-bit mantissa (5^27 <
 // 2^64), and so is every significand of up to 19 digits. One multiplication
 // or division of two exact values rounds once, so it gives the nearest value.
-constexpr int kMaxExactPower = 27;
+// This way takes what ScanShortDecimal leaves: leading zeros and zeros beyond
+// the 19th digit.
+constexpr int kMaxExactPower = detail::kMaxShortScale;
 constexpr int kMaxExactDigits = 19;
-constexpr long double kPowersOfTen[kMaxExactPower + 1] = {
-    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
-    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
 
 // Exponents beyond this are out of every range; clamping keeps the sum from
 // overflowing while the slow path still sees the text as written.
 constexpr long kExponentClamp = 100000;
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
+using detail::IsDigit;
 
 // The C library's conversion rounds correctly; the "C" locale keeps the
 // user's locale out of it.
@@ -58,6 +54,14 @@ bool FullExtendedPrecision() {
 std::optional<long double> ParseExtended(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
+  if (FullExtendedPrecision()) {
+    const ShortDecimal decimal = ScanShortDecimal(p, end);
+    if (decimal.end != nullptr && decimal.end == end) {
+      long double value;
+      ShortDecimalInto(decimal, value);
+      return value;
+    }
+  }
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
@@ -110,8 +114,8 @@ std::optional<long double> ParseExtended(std::string_view text) {
   if (!tooManyDigits && scale >= -kMaxExactPower && scale <= kMaxExactPower &&
       FullExtendedPrecision()) {
     const auto value = static_cast<long double>(significand);
-    const long double result =
-        scale >= 0 ? value * kPowersOfTen[scale] : value / kPowersOfTen[-scale];
+    const long double result = scale >= 0 ? value * detail::kExactPowersOfTen[scale]
+                                          : value / detail::kExactPowersOfTen[-scale];
     return negative ? -result : result;
   }
   return ParseSlowly(text);

@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "cleanup/LineScan.h"
+
 namespace quarvel {
 
 namespace {
@@ -23,6 +25,20 @@ void Decide(MergeTable& table, std::size_t k, std::int32_t match, int& kept) {
   }
 }
 
+// Every entry's decision from its match (-1: none), in order, so that a
+// match's new index is known; `matches` becomes the new indices on the way.
+int DecideAll(MergeTable& table, std::size_t count, std::vector<std::int32_t>& matches) {
+  int kept = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::int32_t match = matches[k];
+    MergeEntry& entry = table[k];
+    entry.keep = match < 0;
+    entry.newIndex = match < 0 ? kept++ : matches[static_cast<std::size_t>(match)];
+    matches[k] = entry.newIndex;
+  }
+  return kept;
+}
+
 bool IsFinite(const MergeEntry& entry) {
   return std::isfinite(entry.X) && std::isfinite(entry.Y) && std::isfinite(entry.Z);
 }
@@ -37,47 +53,42 @@ std::uint64_t Mix(std::uint64_t h) {
 }
 
 // An open-addressing table that files, under a 64-bit key, the newest entry
-// index of a group (equal coordinates, or one cell). A slot keeps 32 bits of
-// the key's hash only, which keeps the table small enough to stay in the
-// cache; `same` tells by the slot's newest entry whether a slot whose bits
-// agree is the group's. Slots are never freed, and there are at most `count`
-// groups, so the table never fills up.
+// index of a group (equal coordinates, or one cell). It is asked by the key's
+// hash (Mix of the key). A slot keeps 32 bits of the hash only, which keeps
+// the table small enough to stay in the cache; `same` tells by the slot's
+// newest entry whether a slot whose bits agree is the group's. Slots are
+// never freed, and there are at most `count` groups, so the table never
+// fills up.
 class NewestByKey {
  public:
-  struct Slot {
-    std::uint32_t tag = 0;
-    std::int32_t newest = -1;  // -1: the slot is free
-  };
+  using Slot = MergeWork::CellSlot;
 
-  explicit NewestByKey(std::size_t count) {
+  NewestByKey(std::vector<Slot>& slots, std::size_t count) : slots_(slots) {
     std::size_t capacity = 16;
     while (capacity < 2 * count) capacity *= 2;
-    slots_.resize(capacity);
+    slots_.assign(capacity, Slot{});
     mask_ = capacity - 1;
   }
 
   // The group's slot, or the free slot where it belongs (filled by File).
   template <typename Same>
-  Slot& Find(std::uint64_t key, const Same& same) {
-    const std::uint64_t hash = Mix(key);
+  Slot& Find(std::uint64_t hash, const Same& same) {
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
       Slot& slot = slots_[i];
       if (slot.newest < 0 || (slot.tag == tag && same(slot))) return slot;
     }
   }
-  void Prefetch([[maybe_unused]] std::uint64_t key) const {
-#if defined(__GNUC__)
-    __builtin_prefetch(&slots_[Mix(key) & mask_]);
-#endif
-  }
-  static void File(Slot& slot, std::uint64_t key, std::size_t index) {
-    slot.tag = static_cast<std::uint32_t>(Mix(key) >> 32);
+  // The slot a group most likely has, for a look ahead.
+  const Slot& Likely(std::uint64_t hash) const { return slots_[hash & mask_]; }
+  void Prefetch(std::uint64_t hash) const { PrefetchLineText(&slots_[hash & mask_]); }
+  static void File(Slot& slot, std::uint64_t hash, std::size_t index) {
+    slot.tag = static_cast<std::uint32_t>(hash >> 32);
     slot.newest = static_cast<std::int32_t>(index);
   }
 
  private:
-  std::vector<Slot> slots_;
+  std::vector<Slot>& slots_;
   std::size_t mask_ = 0;
 };
 
@@ -97,7 +108,7 @@ std::uint64_t ValueHash(long double value) {
 // (the two zeros alike), and equal components have equal signs: the newest
 // entry with the same coordinates is the match.
 int PlanEqualCoordinates(MergeTable& table, std::size_t count) {
-  NewestByKey newest(count);
+  NewestByKey newest(table.Work().slots, count);
   int kept = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const MergeEntry& entry = table[k];
@@ -107,7 +118,7 @@ int PlanEqualCoordinates(MergeTable& table, std::size_t count) {
       continue;
     }
     const std::uint64_t key =
-        Mix(ValueHash(entry.X) + 3 * ValueHash(entry.Y) + 7 * ValueHash(entry.Z));
+        Mix(Mix(ValueHash(entry.X) + 3 * ValueHash(entry.Y) + 7 * ValueHash(entry.Z)));
     auto& slot = newest.Find(key, [&](const NewestByKey::Slot& candidate) {
       const MergeEntry& other = table[static_cast<std::size_t>(candidate.newest)];
       return other.X == entry.X && other.Y == entry.Y && other.Z == entry.Z;
@@ -144,7 +155,8 @@ class CellGrid {
     const int width = std::max({exponent + 2, largestExponent - 38, -16000});
     // A rounded difference of at most the tolerance allows an exact one a
     // little above it; the factor covers that, the sum the rounding of the
-    // cell numbers (even with the arithmetic set to 53 bits).
+    // cell numbers (even with the arithmetic set to 53 bits). The reach stays
+    // below a quarter cell and a bit, so an entry is never near both sides.
     const long double reach = std::ldexp(tolerance, -width) * (1 + 0x1p-50L) + 0x1p-12L;
     limit_ = std::ldexp(1.0L, width + 39);
     if (largestCoordinate < 1e300L && width >= -1000 && width <= 1000) {
@@ -181,14 +193,13 @@ class CellGrid {
  private:
   enum class Mode { OneCell, Double, Extended };
 
+  // Without branches: which side an entry is near is as good as random.
   template <typename Real>
   static Place Placed(Real scaled, Real reach) {
     auto cell = static_cast<std::int64_t>(scaled);
-    if (scaled < static_cast<Real>(cell)) --cell;
+    cell -= scaled < static_cast<Real>(cell);
     const Real offset = scaled - static_cast<Real>(cell);  // from the lower border
-    if (offset <= reach) return {cell, -1};
-    if (1 - offset <= reach) return {cell, 1};
-    return {cell, 0};
+    return {cell, static_cast<int>(1 - offset <= reach) - static_cast<int>(offset <= reach)};
   }
 
   Mode mode_ = Mode::OneCell;
@@ -199,135 +210,167 @@ class CellGrid {
   long double limit_ = std::numeric_limits<long double>::infinity();
 };
 
-struct CellNumbers {
-  std::int64_t x = 0, y = 0, z = 0;
-  bool operator==(const CellNumbers&) const = default;
-};
+using CellNumbers = MergeWork::CellNumbers;
 
 // The key of a cell: its three numbers packed side by side when each fits
-// into 21 bits (then a key is one cell), else a hash of them.
-class CellKeys {
- public:
-  explicit CellKeys(double largestCell) : packed_(largestCell < kBias - 2) {}
-  bool Exact() const { return packed_; }
-  std::uint64_t Key(const CellNumbers& cell) const {
-    const auto u = [](std::int64_t value) { return static_cast<std::uint64_t>(value); };
-    if (packed_) return u(cell.x + kBias) << 42 | u(cell.y + kBias) << 21 | u(cell.z + kBias);
-    return u(cell.x) * 0x9E3779B97F4A7C15ULL + u(cell.y) * 0xC2B2AE3D27D4EB4FULL +
-           u(cell.z) * 0x165667B19E3779F9ULL;
-  }
+// into 21 bits (then a key is one cell, and a neighbour's key is the key
+// plus an offset), else a hash of them.
+constexpr std::int64_t kCellBias = 1 << 20;
 
- private:
-  static constexpr std::int64_t kBias = 1 << 20;
-  bool packed_;
-};
+std::uint64_t PackedKey(std::int64_t x, std::int64_t y, std::int64_t z) {
+  const auto u = [](std::int64_t value) { return static_cast<std::uint64_t>(value + kCellBias); };
+  return u(x) << 42 | u(y) << 21 | u(z);
+}
+
+std::uint64_t HashedKey(const CellNumbers& cell) {
+  const auto u = [](std::int64_t value) { return static_cast<std::uint64_t>(value); };
+  return u(cell.x) * 0x9E3779B97F4A7C15ULL + u(cell.y) * 0xC2B2AE3D27D4EB4FULL +
+         u(cell.z) * 0x165667B19E3779F9ULL;
+}
 
 // One bit per key hash, so that most of the neighbour cells, which hold no
 // entry, are passed over without a look into the big table.
 class OccupiedCells {
  public:
-  explicit OccupiedCells(std::size_t count) {
+  OccupiedCells(std::vector<std::uint64_t>& bits, std::size_t count) : bits_(bits) {
     int log2 = 10;
     while ((std::size_t{1} << log2) < 16 * count) ++log2;
     bits_.assign((std::size_t{1} << log2) / 64, 0);
     shift_ = 64 - log2;
   }
-  void Set(std::uint64_t key) {
-    const std::uint64_t bit = Mix(key) >> shift_;
+  void Set(std::uint64_t hash) {
+    const std::uint64_t bit = hash >> shift_;
     bits_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
   }
-  bool MayHold(std::uint64_t key) const {
-    const std::uint64_t bit = Mix(key) >> shift_;
+  bool MayHold(std::uint64_t hash) const {
+    const std::uint64_t bit = hash >> shift_;
     return (bits_[bit >> 6] >> (bit & 63)) & 1;
   }
 
  private:
-  std::vector<std::uint64_t> bits_;
+  std::vector<std::uint64_t>& bits_;
   int shift_ = 0;
 };
 
+// An entry's reach into its neighbour cells, the offset to the neighbour in
+// two bits an axis (0: none, 1: the upper, 3: the lower), and whether it is filed at all: with a
+// finite tolerance nothing matches an infinite or undefined coordinate, so such an entry stays
+// apart.
+constexpr std::uint8_t kNotFiled = 0x80;
+
+std::uint8_t Reach(const CellGrid::Place& x, const CellGrid::Place& y, const CellGrid::Place& z) {
+  const auto code = [](int neighbour) { return static_cast<unsigned>(neighbour) & 3; };
+  return static_cast<std::uint8_t>(code(x.neighbour) | code(y.neighbour) << 2 |
+                                   code(z.neighbour) << 4);
+}
+
+int Offset(std::uint8_t reach, int axis) {
+  const unsigned code = (reach >> (2 * axis)) & 3;
+  return code == 3 ? -1 : static_cast<int>(code);
+}
+
+// Works out every entry's cell and reach into `work` (the cell numbers too
+// when `hashed`) and returns the largest cell number in size, or -1 when a
+// coordinate is too large for the grid.
+std::int64_t PlaceEntries(const MergeTable& table, std::size_t count, const CellGrid& grid,
+                          bool oneCell, bool hashed, MergeWork& work) {
+  const long double limit = grid.Limit();
+  const double roughLimit = grid.TakesDoubles() ? static_cast<double>(limit) : 0;
+  std::int64_t largest = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const MergeEntry& entry = table[k];
+    CellGrid::Place x, y, z;
+    const double rough[3] = {static_cast<double>(entry.X), static_cast<double>(entry.Y),
+                             static_cast<double>(entry.Z)};
+    if (std::fabs(rough[0]) < roughLimit && std::fabs(rough[1]) < roughLimit &&
+        std::fabs(rough[2]) < roughLimit) {
+      x = grid.Locate(rough[0]);
+      y = grid.Locate(rough[1]);
+      z = grid.Locate(rough[2]);
+    } else if (oneCell) {
+      x = y = z = {};
+    } else if (!IsFinite(entry)) {
+      work.reach[k] = kNotFiled;
+      continue;
+    } else if (grid.TakesDoubles() || std::fabs(entry.X) >= limit || std::fabs(entry.Y) >= limit ||
+               std::fabs(entry.Z) >= limit) {
+      return -1;
+    } else {
+      x = grid.Locate(entry.X);
+      y = grid.Locate(entry.Y);
+      z = grid.Locate(entry.Z);
+    }
+    work.reach[k] = Reach(x, y, z);
+    largest = std::max({largest, std::abs(x.cell), std::abs(y.cell), std::abs(z.cell)});
+    if (hashed) {
+      work.cells[k] = {x.cell, y.cell, z.cell};
+      work.keys[k] = HashedKey(work.cells[k]);
+    } else {
+      work.keys[k] = PackedKey(x.cell, y.cell, z.cell);
+    }
+  }
+  return largest;
+}
+
 int PlanByGrid(MergeTable& table, std::size_t count, long double tolerance, MergeKind kind) {
+  MergeWork& work = table.Work();
+  work.keys.resize(count);
+  work.reach.resize(count);
+  work.previous.resize(count);
   // An infinite tolerance puts everything into one cell.
   const bool oneCell = std::isinf(tolerance);
-
   // First every entry's cell and the neighbours it needs, so that the search
   // below can ask for the cells of the entries ahead before it needs them.
-  struct Placed {
-    CellNumbers cell;
-    std::int8_t dx = 0, dy = 0, dz = 0;
-    bool filed = true;  // with a finite tolerance nothing matches an infinite
-                        // or undefined coordinate: such an entry stays apart
-  };
-  std::vector<Placed> placed(count);
-  std::int64_t largestCell = 0;
-  // False when a coordinate is too large for the grid.
-  const auto place = [&](const CellGrid& grid) {
-    const long double limit = grid.Limit();
-    const double roughLimit = grid.TakesDoubles() ? static_cast<double>(limit) : 0;
-    largestCell = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-      const MergeEntry& entry = table[k];
-      CellGrid::Place x, y, z;
-      const double rough[3] = {static_cast<double>(entry.X), static_cast<double>(entry.Y),
-                               static_cast<double>(entry.Z)};
-      if (std::fabs(rough[0]) < roughLimit && std::fabs(rough[1]) < roughLimit &&
-          std::fabs(rough[2]) < roughLimit) {
-        x = grid.Locate(rough[0]);
-        y = grid.Locate(rough[1]);
-        z = grid.Locate(rough[2]);
-      } else if (oneCell) {
-        x = y = z = {};
-      } else if (!IsFinite(entry)) {
-        placed[k].filed = false;
-        continue;
-      } else if (grid.TakesDoubles() || std::fabs(entry.X) >= limit ||
-                 std::fabs(entry.Y) >= limit || std::fabs(entry.Z) >= limit) {
-        return false;
-      } else {
-        x = grid.Locate(entry.X);
-        y = grid.Locate(entry.Y);
-        z = grid.Locate(entry.Z);
-      }
-      placed[k] = {{x.cell, y.cell, z.cell},
-                   static_cast<std::int8_t>(x.neighbour),
-                   static_cast<std::int8_t>(y.neighbour),
-                   static_cast<std::int8_t>(z.neighbour),
-                   true};
-      largestCell = std::max({largestCell, std::abs(x.cell), std::abs(y.cell), std::abs(z.cell)});
-    }
-    return true;
-  };
-  // Cells as wide as the tolerance asks, unless a coordinate is too large
-  // for them (then wider, as the largest coordinate asks).
-  if (!place(CellGrid(tolerance, 0))) {
+  // Cells as wide as the tolerance asks, unless a coordinate is too large for
+  // them (then wider, as the largest coordinate asks); keys packed unless a
+  // cell number is too large for that.
+  CellGrid grid(tolerance, 0);
+  std::int64_t largestCell = PlaceEntries(table, count, grid, oneCell, false, work);
+  if (largestCell < 0) {
     long double largest = 0;
     for (std::size_t k = 0; k < count; ++k) {
       const MergeEntry& entry = table[k];
       if (IsFinite(entry))
         largest = std::max({largest, std::fabs(entry.X), std::fabs(entry.Y), std::fabs(entry.Z)});
     }
-    place(CellGrid(tolerance, largest));
+    grid = CellGrid(tolerance, largest);
+    largestCell = PlaceEntries(table, count, grid, oneCell, false, work);
   }
-  const CellKeys keys(static_cast<double>(largestCell) + 1);
+  const bool hashed = largestCell >= kCellBias - 2;
+  if (hashed) {
+    work.cells.resize(count);
+    PlaceEntries(table, count, grid, oneCell, true, work);
+  }
 
-  NewestByKey cells(count);
-  OccupiedCells occupied(count);
-  // The entry filed before each one in its cell: every cell is a list from
-  // its newest entry down.
-  std::vector<std::int32_t> previous(count, -1);
-  const auto find = [&](std::uint64_t key, const CellNumbers& cell) -> NewestByKey::Slot& {
-    return cells.Find(key, [&](const NewestByKey::Slot& slot) {
-      return keys.Exact() || placed[static_cast<std::size_t>(slot.newest)].cell == cell;
-    });
+  NewestByKey cells(work.slots, count);
+  OccupiedCells occupied(work.occupied, count);
+  // Two cells whose hashes agree in a slot's bits and meet in its probe
+  // sequence share the slot: their lists run together, so a search tests an
+  // entry more now and then, and never misses one.
+  const auto find = [&](std::uint64_t hash) -> NewestByKey::Slot& {
+    return cells.Find(hash, [](const NewestByKey::Slot&) { return true; });
   };
-  constexpr std::size_t kAhead = 8;
+  // The cells of the entries ahead are asked for early, and so are the
+  // newest entries of those that are occupied, the likely candidates.
+  constexpr std::size_t kSlotsAhead = 16;
+  constexpr std::size_t kCandidatesAhead = 8;
+  const CellNumbers noCell;
 
-  int kept = 0;
+  // The matches first, side by side: writing the decisions into the big
+  // table as the search goes would push the cells out of the cache.
+  std::vector<std::int32_t>& matches = work.matches;
+  matches.resize(count);
   for (std::size_t k = 0; k < count; ++k) {
-    if (k + kAhead < count) cells.Prefetch(keys.Key(placed[k + kAhead].cell));
-    const Placed& place = placed[k];
-    if (!place.filed) {
-      Decide(table, k, -1, kept);
+    if (k + kSlotsAhead < count) cells.Prefetch(Mix(work.keys[k + kSlotsAhead]));
+    if (k + kCandidatesAhead < count) {
+      const std::uint64_t hash = Mix(work.keys[k + kCandidatesAhead]);
+      const NewestByKey::Slot& likely = cells.Likely(hash);
+      if (likely.newest >= 0 && occupied.MayHold(hash))
+        PrefetchLineText(&table[static_cast<std::size_t>(likely.newest)]);
+    }
+    const std::uint8_t reach = work.reach[k];
+    if (reach == kNotFiled) {
+      matches[k] = -1;
       continue;
     }
     const MergeEntry& entry = table[k];
@@ -335,36 +378,47 @@ int PlanByGrid(MergeTable& table, std::size_t count, long double tolerance, Merg
     // Lists run from the newest entry down; below the best match so far
     // nothing can win any more.
     const auto searchFrom = [&](std::int32_t j) {
-      for (; j > match; j = previous[static_cast<std::size_t>(j)]) {
+      for (; j > match; j = work.previous[static_cast<std::size_t>(j)]) {
         if (Matches(table[static_cast<std::size_t>(j)], entry, tolerance, kind)) {
           match = j;
           return;
         }
       }
     };
-    const std::uint64_t ownKey = keys.Key(place.cell);
+    const std::uint64_t ownKey = work.keys[k];
+    const CellNumbers& ownCell = hashed ? work.cells[k] : noCell;
+    const std::uint64_t ownHash = Mix(ownKey);
     NewestByKey::Slot* ownSlot = nullptr;
-    if (occupied.MayHold(ownKey)) {
-      ownSlot = &find(ownKey, place.cell);
+    if (occupied.MayHold(ownHash)) {
+      ownSlot = &find(ownHash);
       searchFrom(ownSlot->newest);
     }
-    for (int corner = 1; corner < 8; ++corner) {
-      const int dx = (corner & 1) ? place.dx : 0;
-      const int dy = (corner & 2) ? place.dy : 0;
-      const int dz = (corner & 4) ? place.dz : 0;
-      if (((corner & 1) && dx == 0) || ((corner & 2) && dy == 0) || ((corner & 4) && dz == 0))
-        continue;
-      const CellNumbers cell{place.cell.x + dx, place.cell.y + dy, place.cell.z + dz};
-      const std::uint64_t key = keys.Key(cell);
-      if (occupied.MayHold(key)) searchFrom(find(key, cell).newest);
+    if (reach != 0) {
+      const int dx = Offset(reach, 0), dy = Offset(reach, 1), dz = Offset(reach, 2);
+      for (int corner = 1; corner < 8; ++corner) {
+        const int cx = (corner & 1) ? dx : 0;
+        const int cy = (corner & 2) ? dy : 0;
+        const int cz = (corner & 4) ? dz : 0;
+        if (((corner & 1) && cx == 0) || ((corner & 2) && cy == 0) || ((corner & 4) && cz == 0))
+          continue;
+        const CellNumbers cell =
+            hashed ? CellNumbers{ownCell.x + cx, ownCell.y + cy, ownCell.z + cz} : noCell;
+        const std::uint64_t key =
+            hashed ? HashedKey(cell)
+                   : ownKey + static_cast<std::uint64_t>((std::int64_t{cx} << 42) +
+                                                         (std::int64_t{cy} << 21) + cz);
+        const std::uint64_t hash = Mix(key);
+        if (!occupied.MayHold(hash)) continue;
+        searchFrom(find(hash).newest);
+      }
     }
-    Decide(table, k, match, kept);
-    if (ownSlot == nullptr) ownSlot = &find(ownKey, place.cell);
-    previous[k] = ownSlot->newest;
-    NewestByKey::File(*ownSlot, ownKey, k);
-    occupied.Set(ownKey);
+    matches[k] = match;
+    if (ownSlot == nullptr) ownSlot = &find(ownHash);
+    work.previous[k] = ownSlot->newest;
+    NewestByKey::File(*ownSlot, ownHash, k);
+    occupied.Set(ownHash);
   }
-  return kept;
+  return DecideAll(table, count, matches);
 }
 
 int KeepAll(MergeTable& table, std::size_t count) {

@@ -1,11 +1,15 @@
 #include "cleanup/MergeSection.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <utility>
 
 #include "cleanup/ExtendedNumber.h"
+#include "cleanup/LineScan.h"
 #include "cleanup/ParenthesisTokens.h"
 #include "common/Convert.h"
 #include "common/Text.h"
@@ -17,6 +21,8 @@ namespace {
 
 constexpr std::string_view kVertexKeyword = "vertex ";
 constexpr std::string_view kFaceNormalsKeyword = "normal_idxs";
+// How far ahead a pass over the lines asks for their text.
+constexpr std::size_t kLookAheadLines = 48;
 
 std::string LineNumber(std::size_t index) {
   return IntToStr(static_cast<long long>(index) + 1);
@@ -26,67 +32,113 @@ std::string Quoted(std::string_view token) {
   return "'" + Latin1ToUtf8(token) + "'";
 }
 
-// The new index in decimal digits, in place of the characters of one token.
-// A new index is never above the old one (entries only ever move down), so
-// the digits are never longer than the token they replace.
-struct Replacement {
-  std::uint32_t line = 0;
-  std::uint32_t start = 0;  // 0-based position of the token
-  std::uint32_t length = 0;
-  std::int32_t value = 0;
-};
-
 // Digits of `value`; returns their count.
 std::size_t Digits(std::int32_t value, char (&buffer)[16]) {
   return static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr -
                                   buffer);
 }
 
-// Works out every replacement first, and the lines change only when all of
-// them could be worked out, so a failure leaves the text as it was.
-class Renumbering {
+// Replaces tokens of one line in place, from left to right. Digits never
+// outgrow the token they replace (an entry only ever moves down, and a count
+// only shrinks), so the text only moves left, and what is still to be read
+// lies where it was until Finish.
+class LineEdit {
  public:
-  Renumbering(const std::vector<std::string>& lines, const MergeSection& section,
-              const MergeTable& table)
-      : lines_(lines), section_(section), table_(table) {}
+  explicit LineEdit(std::string& line) : line_(line) {}
 
-  // Every replacement, in text order.
-  std::vector<Replacement> Plan(int kept) {
-    const std::string& header = lines_[section_.header];
-    const TokenPosition count = TokenAfterParenthesis(header, 1);
-    if (section_.count < 0)
-      Fail(section_.header, Quoted(count.text) + " ist keine gültige Anzahl.");
-    if (static_cast<std::size_t>(section_.count) > table_.Size())
-      Fail(section_.header, "Der Abschnitt ist größer als die Tabelle der Einträge.");
-    const std::size_t end = section_.header + 1 + static_cast<std::size_t>(section_.count);
-    if (end > lines_.size())
-      Fail(section_.header, "Der Abschnitt \"" + std::string(SectionKeyword(section_.kind)) +
-                                "\" endet vor seinen " + IntToStr(section_.count) + " Einträgen.");
-    Add(section_.header, count, kept);
-    // The new indices side by side: the references into the section come in
-    // any order, and the whole table is far bigger than the indices alone.
-    newIndices_.reserve(static_cast<std::size_t>(section_.count));
-    for (std::size_t k = 0; k < static_cast<std::size_t>(section_.count); ++k)
-      newIndices_.push_back(table_[k].newIndex);
-
-    for (std::size_t i = end; i < lines_.size();) {
-      const std::string& line = lines_[i];
-      if (Contains(line, kVertexKeyword)) {
-        const TokenPosition token =
-            TokenAfterParenthesis(line, section_.kind == MergeKind::Points ? 2 : 3);
-        Add(i, token, NewIndex(token.text, i));
-        ++i;
-      } else if (section_.kind == MergeKind::Normals && Contains(line, kFaceNormalsKeyword)) {
-        i = PlanFaceNormals(i);
-      } else {
-        ++i;
-      }
-    }
-    return std::move(replacements_);
+  // Puts `digits` in place of the `length` characters at `start` (0-based,
+  // as the line was) and returns where they went in the line as it becomes.
+  std::size_t Replace(std::size_t start, std::size_t length, std::string_view digits) {
+    char* const text = line_.data();
+    if (write_ != read_) MoveLeft(text + write_, text + read_, start - read_);
+    write_ += start - read_;
+    const std::size_t at = write_;
+    for (const char digit : digits) text[write_++] = digit;
+    read_ = start + length;
+    return at;
+  }
+  void Finish() {
+    if (write_ == read_) return;
+    const std::size_t rest = line_.size() - read_;
+    MoveLeft(line_.data() + write_, line_.data() + read_, rest);
+    line_.resize(write_ + rest);
   }
 
-  // The longest line that holds more than one replacement.
-  std::size_t LongestSharedLine() const { return longestSharedLine_; }
+ private:
+  // The runs are short, and one vertex line after the other is edited: no
+  // call into the library for each.
+  static void MoveLeft(char* to, const char* from, std::size_t count) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+      char chunk[8];  // all read before any is written: `to` may reach into it
+      std::memcpy(chunk, from + i, 8);
+      std::memcpy(to + i, chunk, 8);
+    }
+    for (; i < count; ++i) to[i] = from[i];
+  }
+
+  std::string& line_;
+  std::size_t read_ = 0;   // the characters before this are done with
+  std::size_t write_ = 0;  // and stand before this now
+};
+
+// TryStrToInt for the plain digits an index nearly always is; anything else
+// is left to it.
+std::optional<int> IndexValue(std::string_view token) {
+  if (!token.empty() && token.size() <= 9) {
+    int value = 0;
+    bool plain = true;
+    for (const char c : token) {
+      plain &= static_cast<unsigned char>(c - '0') < 10;
+      value = value * 10 + (c - '0');
+    }
+    if (plain) return value;
+  }
+  return TryStrToInt(token);
+}
+
+// The rebuild in two passes over the lines. The first renumbers the tokens
+// in place and notes each token as it was, so that a line that cannot be
+// renumbered takes every change back and the lines are as they were. Only
+// then does the second move the lines down over the entries left out; it
+// cannot fail.
+class Rebuild {
+ public:
+  Rebuild(std::vector<std::string>& lines, const MergeSection& section, MergeTable& table)
+      : lines_(lines),
+        section_(section),
+        table_(table),
+        newIndices_(table.Work().newIndices),
+        changes_(table.Work().changes),
+        replaced_(table.Work().replaced) {
+    changes_.clear();
+    replaced_.clear();
+  }
+
+  void Run(int kept) {
+    const std::size_t header = section_.header;
+    const TokenPosition count = TokenAfterParenthesis(lines_[header], 1);
+    if (section_.count < 0) Fail(header, Quoted(count.text) + " ist keine gültige Anzahl.");
+    if (static_cast<std::size_t>(section_.count) > table_.Size())
+      Fail(header, "Der Abschnitt ist größer als die Tabelle der Einträge.");
+    first_ = header + 1;
+    end_ = first_ + static_cast<std::size_t>(section_.count);
+    if (end_ > lines_.size())
+      Fail(header, "Der Abschnitt \"" + std::string(SectionKeyword(section_.kind)) +
+                       "\" endet vor seinen " + IntToStr(section_.count) + " Einträgen.");
+    // The new indices side by side: the references into the section come in
+    // any order, and the whole table is far bigger than the indices.
+    newIndices_.resize(static_cast<std::size_t>(section_.count));
+    for (std::size_t k = 0; k < newIndices_.size(); ++k) newIndices_[k] = table_[k].newIndex;
+    try {
+      Renumber(header, count, kept);
+      RenumberReferences();
+    } catch (const MergeError&) {
+      Restore();
+      throw;
+    }
+    MoveDown();
+  }
 
  private:
   [[noreturn]] void Fail(std::size_t index, const std::string& what) const {
@@ -95,9 +147,50 @@ class Renumbering {
                      " wurden nicht zusammengefasst, der Text ist unverändert.");
   }
 
+  void RenumberReferences() {
+    const bool normals = section_.kind == MergeKind::Normals;
+    const int indexToken = normals ? 3 : 2;
+    const std::size_t size = lines_.size();
+    // Lines are looked at a few ahead, so that the new index a vertex needs
+    // can be asked for in time: the new indices are read at random while the
+    // text streams through.
+    std::size_t lookedAt = end_;
+    for (std::size_t i = end_; i < size;) {
+      for (lookedAt = std::max(lookedAt, i); lookedAt < std::min(size, i + kIndicesAhead);
+           ++lookedAt) {
+        if (lookedAt + kLookAheadLines < size)
+          PrefetchLineText(lines_[lookedAt + kLookAheadLines].data());
+        LookAt(lookedAt, indexToken);
+      }
+      const Ahead& ahead = ahead_[i % kIndicesAhead];
+      if (ahead.vertex) {
+        LineEdit edit(lines_[i]);
+        Renumber(edit, i, ahead.token, NewIndex(ahead.old, ahead.token.text, i));
+        edit.Finish();
+        ++i;
+      } else if (normals && ContainsKeyword(lines_[i], kFaceNormalsKeyword)) {
+        i = RenumberFaceNormals(i);
+      } else {
+        ++i;
+      }
+    }
+  }
+
+  // Whether line `index` is a vertex, and its index token.
+  void LookAt(std::size_t index, int indexToken) {
+    Ahead& ahead = ahead_[index % kIndicesAhead];
+    const std::string& line = lines_[index];
+    ahead.vertex = ContainsKeyword(line, kVertexKeyword);
+    if (!ahead.vertex) return;
+    ahead.token = TokenAfterParenthesis(line, indexToken);
+    ahead.old = IndexValue(ahead.token.text);
+    if (ahead.old && *ahead.old >= 0 && *ahead.old < section_.count)
+      PrefetchLineText(&newIndices_[static_cast<std::size_t>(*ahead.old)]);
+  }
+
   // The new index of the entry an index token on line `index` names.
-  std::int32_t NewIndex(std::string_view token, std::size_t index) const {
-    const auto old = TryStrToInt(token);
+  std::int32_t NewIndex(const std::optional<int>& old, std::string_view token,
+                        std::size_t index) const {
     if (!old || *old < 0 || *old >= section_.count) {
       const std::string noun = section_.kind == MergeKind::Points ? "Punkte" : "Normalen";
       Fail(index, Quoted(token) + " ist kein Index eines der " + IntToStr(section_.count) + " " +
@@ -106,78 +199,110 @@ class Renumbering {
     return newIndices_[static_cast<std::size_t>(*old)];
   }
 
-  // Notes the replacement unless the token already reads so.
-  void Add(std::size_t line, const TokenPosition& token, std::int32_t value) {
-    char digits[16];
-    if (std::string_view(digits, Digits(value, digits)) == token.text) return;
-    if (!replacements_.empty() && replacements_.back().line == line)
-      longestSharedLine_ = std::max(longestSharedLine_, lines_[line].size());
-    replacements_.push_back({static_cast<std::uint32_t>(line),
-                             static_cast<std::uint32_t>(token.start - 1),
-                             static_cast<std::uint32_t>(token.text.size()), value});
+  // Writes `value` over the token unless it reads so already, and notes the
+  // token as it was.
+  void Renumber(LineEdit& edit, std::size_t line, const TokenPosition& token, std::int32_t value) {
+    char buffer[16];
+    const std::string_view digits(buffer, Digits(value, buffer));
+    if (digits == token.text) return;
+    if (digits.size() > token.text.size())
+      Fail(line,
+           Quoted(token.text) + " kann nicht durch " + std::string(digits) + " ersetzt werden.");
+    // The token's text lies in the line: it is noted before the digits go
+    // over it.
+    const std::size_t noted = replaced_.size();
+    replaced_.append(token.text);
+    const std::size_t at = edit.Replace(token.start - 1, token.text.size(), digits);
+    const auto narrow = [](std::size_t value) { return static_cast<std::uint32_t>(value); };
+    const std::uint32_t change[kChangeSize] = {narrow(line), narrow(at), narrow(digits.size()),
+                                               narrow(noted), narrow(token.text.size())};
+    changes_.insert(changes_.end(), std::begin(change), std::end(change));
+  }
+  void Renumber(std::size_t line, const TokenPosition& token, std::int32_t value) {
+    LineEdit edit(lines_[line]);
+    Renumber(edit, line, token, value);
+    edit.Finish();
   }
 
   // A face-normal list of E entries of two tokens each, the first a normal
   // index; it goes on over as many lines as its entries need. Returns the
   // line after the list's last.
-  std::size_t PlanFaceNormals(std::size_t first) {
+  std::size_t RenumberFaceNormals(std::size_t first) {
     std::size_t current = first;
     ParenthesisTokens tokens(lines_[current]);
     const TokenPosition& token = tokens.Next();
     const auto entries = TryStrToInt(token.text);
     if (!entries || *entries < 0)
       Fail(first, Quoted(token.text) + " ist keine gültige Anzahl von Einträgen.");
+    std::optional<LineEdit> edit(std::in_place, lines_[current]);
     for (int entry = 0; entry < *entries; ++entry) {
       for (int part = 0; part < 2; ++part) {
         tokens.Next();
         while (token.text.empty()) {
+          edit->Finish();
           if (++current >= lines_.size())
             Fail(first,
                  "Die Liste \"normal_idxs\" endet vor ihren " + IntToStr(*entries) + " Einträgen.");
+          if (current + kLookAheadLines < lines_.size())
+            PrefetchLineText(lines_[current + kLookAheadLines].data());
           tokens = ParenthesisTokens(lines_[current], 1);
+          edit.emplace(lines_[current]);
           tokens.Next();
         }
-        if (part == 0) Add(current, token, NewIndex(token.text, current));
+        if (part == 0)
+          Renumber(*edit, current, token, NewIndex(IndexValue(token.text), token.text, current));
       }
     }
+    edit->Finish();
     return current + 1;
   }
 
-  const std::vector<std::string>& lines_;
+  // Takes back every replaced token, the last first.
+  void Restore() {
+    for (std::size_t c = changes_.size(); c >= kChangeSize;) {
+      c -= kChangeSize;
+      const std::uint32_t* change = &changes_[c];
+      lines_[change[0]].replace(change[1], change[2],
+                                std::string_view(replaced_).substr(change[3], change[4]));
+    }
+  }
+
+  // The entries that stay, and every line after the section, move down over
+  // those left out.
+  void MoveDown() {
+    std::size_t write = first_;
+    for (std::size_t k = 0; k < newIndices_.size(); ++k) {
+      if (table_[k].keep == 0) continue;
+      if (write != first_ + k) lines_[write] = std::move(lines_[first_ + k]);
+      ++write;
+    }
+    if (write == end_) return;
+    for (std::size_t i = end_; i < lines_.size(); ++i) lines_[write++] = std::move(lines_[i]);
+    lines_.resize(write);
+  }
+
+  // A change put change[2] characters at change[1] of line change[0] in
+  // place of replaced_[change[3], change[3] + change[4]).
+  static constexpr std::size_t kChangeSize = 5;
+
+  struct Ahead {
+    bool vertex = false;
+    TokenPosition token;
+    std::optional<int> old;
+  };
+  static constexpr std::size_t kIndicesAhead = 16;  // lines
+
+  std::vector<std::string>& lines_;
   const MergeSection& section_;
   const MergeTable& table_;
-  std::vector<std::int32_t> newIndices_;
-  std::vector<Replacement> replacements_;
-  std::size_t longestSharedLine_ = 0;
+  std::size_t first_ = 0;                   // the section's first entry
+  std::size_t end_ = 0;                     // and the line after its last
+  std::array<Ahead, kIndicesAhead> ahead_;  // the lines looked at ahead, by line
+  // Working memory the table keeps from run to run.
+  std::vector<std::int32_t>& newIndices_;
+  std::vector<std::uint32_t>& changes_;
+  std::string& replaced_;
 };
-
-// Writes the replacements into the lines. Digits never outgrow their token,
-// so no line needs more room than it has: nothing here allocates or fails.
-void Apply(std::vector<std::string>& lines, const std::vector<Replacement>& replacements,
-           std::string& scratch) {
-  for (std::size_t first = 0; first < replacements.size();) {
-    std::size_t last = first + 1;
-    while (last < replacements.size() && replacements[last].line == replacements[first].line)
-      ++last;
-    std::string& line = lines[replacements[first].line];
-    char digits[16];
-    if (last == first + 1) {
-      const Replacement& only = replacements[first];
-      line.replace(only.start, only.length, digits, Digits(only.value, digits));
-    } else {
-      scratch.clear();
-      std::size_t copied = 0;
-      for (std::size_t r = first; r < last; ++r) {
-        scratch.append(line, copied, replacements[r].start - copied);
-        scratch.append(digits, Digits(replacements[r].value, digits));
-        copied = replacements[r].start + replacements[r].length;
-      }
-      scratch.append(line, copied);
-      line.assign(scratch);
-    }
-    first = last;
-  }
-}
 
 }  // namespace
 
@@ -209,39 +334,38 @@ void ReadMergeEntries(const ShapeText& text, const MergeSection& section, MergeT
   // more room than the text has lines after the header.
   const std::size_t available = text.Count() - std::min(text.Count(), section.header + 1);
   table.MakeRoomFor(std::min(count, available));
+  const bool quick = FullExtendedPrecision();
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
   for (std::size_t k = 0; k < count; ++k) {
-    ParenthesisTokens tokens(text[section.header + 1 + k]);
-    long double coordinates[3];
-    for (long double& coordinate : coordinates) {
-      const std::string_view token = tokens.Next().text;
+    const std::string& line = text[section.header + 1 + k];
+    PrefetchLineText(text[section.header + 1 + k + kLookAheadLines].data());
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    // The tokens after the first "(", or from the start without one.
+    const char* const parenthesis = static_cast<const char*>(std::memchr(p, '(', line.size()));
+    if (parenthesis != nullptr) p = parenthesis + 1;
+    MergeEntry& entry = table[k];
+    for (long double* coordinate : {&entry.X, &entry.Y, &entry.Z}) {
+      while (p != end && isBlank(*p)) ++p;
+      const ShortDecimal decimal = quick ? ScanShortDecimal(p, end) : ShortDecimal();
+      if (decimal.end != nullptr && (decimal.end == end || isBlank(*decimal.end))) {
+        ShortDecimalInto(decimal, *coordinate);
+        p = decimal.end;
+        continue;
+      }
+      const char* const tokenEnd = std::find_if(p, end, isBlank);
+      const std::string_view token(p, static_cast<std::size_t>(tokenEnd - p));
       const auto value = ParseExtended(token);
       if (!value) throw ConvertError(Quoted(token) + " ist kein gültiger Gleitkommawert");
-      coordinate = *value;
+      *coordinate = *value;
+      p = tokenEnd;
     }
-    MergeEntry& entry = table[k];
-    entry.X = coordinates[0];
-    entry.Y = coordinates[1];
-    entry.Z = coordinates[2];
   }
 }
 
 void RebuildMergedSection(std::vector<std::string>& lines, const MergeSection& section, int kept,
-                          const MergeTable& table) {
-  Renumbering renumbering(lines, section, table);
-  const std::vector<Replacement> replacements = renumbering.Plan(kept);
-  std::string scratch;
-  scratch.reserve(renumbering.LongestSharedLine());
-  // Nothing below can fail: the digits go into place, the lines move down.
-  Apply(lines, replacements, scratch);
-  const std::size_t first = section.header + 1;
-  const std::size_t last = first + static_cast<std::size_t>(section.count);
-  std::size_t write = first;
-  for (std::size_t i = first; i < lines.size(); ++i) {
-    if (i < last && table[i - first].keep == 0) continue;
-    if (write != i) lines[write] = std::move(lines[i]);
-    ++write;
-  }
-  lines.resize(write);
+                          MergeTable& table) {
+  Rebuild(lines, section, table).Run(kept);
 }
 
 }  // namespace quarvel

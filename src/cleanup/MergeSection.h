@@ -52,6 +52,6 @@ class MergeError : public Error {
 // tokens change. All or nothing: on a MergeError naming the line, `lines` are
 // untouched.
 void RebuildMergedSection(std::vector<std::string>& lines, const MergeSection& section, int kept,
-                          const MergeTable& table);
+                          MergeTable& table);
 
 }  // namespace quarvel

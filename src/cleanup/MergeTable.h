@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quarvel {
@@ -16,6 +17,33 @@ struct MergeEntry {
   long double Z = 0;
   std::int32_t newIndex = 0;  // the entry's index in the merged section
   std::uint8_t keep = 1;      // 0 once merged into an earlier entry
+};
+
+// The working memory of a merge's plan and rebuild. The table keeps it from
+// one run to the next, so that a run allocates next to nothing once a section
+// of its size has been merged; what it holds between runs means nothing.
+struct MergeWork {
+  struct CellSlot {
+    std::uint32_t tag = 0;
+    std::int32_t newest = -1;  // -1: the slot is free
+  };
+  struct CellNumbers {
+    std::int64_t x = 0, y = 0, z = 0;
+    bool operator==(const CellNumbers&) const = default;
+  };
+  // The plan: every entry's cell, the neighbour cells it reaches into and
+  // the entry filed before it in its cell; the cells by key; a bit per key.
+  std::vector<std::uint64_t> keys;
+  std::vector<CellNumbers> cells;  // only where keys are hashes of the numbers
+  std::vector<std::uint8_t> reach;
+  std::vector<std::int32_t> previous;
+  std::vector<std::int32_t> matches;
+  std::vector<CellSlot> slots;
+  std::vector<std::uint64_t> occupied;
+  // The rebuild: the new indices side by side, and what it changed so far.
+  std::vector<std::int32_t> newIndices;
+  std::vector<std::uint32_t> changes;
+  std::string replaced;
 };
 
 // The window's table of the section being merged. It starts with room for
@@ -33,9 +61,11 @@ class MergeTable {
   std::size_t Size() const { return entries_.size(); }
   MergeEntry& operator[](std::size_t index) { return entries_[index]; }
   const MergeEntry& operator[](std::size_t index) const { return entries_[index]; }
+  MergeWork& Work() { return work_; }
 
  private:
   std::vector<MergeEntry> entries_;
+  MergeWork work_;
 };
 
 // -1, 0 or +1; both zeros have the sign 0.
