@@ -49,32 +49,31 @@ TEST(ExtendedNumber, EveryDecimalIsTheNearestExtendedValue) {
       text += (random() % 2 ? "e" : "E") + std::to_string(static_cast<int>(random() % 80) - 40);
     ASSERT_TRUE(SameValue(text));
   }
-  for (const char* text : {"0",
-                           "-0",
-                           "-0.0",
-                           "0e999999999",
-                           "1",
-                           "-1.5e-007",
-                           "0.1",
-                           "14.86123507911419",
-                           "1.",
-                           ".5",
-                           "+2E3",
-                           "9999999999999999999",
-                           "18446744073709551615",
-                           "18446744073709551617",
-                           "1e27",
-                           "1e28",
-                           "123456789012345678e-27",
-                           "1e-28",
-                           "0.000000000000000000000000000001",
-                           "1.00000000000000000000000000",
-                           "1.18973149535723176502e+4932",
-                           "3.6e-4951",
-                           "1e-5000"})
+  for (const char* text :
+       {"0", "-0", "-0.0", "0e999999999", "1", "-1.5e-007", "0.1", "14.86123507911419", "1.", ".5",
+        "+2E3", "9999999999999999999", "18446744073709551615", "18446744073709551617", "1e27",
+        "1e28", "123456789012345678e-27", "1e-28", "0.000000000000000000000000000001",
+        "1.00000000000000000000000000", "1.18973149535723176502e+4932", "3.6e-4951", "1e-5000",
+        // Quotients that are binary fractions: no rounding at all.
+        "0.5", "0.0000152587890625", "3814697265625e-18",
+        // The largest short significands over every power.
+        "0.9999999999999999999", "9999999999999999999e-27", "1000000000000000001e-19"})
     EXPECT_TRUE(SameValue(text));
   EXPECT_TRUE(std::signbit(*ParseExtended("-0.0")));
   EXPECT_EQ(*ParseExtended("0.1"), 0.1L);
+}
+
+TEST(ExtendedNumber, FullSignificandsOverEveryShortPowerAreTheNearestValue) {
+  // Each power of ten has its own reciprocal in the quick way; nineteen
+  // digits use all of its bits.
+  std::mt19937_64 random(7);
+  for (int scale = 1; scale <= 27; ++scale) {
+    for (int i = 0; i < 1000; ++i) {
+      const std::uint64_t digits = 1000000000000000000ULL + random() % 9000000000000000000ULL;
+      ASSERT_TRUE(SameValue(std::to_string(digits) + "e-" + std::to_string(scale)));
+      ASSERT_TRUE(SameValue(std::to_string(digits % 100000) + "e-" + std::to_string(scale)));
+    }
+  }
 }
 
 TEST(ExtendedNumber, OnlyDecimalsWithinTheRangeAreNumbers) {
