@@ -63,7 +63,7 @@ class NewestByKey {
  public:
   using Slot = MergeWork::CellSlot;
 
-  NewestByKey(std::vector<Slot>& slots, std::size_t count) : slots_(slots) {
+  NewestByKey(std::vector<Slot>& storage, std::size_t count) : slots_(storage) {
     std::size_t capacity = 16;
     while (capacity < 2 * count) capacity *= 2;
     slots_.assign(capacity, Slot{});
@@ -108,7 +108,7 @@ std::uint64_t ValueHash(long double value) {
 // (the two zeros alike), and equal components have equal signs: the newest
 // entry with the same coordinates is the match.
 int PlanEqualCoordinates(MergeTable& table, std::size_t count) {
-  NewestByKey newest(table.Work().slots, count);
+  NewestByKey newest(table.Work().cellSlots, count);
   int kept = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const MergeEntry& entry = table[k];
@@ -342,7 +342,7 @@ int PlanByGrid(MergeTable& table, std::size_t count, long double tolerance, Merg
     PlaceEntries(table, count, grid, oneCell, true, work);
   }
 
-  NewestByKey cells(work.slots, count);
+  NewestByKey cells(work.cellSlots, count);
   OccupiedCells occupied(work.occupied, count);
   // Two cells whose hashes agree in a slot's bits and meet in its probe
   // sequence share the slot: their lists run together, so a search tests an

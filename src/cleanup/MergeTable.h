@@ -38,7 +38,7 @@ struct MergeWork {
   std::vector<std::uint8_t> reach;
   std::vector<std::int32_t> previous;
   std::vector<std::int32_t> matches;
-  std::vector<CellSlot> slots;
+  std::vector<CellSlot> cellSlots;
   std::vector<std::uint64_t> occupied;
   // The rebuild: the new indices side by side, and what it changed so far.
   std::vector<std::int32_t> newIndices;
