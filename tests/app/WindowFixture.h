@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -63,6 +64,21 @@ struct WindowFixture {
           QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : start;
       QTest::keyClick(target, c.toLatin1());
     }
+  }
+
+  // The controls Tab reaches from `start`, one press each; a control
+  // without a name by its class.
+  static QStringList TabFrom(QWidget* start, int presses) {
+    start->setFocus();
+    QStringList visited;
+    for (int i = 0; i < presses; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
+      visited << (focus->objectName().isEmpty()
+                      ? QString::fromLatin1(focus->metaObject()->className())
+                      : focus->objectName());
+    }
+    return visited;
   }
 
   QTemporaryDir dir;

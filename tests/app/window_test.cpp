@@ -105,15 +105,7 @@ class WindowTest : public QObject {
   void theKeyboardGoesThroughCommandsStatusThenPage() {
     WindowFixture f;
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    f.Find<QPushButton>("CompressButton")->setFocus();
-    QStringList visited;
-    for (int i = 0; i < 12; ++i) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QWidget* focus = QApplication::focusWidget();
-      visited << (focus->objectName().isEmpty()
-                      ? QString::fromLatin1(focus->metaObject()->className())
-                      : focus->objectName());
-    }
+    const QStringList visited = f.TabFrom(f.Find<QPushButton>("CompressButton"), 12);
     QCOMPARE(visited.mid(8),
              (QStringList{QStringLiteral("SpeichernUnterBitBtn"), QStringLiteral("Button1"),
                           QStringLiteral("qt_tabwidget_tabbar"), QStringLiteral("SButton1")}));
