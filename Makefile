@@ -1,7 +1,7 @@
 # The two commands of the README, plus benchmarks. Each one first makes sure the
 # Debian packages it needs are installed, so a fresh machine needs nothing else.
 
-PACKAGES := build-essential cmake qt6-base-dev libgtest-dev libgmock-dev \
+PACKAGES := build-essential cmake qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev \
             libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 \
             qt6-translations-l10n \
             poppler-utils

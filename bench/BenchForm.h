@@ -20,7 +20,7 @@ class QuietDialogs : public Dialogs {
     return Answer::Yes;
   }
   std::optional<std::string> OpenFile(const OpenFileRequest&) override { return {}; }
-  std::optional<std::string> SaveFile(const SaveFileRequest&) override { return {}; }
+  std::optional<SavedFileChoice> SaveFile(const SaveFileRequest&) override { return {}; }
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void ProcessMessages() override {}

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "SyntheticShape.h"
-#include "shape/ShapeCheck.h"
+#include "format/ShapeCheck.h"
 
 namespace {
 

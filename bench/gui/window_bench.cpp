@@ -28,7 +28,7 @@ class SilentDialogs : public quarvel::Dialogs {
   std::optional<std::string> OpenFile(const quarvel::OpenFileRequest&) override {
     return std::nullopt;
   }
-  std::optional<std::string> SaveFile(const quarvel::SaveFileRequest&) override {
+  std::optional<quarvel::SavedFileChoice> SaveFile(const quarvel::SaveFileRequest&) override {
     return std::nullopt;
   }
   quarvel::Cursor CurrentCursor() const override { return cursor_; }

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "form/Form.h"
 
@@ -90,10 +91,13 @@ QStringList QtFileFilters(const std::string& filter) {
 namespace {
 
 std::optional<std::string> RunFileDialog(QFileDialog& dialog, const std::string& initialDir,
-                                         const std::string& fileName, const std::string& filter) {
+                                         const std::string& fileName, const std::string& filter,
+                                         int filterIndex = 0) {
   if (!initialDir.empty()) dialog.setDirectory(QString::fromStdString(initialDir));
   const QStringList filters = QtFileFilters(filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (filterIndex > 0 && filterIndex < filters.size())
+    dialog.selectNameFilter(filters[filterIndex]);
   if (!fileName.empty()) dialog.selectFile(QString::fromStdString(fileName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
@@ -110,12 +114,16 @@ std::optional<std::string> QtDialogs::OpenFile(const OpenFileRequest& request) {
   return RunFileDialog(dialog, request.initialDir, request.fileName, request.filter);
 }
 
-std::optional<std::string> QtDialogs::SaveFile(const SaveFileRequest& request) {
+std::optional<SavedFileChoice> QtDialogs::SaveFile(const SaveFileRequest& request) {
   QFileDialog dialog(window_);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeOverwrite);
-  return RunFileDialog(dialog, request.initialDir, request.fileName, request.filter);
+  const std::optional<std::string> path = RunFileDialog(
+      dialog, request.initialDir, request.fileName, request.filter, request.filterIndex);
+  if (!path) return std::nullopt;
+  const auto chosen = QtFileFilters(request.filter).indexOf(dialog.selectedNameFilter());
+  return SavedFileChoice{*path, std::max(0, static_cast<int>(chosen))};
 }
 
 void QtDialogs::SetCursor(Cursor cursor) {

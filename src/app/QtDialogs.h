@@ -19,7 +19,7 @@ class QtDialogs : public Dialogs {
 
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) override;
   std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
-  std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+  std::optional<SavedFileChoice> SaveFile(const SaveFileRequest& request) override;
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override;
   // Repaints and shows progress, but leaves clicks and keys in the queue so

@@ -13,6 +13,7 @@
 #include "cleanup/ParenthesisTokens.h"
 #include "common/Convert.h"
 #include "common/Text.h"
+#include "shape/LineNumbers.h"
 #include "shape/NextToken.h"
 
 namespace quarvel {
@@ -23,10 +24,6 @@ constexpr std::string_view kVertexKeyword = "vertex ";
 constexpr std::string_view kFaceNormalsKeyword = "normal_idxs";
 // How far ahead a pass over the lines asks for their text.
 constexpr std::size_t kLookAheadLines = 48;
-
-std::string LineNumber(std::size_t index) {
-  return IntToStr(static_cast<long long>(index) + 1);
-}
 
 std::string Quoted(std::string_view token) {
   return "'" + Latin1ToUtf8(token) + "'";
@@ -143,7 +140,7 @@ class Rebuild {
  private:
   [[noreturn]] void Fail(std::size_t index, const std::string& what) const {
     const std::string noun = section_.kind == MergeKind::Points ? "Punkte" : "Normalen";
-    throw MergeError("Zeile " + LineNumber(index) + ": " + what + " Die " + noun +
+    throw MergeError("Zeile " + ShownLineText(index) + ": " + what + " Die " + noun +
                      " wurden nicht zusammengefasst, der Text ist unverändert.");
   }
 

@@ -5,7 +5,7 @@
 
 #include "cli/CliRun.h"
 #include "common/Error.h"
-#include "shape/ShapeCheck.h"
+#include "format/ShapeCheck.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel::cli {
@@ -31,13 +31,14 @@ int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostrea
   if (json) {
     nlohmann::json list = nlohmann::json::array();
     for (const ShapeProblem& problem : problems)
-      list.push_back({{"line", problem.line + 1},
+      list.push_back({{"line", text.FileLine(problem.line)},
                       {"severity", severity(problem)},
                       {"message", problem.message}});
     out << list.dump(2) << '\n';
   } else {
     for (const ShapeProblem& problem : problems)
-      out << problem.line + 1 << ": " << severity(problem) << ": " << problem.message << '\n';
+      out << text.FileLine(problem.line) << ": " << severity(problem) << ": " << problem.message
+          << "\n";
   }
   return anyError ? kCommandFailed : kSuccess;
 }

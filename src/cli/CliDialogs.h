@@ -14,7 +14,7 @@ class CliDialogs : public Dialogs {
   explicit CliDialogs(std::ostream& out) : out_(out) {}
   Answer Message(BoxKind kind, const std::string& text, Buttons buttons) override;
   std::optional<std::string> OpenFile(const OpenFileRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
+  std::optional<SavedFileChoice> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void ProcessMessages() override {}

@@ -9,6 +9,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
 #include "form/Commands.h"
+#include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel {
@@ -393,20 +394,37 @@ void Form::ShowWritingProgress(std::size_t index) {
                    IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(23);
 }
 
+Outcome Form::RefuseUnencodable(const ShapeProblem& problem) {
+  return Refuse(BoxKind::Warning, LangText(kNotEncodableText) + "\n" + LangText(kLineWordText) +
+                                      " " + ShownLineText(problem.line) + ": " + problem.message);
+}
+
 Outcome Form::WriteShapeText() {
   if (CurrentFileName.empty())
     return Refuse(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!");
   std::optional<std::string> failure;
   {
     BusyCursor busy(dialogs());
-    failure = WriteShapeFile(
-        CurrentFileName, shapeText.All(), FileBom,
-        [this](std::size_t index) {
-          ShowWritingProgress(index);
-          dialogs().ProcessMessages();
-          dialogs().ProcessMessages();
-        },
-        textSourceFile);
+    if (shapeFile.form == format::ShapeForm::Text) {
+      failure = WriteShapeFile(
+          CurrentFileName, shapeText.All(), FileBom,
+          [this](std::size_t index) {
+            ShowWritingProgress(index);
+            dialogs().ProcessMessages();
+            dialogs().ProcessMessages();
+          },
+          textSourceFile);
+    } else {
+      // The binary forms hold only what the grammar allows: a text it
+      // refuses is not written at all.
+      const format::ShapeFileBytes file = format::EncodeShapeFile(shapeText.All(), shapeFile.form,
+                                                                  FileBom, shapeFile.subHeaderTail);
+      if (file.refusal) {
+        ShowLineCount();
+        return RefuseUnencodable(*file.refusal);
+      }
+      failure = WriteShapeBytes(CurrentFileName, file.bytes, textSourceFile);
+    }
     if (!failure) {
       shapeText.SetModified(false);
       textSourceFile = IdentityOf(CurrentFileName);

@@ -18,6 +18,7 @@
 #include "form/Outcome.h"
 #include "form/Ports.h"
 #include "form/Printer.h"
+#include "format/ShapeFileForms.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
@@ -38,6 +39,16 @@ struct FormPorts {
 inline constexpr const char* kProgramTitle = "Quarvel";
 // Language text of the question whether a changed plan is to be saved.
 inline constexpr int kPlanChangedText = 70;
+// Language texts of the three forms a shape is saved in: the save dialog's
+// filter (one entry per form, in the order of format::ShapeForm), the
+// refusal of a text the binary form cannot hold, and the built-in
+// converter's question and results.
+inline constexpr int kSaveFormsFilterText = 73;
+inline constexpr int kNotEncodableText = 74;
+inline constexpr int kBuiltInConverterText = 75;
+inline constexpr int kConvertedToTextText = 76;
+inline constexpr int kConvertedToCompressedText = 77;
+inline constexpr int kLineWordText = 78;  // "Zeile", before a line's number
 
 class Form {
  public:
@@ -265,6 +276,8 @@ class Form {
   std::string LanguageSection = "Deutsch";
   std::vector<std::string> UndoLines;
   std::string FileBom;
+  // The form the shape came in, which a save keeps.
+  format::ShapeFileInfo shapeFile;
   // The file the text was last read from or saved to. A save keeps it as the
   // backup at most; it never replaces it.
   std::optional<FileIdentity> textSourceFile;
@@ -313,8 +326,16 @@ class Form {
   ComboBox SpracheComboBox;
 
  private:
-  // The save dialog; the chosen name becomes CurrentFileName. False: cancelled.
+  // The save dialog; the chosen name becomes CurrentFileName and the chosen
+  // form the one the text is saved in. False: cancelled.
   bool ChooseFileNameToSave();
+  // The refusal of a text that the binary forms cannot hold.
+  Outcome RefuseUnencodable(const ShapeProblem& problem);
+  // The shape file the compression command converts.
+  std::optional<std::string> ChooseShapeToConvert();
+  // The built-in conversion of the file at `path` between the text and the
+  // compressed form, in place.
+  Outcome ConvertWithBuiltInConverter(const std::string& path);
   void AttachChangeNotification();
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "form/Form.h"
+#include "shape/LineNumbers.h"
 #include "simtools/CompressionScript.h"
 #include "simtools/SimulatorPath.h"
 
@@ -24,17 +25,18 @@ Outcome Form::CompressButtonClick() {
     request.filter = LangText(58);
     request.mustExist = true;
     if (const std::optional<std::string> chosen = dialogs().OpenFile(request)) utility = *chosen;
-    if (!IsUtilityPath(utility))
-      return Refuse(BoxKind::Error, "ffeditc_unicode.exe nicht gefunden, Abbruch!");
+    if (!IsUtilityPath(utility)) {
+      // Without the simulator's utility the program converts by itself.
+      if (!Confirmed(LangText(kBuiltInConverterText)))
+        return Refuse(BoxKind::Error, "ffeditc_unicode.exe nicht gefunden, Abbruch!");
+      const std::optional<std::string> shape = ChooseShapeToConvert();
+      if (!shape) return Outcome::Declined();
+      return ConvertWithBuiltInConverter(*shape);
+    }
     if (ProgramIni) ProgramIni->WriteString("Dir", "FFEdit", utility);
   }
 
-  OpenFileRequest request;
-  request.initialDir = DirValue("InitialDir");
-  request.fileName = DirValue("Filename");
-  request.filter = LangText(57);
-  request.mustExist = true;
-  const std::optional<std::string> shape = dialogs().OpenFile(request);
+  const std::optional<std::string> shape = ChooseShapeToConvert();
   if (!shape) return Outcome::Declined();
 
   // Beside the program, or where its INI file goes when the program's folder
@@ -52,6 +54,46 @@ Outcome Form::CompressButtonClick() {
         BoxKind::Error,
         "ffeditc_unicode.exe konnte nicht gestartet werden. Dieser Programmteil wurde nur "
         "unter Windows 2000 getestet.");
+  return Outcome::Done();
+}
+
+std::optional<std::string> Form::ChooseShapeToConvert() {
+  OpenFileRequest request;
+  request.initialDir = DirValue("InitialDir");
+  request.fileName = DirValue("Filename");
+  request.filter = LangText(57);
+  request.mustExist = true;
+  return dialogs().OpenFile(request);
+}
+
+Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
+  BusyCursor busy(dialogs());
+  const std::string original = format::ReadWholeShapeFile(path);
+  // Each form becomes the other, as the simulator's utility converts them;
+  // a binary one becomes exactly the text the utility writes.
+  const bool toText = format::FormOfFile(original) != format::ShapeForm::Text;
+  format::ShapeFileInfo info;
+  std::string bytes;
+  if (toText) {
+    bytes = format::ConverterTextOfFile(original, info);
+    for (const std::string& warning : info.warnings)
+      Message(BoxKind::Warning, warning, Buttons::Ok);
+  } else {
+    ShapeText text;
+    std::string bom;
+    ReadShapeCallbacks callbacks;
+    callbacks.continueWithoutUnicodeMark = [this] { return Confirmed(LangText(61)); };
+    if (DecodeShapeBytes(original, text, bom, callbacks) != ReadOutcome::Read)
+      return Outcome::Declined();
+    const format::ShapeFileBytes file = format::EncodeShapeFile(
+        text.All(), format::ShapeForm::Compressed, bom, format::kUsualSubHeaderTail);
+    if (file.refusal) return RefuseUnencodable(*file.refusal);
+    bytes = file.bytes;
+  }
+  if (const std::optional<std::string> failure = WriteShapeBytes(path, bytes))
+    return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
+  Message(BoxKind::Information,
+          LangText(toText ? kConvertedToTextText : kConvertedToCompressedText), Buttons::Ok);
   return Outcome::Done();
 }
 

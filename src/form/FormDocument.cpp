@@ -100,7 +100,9 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
       dialogs().ProcessMessages();
       dialogs().ProcessMessages();
     };
-    if (ReadShapeText(path, shapeText, FileBom, callbacks) == ReadOutcome::Declined) return;
+    if (format::ReadShapeFileInAnyForm(path, shapeText, FileBom, shapeFile, callbacks) ==
+        ReadOutcome::Declined)
+      return;
     readingFinished = true;
     textSourceFile = opened;
 
@@ -115,6 +117,12 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
       ProgramIni->WriteString("Dir", "InitialDir", FolderWithSeparator(path));
       ProgramIni->WriteString("Dir", "Filename", FileNameOf(path));
     }
+
+    // What the file carried that a reader passes over, before the boxes of
+    // the analysis.
+    for (const std::string& warning : shapeFile.warnings)
+      Message(BoxKind::Warning, warning, Buttons::Ok);
+    shapeFile.warnings.clear();
 
     EnableOncePerTextCommands();
     AnalyseAndPlan();
@@ -165,9 +173,15 @@ bool Form::ChooseFileNameToSave() {
   request.initialDir = DirValue("InitialDir");
   // A copy beside the file only needs the name edited, not typed whole.
   if (!CurrentFileName.empty()) request.fileName = FileNameOf(CurrentFileName);
-  const std::optional<std::string> chosen = dialogs().SaveFile(request);
+  request.filter = LangText(kSaveFormsFilterText);
+  request.filterIndex = static_cast<int>(shapeFile.form);
+  const std::optional<SavedFileChoice> chosen = dialogs().SaveFile(request);
   if (!chosen) return false;
-  CurrentFileName = FullShapePath(*chosen);
+  CurrentFileName = FullShapePath(chosen->path);
+  // A language file without the forms' filter leaves the form as it is.
+  if (!request.filter.empty() && chosen->filterIndex >= 0 &&
+      chosen->filterIndex <= static_cast<int>(format::ShapeForm::Compressed))
+    shapeFile.form = static_cast<format::ShapeForm>(chosen->filterIndex);
   return true;
 }
 

@@ -79,8 +79,10 @@ Outcome Form::Sub_ObjectsButtonClick() {
   GenerationPlan plan;
   Refusal refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
   if (!refusal) refusal = CheckDistances(input);
-  if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
+  // A damaged shape is named as damaged, by the check --check runs, before
+  // the layout is looked at.
   if (!refusal) refusal = CheckSourceIntegrity(shapeText.All());
+  if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
   if (oversized) {
     if (const Outcome asked = ConfirmOversizedSubobjects(*oversized); !asked.IsDone()) {

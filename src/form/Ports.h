@@ -24,7 +24,13 @@ struct SaveFileRequest {
   std::string initialDir;
   std::string fileName;
   std::string filter;
+  int filterIndex = 0;  // the entry of `filter` chosen at first
   bool askBeforeOverwrite = true;
+};
+
+struct SavedFileChoice {
+  std::string path;
+  int filterIndex = 0;  // the entry of the request's filter chosen at the end
 };
 
 class Dialogs {
@@ -34,7 +40,7 @@ class Dialogs {
   // Cancel, or as No when there is no Cancel).
   virtual Answer Message(BoxKind kind, const std::string& text, Buttons buttons) = 0;
   virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
-  virtual std::optional<std::string> SaveFile(const SaveFileRequest& request) = 0;
+  virtual std::optional<SavedFileChoice> SaveFile(const SaveFileRequest& request) = 0;
   virtual Cursor CurrentCursor() const = 0;
   virtual void SetCursor(Cursor cursor) = 0;
   // Lets the window repaint (labels, progress) while a long command runs.

@@ -6,6 +6,7 @@
 #include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Text.h"
+#include "shape/LineNumbers.h"
 #include "shape/NextToken.h"
 
 namespace quarvel {
@@ -52,10 +53,6 @@ std::optional<int> ReadCount(std::string_view token) {
   return count;
 }
 
-std::string LineNumber(std::size_t index) {
-  return IntToStr(static_cast<long long>(index) + 1);
-}
-
 std::string DuplicateNameMessage(std::string_view name) {
   return "Allgemeiner Fehler, Animation " + Latin1ToUtf8(name) +
          " gelöscht, evtl. jedoch nicht die Daten. Vielleicht haben " +
@@ -64,13 +61,13 @@ std::string DuplicateNameMessage(std::string_view name) {
 
 std::string BadCountMessage(std::string_view name, std::size_t line, std::string_view token) {
   return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: \"" + Latin1ToUtf8(token) +
-         "\" in Zeile " + LineNumber(line) +
+         "\" in Zeile " + ShownLineText(line) +
          " ist keine gültige Anzahl. Es wurde keine Animation gelöscht.";
 }
 
 std::string PastEndMessage(std::string_view name, std::size_t line) {
   return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: die Controller ab Zeile " +
-         LineNumber(line) +
+         ShownLineText(line) +
          " reichen über das Ende des Textes hinaus. Es wurde keine Animation gelöscht.";
 }
 

@@ -2,9 +2,9 @@
 #include <optional>
 
 #include "assignment/TableColumns.h"
+#include "format/ShapeCheck.h"
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
-#include "shape/ShapeCheck.h"
 
 namespace quarvel {
 

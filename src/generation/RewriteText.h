@@ -7,6 +7,7 @@
 #include "common/Convert.h"
 #include "common/Text.h"
 #include "generation/Generation.h"
+#include "shape/LineNumbers.h"
 #include "shape/NextToken.h"
 
 namespace quarvel::rewrite {
@@ -17,8 +18,9 @@ inline const std::string& LineAt(const std::vector<std::string>& source, std::si
   return index < source.size() ? source[index] : empty;
 }
 
+// Messages name a line as the program that runs the rewrite numbers them.
 inline std::string LineNumber(std::size_t index) {
-  return IntToStr(static_cast<long long>(index) + 1);
+  return ShownLineText(index);
 }
 
 // Token `k` after `keyword` in line `index` as an integer; a RewriteError that

@@ -1,5 +1,7 @@
 #include "shape/AnalyseShape.h"
 
+#include "shape/LineNumbers.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
@@ -46,10 +48,6 @@ std::string_view WordAfter(std::string_view line, std::string_view keyword) {
   while (start < line.size() && line[start] == ' ') ++start;
   const std::size_t end = std::min(line.find(' ', start), line.size());
   return line.substr(start, end - start);
-}
-
-std::string LineText(std::size_t index) {
-  return IntToStr(static_cast<long long>(index) + 1);
 }
 
 // Walks the text with one line cursor, the way the analysis reads a shape:
@@ -120,7 +118,7 @@ class Analysis {
   int ToInt(std::string_view number) const {
     if (const auto value = TryStrToInt(number)) return *value;
     throw ConvertError("'" + Latin1ToUtf8(number) + "' ist kein gültiger Integerwert (Zeile " +
-                       LineText(i_) + ")");
+                       ShownLineText(i_) + ")");
   }
 
   int IntAfter(char mark, int nth) const { return ToInt(NumberAfter(mark, nth)); }
@@ -129,13 +127,14 @@ class Analysis {
   int CheckedIndex(int value, const char* what) const {
     if (value < 0 || value >= kShapeIndexSize)
       throw Error(std::string(what) + " " + IntToStr(value) +
-                  " liegt außerhalb des zulässigen Bereichs 0...800 (Zeile " + LineText(i_) + ").");
+                  " liegt außerhalb des zulässigen Bereichs 0...800 (Zeile " + ShownLineText(i_) +
+                  ").");
     return value;
   }
 
   [[noreturn]] void TooMany(const char* what) const {
-    throw Error("Die Datei enthält mehr als 801 " + std::string(what) + " (Zeile " + LineText(i_) +
-                "). Solche Dateien können nicht bearbeitet werden.");
+    throw Error("Die Datei enthält mehr als 801 " + std::string(what) + " (Zeile " +
+                ShownLineText(i_) + "). Solche Dateien können nicht bearbeitet werden.");
   }
 
   // Refuses an entry that would not fit, before anything is written.
@@ -294,7 +293,7 @@ class Analysis {
         if (matrix >= index_.MatrixCount)
           throw Error("Das Primitiv verweist auf die Matrix " + IntToStr(matrix) +
                       ", die Datei enthält aber nur " + IntToStr(index_.MatrixCount) +
-                      " Matrizen (Zeile " + LineText(i_) + ").");
+                      " Matrizen (Zeile " + ShownLineText(i_) + ").");
         long long& sum = matrixFaces_[static_cast<std::size_t>(matrix)];
         sum += faces;
         matrices_.SetCell(kMatrixFacesColumn, matrix + 1, IntToStr(sum));

@@ -118,7 +118,8 @@ class FileRecords {
 // last blank within reach; with no blank in reach a piece of one character.
 // Every character is looked at a bounded number of times, so even a long line
 // without blanks takes linear time.
-void AppendSplit(std::vector<std::string>& lines, std::string_view line) {
+void AppendSplit(std::vector<std::string>& lines, std::string_view line,
+                 std::vector<std::size_t>* continuations) {
   std::size_t offset = 0;
   std::size_t searchedUpTo = 0;  // [offset, searchedUpTo) is known to hold no blank
   while (line.size() - offset > kMaxReadLineLength) {
@@ -133,9 +134,11 @@ void AppendSplit(std::vector<std::string>& lines, std::string_view line) {
     }
     // Behind the blank found (or in the whole window) there is none.
     searchedUpTo = windowEnd;
+    if (offset > 0 && continuations) continuations->push_back(lines.size());
     lines.emplace_back(line.substr(offset, cut));
     offset += cut;
   }
+  if (continuations) continuations->push_back(lines.size());
   lines.emplace_back(line.substr(offset));
 }
 
@@ -153,7 +156,8 @@ bool DecodePairs(const char* pairs, std::size_t count, char* out) {
 
 template <typename Records>
 ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std::string& fileBom,
-                          const ReadShapeCallbacks& callbacks) {
+                          const ReadShapeCallbacks& callbacks,
+                          std::vector<std::size_t>* continuations) {
   std::string_view raw;
   if (!records.Next(raw)) return ReadOutcome::Empty;
   std::string withoutCr;  // a record whose stray CR bytes had to be dropped
@@ -206,7 +210,7 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
     } else {
       longLine.resize(k);
       sawNul = DecodePairs(record.data() + 1, k, longLine.data());
-      if (!sawNul) AppendSplit(lines, longLine);
+      if (!sawNul) AppendSplit(lines, longLine, continuations);
     }
     if (sawNul) ThrowNotText(further + 1);
     ++further;
@@ -283,9 +287,25 @@ bool HasUnicodeMark(std::string_view firstBytes) {
 }
 
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
-                             std::string& fileBom, const ReadShapeCallbacks& callbacks) {
+                             std::string& fileBom, const ReadShapeCallbacks& callbacks,
+                             std::vector<std::size_t>* continuations) {
   MemoryRecords records(bytes);
-  return DecodeRecords(records, lines, fileBom, callbacks);
+  return DecodeRecords(records, lines, fileBom, callbacks, continuations);
+}
+
+ReadOutcome DecodeShapeBytes(std::string_view bytes, ShapeText& text, std::string& fileBom,
+                             const ReadShapeCallbacks& callbacks) {
+  std::vector<std::string> lines;
+  lines.reserve(bytes.size() / 80);
+  std::vector<std::size_t> continuations;
+  std::string bom = fileBom;
+  const ReadOutcome outcome = DecodeShapeBytes(bytes, lines, bom, callbacks, &continuations);
+  fileBom = bom;
+  if (outcome == ReadOutcome::Read) {
+    text.Assign(std::move(lines));
+    text.SetContinuations(std::move(continuations));
+  }
+  return outcome;
 }
 
 ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
@@ -298,11 +318,13 @@ ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string&
   // The mark is taken over only when the whole file could be read, so a
   // failed read leaves the window's state as it was.
   std::string bom = fileBom;
-  const ReadOutcome outcome = DecodeRecords(records, lines, bom, callbacks);
+  std::vector<std::size_t> continuations;
+  const ReadOutcome outcome = DecodeRecords(records, lines, bom, callbacks, &continuations);
   fileBom = bom;
   if (outcome == ReadOutcome::Read) {
     if (text.Empty()) {
       text.Assign(std::move(lines));
+      text.SetContinuations(std::move(continuations));
     } else {
       for (auto& l : lines) text.Append(std::move(l));
     }
@@ -358,13 +380,12 @@ std::optional<std::string> RefusalToSave(const std::string& target, const std::s
   return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<std::string> WriteShapeFile(const std::string& path,
-                                          const std::vector<std::string>& lines,
-                                          const std::string& fileBom,
-                                          const std::function<void(std::size_t)>& progress,
-                                          const std::optional<FileIdentity>& keep) {
+// Every save: the rule of what it may replace, the bytes from `write` into
+// a temporary file, then the backup and the new file put in place.
+template <typename Write>
+std::optional<std::string> SaveUnderTheRule(const std::string& path,
+                                            const std::optional<FileIdentity>& keep,
+                                            Write&& write) {
   const std::string target = FollowLinks(path);
   const std::string backup = BackupPathFor(target);
   const bool ownBackup = fs::path(backup) == fs::path(target);
@@ -372,10 +393,27 @@ std::optional<std::string> WriteShapeFile(const std::string& path,
   const bool hadFile = IdentityOf(target).has_value();
 
   ReplacementFile file(target);
-  if (!file.Failure())
+  if (!file.Failure()) write(file);
+  return file.PutInPlace(hadFile && !ownBackup ? backup : std::string());
+}
+
+}  // namespace
+
+std::optional<std::string> WriteShapeFile(const std::string& path,
+                                          const std::vector<std::string>& lines,
+                                          const std::string& fileBom,
+                                          const std::function<void(std::size_t)>& progress,
+                                          const std::optional<FileIdentity>& keep) {
+  return SaveUnderTheRule(path, keep, [&](ReplacementFile& file) {
     EncodeInChunks(lines, fileBom, progress,
                    [&file](const char* data, std::size_t size) { return file.Write(data, size); });
-  return file.PutInPlace(hadFile && !ownBackup ? backup : std::string());
+  });
+}
+
+std::optional<std::string> WriteShapeBytes(const std::string& path, std::string_view bytes,
+                                           const std::optional<FileIdentity>& keep) {
+  return SaveUnderTheRule(path, keep,
+                          [&](ReplacementFile& file) { file.Write(bytes.data(), bytes.size()); });
 }
 
 }  // namespace quarvel

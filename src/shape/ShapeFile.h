@@ -40,9 +40,15 @@ ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string&
                           const ReadShapeCallbacks& callbacks = {});
 
 // The same over bytes already in memory; appends to `lines` (which hold part
-// of the text when it throws).
+// of the text when it throws) and to `continuations` the lines that continue
+// a longer line of the file.
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
-                             std::string& fileBom, const ReadShapeCallbacks& callbacks = {});
+                             std::string& fileBom, const ReadShapeCallbacks& callbacks = {},
+                             std::vector<std::size_t>* continuations = nullptr);
+// The same in place of the lines of `text`, which change only when all of
+// them were read.
+ReadOutcome DecodeShapeBytes(std::string_view bytes, ShapeText& text, std::string& fileBom,
+                             const ReadShapeCallbacks& callbacks = {});
 
 // The bytes a shape file holds for `lines`: the mark, line 0 as low bytes,
 // every further line as high-byte-first pairs, and a last LF without its
@@ -70,5 +76,9 @@ std::optional<std::string> WriteShapeFile(const std::string& path,
                                           const std::string& fileBom,
                                           const std::function<void(std::size_t)>& progress = {},
                                           const std::optional<FileIdentity>& keep = std::nullopt);
+
+// The same for a file whose bytes are made already (a binary form).
+std::optional<std::string> WriteShapeBytes(const std::string& path, std::string_view bytes,
+                                           const std::optional<FileIdentity>& keep = std::nullopt);
 
 }  // namespace quarvel

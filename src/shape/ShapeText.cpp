@@ -1,5 +1,7 @@
 #include "shape/ShapeText.h"
 
+#include <algorithm>
+
 namespace quarvel {
 
 const std::string& ShapeText::EmptyLine() {
@@ -22,6 +24,11 @@ void ShapeText::Replace(std::size_t index, std::string line) {
 void ShapeText::Insert(std::size_t index, std::string line) {
   if (index > lines_.size()) index = lines_.size();
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
+  if (index > 0) {
+    ShiftContinuations(index, 0, 1);
+    continuations_.insert(std::lower_bound(continuations_.begin(), continuations_.end(), index),
+                          index);
+  }
   Changed();
 }
 
@@ -34,6 +41,7 @@ void ShapeText::DeleteRange(std::size_t index, std::size_t count) {
   if (count > lines_.size() - index) count = lines_.size() - index;
   const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(index);
   lines_.erase(first, first + static_cast<std::ptrdiff_t>(count));
+  ShiftContinuations(index, count, 0);
   Changed();
 }
 
@@ -44,16 +52,19 @@ void ShapeText::Append(std::string line) {
 
 void ShapeText::Clear() {
   lines_.clear();
+  continuations_.clear();
   Changed();
 }
 
 void ShapeText::Assign(const Lines& lines) {
   lines_ = lines;
+  continuations_.clear();
   Changed();
 }
 
 void ShapeText::Assign(Lines&& lines) {
   lines_ = std::move(lines);
+  continuations_.clear();
   Changed();
 }
 
@@ -78,7 +89,21 @@ void ShapeText::Splice(std::size_t first, std::size_t removed, Lines inserted) {
                   std::make_move_iterator(inserted.begin() + static_cast<std::ptrdiff_t>(common)),
                   std::make_move_iterator(inserted.end()));
   }
+  ShiftContinuations(first, removed, inserted.size());
   Changed();
+}
+
+std::size_t ShapeText::FileLine(std::size_t index) const {
+  const auto before = std::upper_bound(continuations_.begin(), continuations_.end(), index);
+  return index + 1 - static_cast<std::size_t>(before - continuations_.begin());
+}
+
+void ShapeText::ShiftContinuations(std::size_t index, std::size_t removed, std::size_t inserted) {
+  if (continuations_.empty()) return;
+  const auto from = std::lower_bound(continuations_.begin(), continuations_.end(), index);
+  const auto to = std::lower_bound(from, continuations_.end(), index + removed);
+  const auto kept = continuations_.erase(from, to);
+  for (auto it = kept; it != continuations_.end(); ++it) *it = *it - removed + inserted;
 }
 
 }  // namespace quarvel

@@ -37,9 +37,22 @@ class ShapeText {
   // text view reach the document.
   void Splice(std::size_t first, std::size_t removed, Lines inserted);
   // Empties the text and hands its lines over without copying them: the
-  // rewriting commands read the old text while they build the new one.
+  // rewriting commands read the old text while they build the new one. The
+  // file's line numbers stay, for the messages about the lines taken.
   Lines Take();
   void Reserve(std::size_t count) { lines_.reserve(count); }
+
+  // The 1-based line of the file that line `index` comes from. The reader
+  // cuts a file line of more than 210 characters into several lines, and a
+  // line a command inserts belongs to the line before it, so the two
+  // numbers part after the first such line. A text assigned as a whole
+  // numbers its own lines.
+  std::size_t FileLine(std::size_t index) const;
+  // The lines (rising) that continue the file line before them.
+  const std::vector<std::size_t>& Continuations() const { return continuations_; }
+  void SetContinuations(std::vector<std::size_t> continuations) {
+    continuations_ = std::move(continuations);
+  }
 
   bool Modified() const { return modified_; }
   void SetModified(bool modified) { modified_ = modified; }
@@ -55,7 +68,12 @@ class ShapeText {
   static const std::string& EmptyLine();
   void Changed();
 
+  // Shifts the continuations at or behind `index` by `delta` lines, dropping
+  // those of the `removed` lines from `index` on.
+  void ShiftContinuations(std::size_t index, std::size_t removed, std::size_t inserted);
+
   Lines lines_;
+  std::vector<std::size_t> continuations_;
   bool modified_ = false;
   std::uint64_t revision_ = 0;
   std::function<void()> listener_;

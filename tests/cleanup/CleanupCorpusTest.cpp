@@ -12,7 +12,7 @@
 #include "cleanup/Cleanup.h"
 #include "cleanup/MergeShape.h"
 #include "cli/CliRun.h"
-#include "shape/ShapeCheck.h"
+#include "format/ShapeCheck.h"
 #include "support/ShapeTree.h"
 
 namespace quarvel::testing {

@@ -145,8 +145,9 @@ TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
   FormFixture f("[LODs]\nAnzahl=3\n");
   OpenThroughDialog(f, ShapeFile(f, "good.s"));
   ASSERT_NE(f.form.StringGrid5.Cell(2, 1), "");
+  // In none of the three forms of a shape: an archive, say.
   const std::string packed = f.dir.File("packed.s");
-  WriteBytes(packed, "SIMISA@F\r\nbinary stuff\r\n");
+  WriteBytes(packed, "PK\x03\x04\r\nbinary stuff\r\n");
   f.dialogs.Answer(Answer::No);
   OpenThroughDialog(f, packed);
 
@@ -310,7 +311,9 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   f.dialogs.ChooseFile(copy);
   f.form.SpeichernUnterButtonClick();
   ASSERT_EQ(f.dialogs.saveRequests.size(), 1u);
-  EXPECT_EQ(f.dialogs.saveRequests[0].filter, "");
+  // The three forms, the one the shape came in chosen.
+  EXPECT_EQ(f.dialogs.saveRequests[0].filter, f.Lang(kSaveFormsFilterText));
+  EXPECT_EQ(f.dialogs.saveRequests[0].filterIndex, 0);
   EXPECT_EQ(f.dialogs.saveRequests[0].initialDir, f.dir.path().string() + "/");
   EXPECT_EQ(f.dialogs.saveRequests[0].fileName, "a.s");  // offered for editing
   EXPECT_EQ(ReadBytes(copy), openedBytes);

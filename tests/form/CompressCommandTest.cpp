@@ -125,15 +125,18 @@ TEST(CompressCommand, ASearchThatFindsNoUtilityEndsTheCommand) {
   const std::string other = f.dir.File("ffedit.exe");  // exists, wrong name
   WriteBytes(other, "MZ");
   f.dialogs.ChooseFile(other);
+  f.dialogs.Answer(Answer::No);  // not the built-in converter either
   f.Compress();
   f.dialogs.ChooseFile(std::nullopt);  // cancelled: the old path stays, and is no good
+  f.dialogs.Answer(Answer::No);
   f.Compress();
 
-  ASSERT_EQ(f.dialogs.Count(), 4u);
+  ASSERT_EQ(f.dialogs.Count(), 6u);
   for (std::size_t run = 0; run < 2; ++run) {
-    EXPECT_EQ(f.dialogs.Shown(2 * run).text, kSearchPlease);
-    EXPECT_EQ(f.dialogs.Shown(2 * run + 1).kind, BoxKind::Error);
-    EXPECT_EQ(f.dialogs.Shown(2 * run + 1).text, kNotFound);
+    EXPECT_EQ(f.dialogs.Shown(3 * run).text, kSearchPlease);
+    EXPECT_EQ(f.dialogs.Shown(3 * run + 1).text, f.Lang(kBuiltInConverterText));
+    EXPECT_EQ(f.dialogs.Shown(3 * run + 2).kind, BoxKind::Error);
+    EXPECT_EQ(f.dialogs.Shown(3 * run + 2).text, kNotFound);
   }
   EXPECT_EQ(f.dialogs.openRequests.size(), 2u) << "no shape dialog";
   EXPECT_EQ(f.FFEdit(), f.dir.File("weg/ffeditc_unicode.exe"));

@@ -101,7 +101,7 @@ TEST_F(Generation, TheSplitOfAOneLineSortVectorListStaysWhenTheCommandIsAbandone
             (Lines{Tabs(1) + "sort_vectors ( 1 ", Tabs(3) + "vector ( 0.5 1.25 -2 )", "\t)"}));
 }
 
-TEST_F(Generation, AShapeWithoutDistanceLevelsKeepsItsTextAndDisablesTheCommand) {
+TEST_F(Generation, AShapeWithoutDistanceLevelsKeepsItsText) {
   Load(ThreeElements());
   // Edited in the text view after opening, so the analysis did not see it.
   const std::size_t line = LineWith(source, "distance_levels (");
@@ -110,14 +110,16 @@ TEST_F(Generation, AShapeWithoutDistanceLevelsKeepsItsTextAndDisablesTheCommand)
   f.form.shapeText.SetModified(false);
   Generate();
   ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Error);
+  EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
   EXPECT_EQ(f.dialogs.Shown(0).text,
-            "Schwerer Syntaxfehler in der Datei (LOD nicht gefunden). Abbruch der Aktion.");
+            "Die Datei ist fehlerhaft (Zeile " +
+                std::to_string(LineWith(source, "lod_control (") + 1) +
+                "): Im Block \"lod_control\" fehlt der Block \"distance_levels\". Abbruch der "
+                "Aktion.");
   EXPECT_EQ(Text(), source);
   EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_FALSE(f.form.Sub_ObjectsButton.enabled);
+  EXPECT_TRUE(f.form.Sub_ObjectsButton.enabled);
   EXPECT_TRUE(f.form.SMemo.visible);
-  EXPECT_FALSE(f.form.SOAnzLabel.visible);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
 }
 

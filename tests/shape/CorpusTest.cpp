@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "common/Convert.h"
-#include "shape/ShapeCheck.h"
+#include "format/ShapeCheck.h"
 #include "shape/ShapeFile.h"
 #include "support/FormFixture.h"
 

@@ -51,6 +51,8 @@ std::vector<std::string> BuildExportedShape(const ExportedShape& shape) {
   add(2, ")");
   add(1, ")");
   list("shader_names", std::vector<int>{0}, [](int) { return "named_shader ( TexDiff )"; });
+  list("texture_filter_names", std::vector<int>{0},
+       [](int) { return "named_filter_mode ( MipLinear )"; });
   add(1, "points ( " + N(vertices));
   for (int v = 0; v < vertices; ++v) add(2, "point ( " + N(v) + " 0.5 -" + N(v) + " )");
   add(1, ")");
@@ -61,11 +63,20 @@ std::vector<std::string> BuildExportedShape(const ExportedShape& shape) {
     add(1, "sort_vectors ( 0 )");
   else
     list("sort_vectors", std::vector<int>{0}, [](int) { return "vector ( 0 0 1 )"; });
+  add(1, "colours ( 0 )");
   list("matrices", shape.matrices,
        [](const std::string& name) { return "matrix " + name + " ( 1 0 0 0 1 0 0 0 1 0 0 0 )"; });
   list("images", shape.images, [](const std::string& name) { return "image ( " + name + " )"; });
   list("textures", shape.textures,
        [](int image) { return "texture ( " + N(image) + " 0 0 ff000000 )"; });
+  add(1, "light_materials ( 0 )");
+  add(1, "light_model_cfgs ( 1");
+  add(2, "light_model_cfg ( 00000000");
+  add(3, "uv_ops ( 1");
+  add(4, "uv_op_copy ( 1 0 )");
+  add(3, ")");
+  add(2, ")");
+  add(1, ")");
   list("vtx_states", shape.vtxStateMatrices,
        [](int matrix) { return "vtx_state ( 00000000 " + N(matrix) + " -5 0 00000002 )"; });
   add(1, "prim_states ( " + N(shape.elements.size()));

@@ -26,6 +26,8 @@ class FakeDialogs : public Dialogs {
 
   void Answer(quarvel::Answer answer) { answers_.push_back(answer); }
   void ChooseFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+  // The next save dialog also ends with this entry of its filter chosen.
+  void ChooseFilter(int index) { filters_.push_back(index); }
 
   // A question without a scripted answer is closed (Cancel, else No) and
   // noted in `unexpected`, which the fixtures turn into a failure.
@@ -44,9 +46,16 @@ class FakeDialogs : public Dialogs {
     openRequests.push_back(request);
     return NextFile("open dialog");
   }
-  std::optional<std::string> SaveFile(const SaveFileRequest& request) override {
+  std::optional<SavedFileChoice> SaveFile(const SaveFileRequest& request) override {
     saveRequests.push_back(request);
-    return NextFile("save dialog");
+    std::optional<std::string> path = NextFile("save dialog");
+    int filter = request.filterIndex;
+    if (!filters_.empty()) {
+      filter = filters_.front();
+      filters_.pop_front();
+    }
+    if (!path) return std::nullopt;
+    return SavedFileChoice{*path, filter};
   }
   Cursor CurrentCursor() const override { return cursor_; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
@@ -54,7 +63,7 @@ class FakeDialogs : public Dialogs {
 
   const Box& Shown(std::size_t index) const { return shown.at(index); }
   std::size_t Count() const { return shown.size(); }
-  bool AllAnswersUsed() const { return answers_.empty() && files_.empty(); }
+  bool AllAnswersUsed() const { return answers_.empty() && files_.empty() && filters_.empty(); }
 
   std::vector<Box> shown;
   std::vector<OpenFileRequest> openRequests;
@@ -75,6 +84,7 @@ class FakeDialogs : public Dialogs {
 
   std::deque<quarvel::Answer> answers_;
   std::deque<std::optional<std::string>> files_;
+  std::deque<int> filters_;
   Cursor cursor_ = Cursor::Normal;
 };
 

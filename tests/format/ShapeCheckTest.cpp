@@ -1,6 +1,7 @@
 // The check of a whole shape: hand-damaged copies of a sound shape, each
-// with the message and line a modeller gets, and the layouts that only warn.
-#include "shape/ShapeCheck.h"
+// with the message and line a modeller gets, sound shapes with the blocks
+// some tools add, and the layouts that only warn.
+#include "format/ShapeCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,20 @@ TEST(ShapeCheck, SoundShapesHaveNoProblem) {
   // The benchmarks' shape, whose generation must not be refused.
   EXPECT_EQ(Described(bench::MakeSyntheticShape(bench::OptionsForSize(0.3))),
             std::vector<std::string>{});
+
+  // Rotation keys of both kinds, a data block of the modelling tool behind
+  // the shape, and a comment.
+  Lines keyed = BuildExportedShape(animated);
+  const std::size_t keys = LineWith(keyed, "tcb_key (");
+  keyed[keys] = "\t\t\t\t\t\t\tslerp_rot ( 0 0 0 0 1 )";
+  keyed.insert(keyed.begin() + static_cast<std::ptrdiff_t>(LineWith(keyed, "shape (")) + 1,
+               "\tcomment ( exported by hand )");
+  for (const char* line :
+       {"max_data (", "\tmax_dlev_data (", "\t\tmax_smoothing_data ( 1 000000ff 2 )",
+        "\t\thierarchy ( 1 -1 )", "\t)", "\tsub_objects ( 2 0 1 )",
+        "\tmax_sort_priorities ( 2 0 1 )", ")"})
+    keyed.push_back(line);
+  EXPECT_EQ(Described(keyed), std::vector<std::string>{});
 }
 
 TEST(ShapeCheck, EveryDamageIsNamedWithItsLine) {
@@ -155,6 +170,63 @@ TEST(ShapeCheck, EveryDamageIsNamedWithItsLine) {
        [] { return Edited(Sound(), "00000400 -1 -1", "00000400 4 -1"); }, "sub_object_header",
        "\"sub_object_header\" verweist auf Sortiervektor 4, den es nicht gibt (\"sort_vectors\" "
        "hat 1 Eintrag)."},
+      // What only the grammar knows: the type of every value, what a block
+      // may hold and what it must.
+      {"numbers where the vertices belong",
+       [] { return Edited(Sound(), "vertices ( 12", "vertices ( 12 7 7 7"); }, "vertices ( 12 7",
+       "\"vertices\" hat zu viele Werte ('7' ist einer zu viel)."},
+      {"a hex number where a float belongs",
+       [] { return Edited(Sound(), "point ( 0 0.5 -0 )", "point ( 0x10 0.2 0 )"); }, "0x10",
+       "'0x10' in \"point\" ist keine gültige Gleitkommazahl."},
+      {"a dword where a float belongs",
+       [] { return Edited(Sound(), "point ( 0 0.5 -0 )", "point ( ff000000 0.2 0 )"); },
+       "ff000000 0.2", "'ff000000' in \"point\" ist keine gültige Gleitkommazahl."},
+      {"a float where an index belongs",
+       [] { return Edited(Sound(), "vertex ( 00000000 5 1", "vertex ( 00000000 5.5 1"); }, "5.5",
+       "'5.5' in \"vertex\" ist kein gültiger Integerwert."},
+      {"a negative count", [] { return Edited(Sound(), "uv_points ( 1", "uv_points ( -1"); },
+       "uv_points (", "\"uv_points\" hat keine gültige Anzahl: '-1' ist negativ."},
+      {"a vector among the points",
+       [] { return Edited(Sound(), "point ( 0 0.5 -0 )", "vector ( 0 0.5 -0 )"); },
+       "vector ( 0 0.5",
+       "\"points\" darf hier keinen Block \"vector\" enthalten (erwartet: \"point\")."},
+      {"a uv point among the points",
+       [] { return Edited(Sound(), "point ( 0 0.5 -0 )", "uv_point ( 0 0.5 )"); },
+       "uv_point ( 0 0.5",
+       "\"points\" darf hier keinen Block \"uv_point\" enthalten (erwartet: \"point\")."},
+      {"a vertex with far too many values",
+       [] {
+         std::string values;
+         for (int i = 0; i < 5000; ++i) values += " 1";
+         return Edited(Sound(), "ffffffff ff808080", "ffffffff ff808080" + values);
+       },
+       "vertex ( 00000000 0", "\"vertex\" hat zu viele Werte ('1' ist einer zu viel)."},
+      {"a value missing", [] { return Edited(Sound(), "uv_point ( 0 1 )", "uv_point ( 0 )"); },
+       "uv_point ( 0 )",
+       "\"uv_point\" hat zu wenige Werte: an Stelle 2 fehlt eine Gleitkommazahl."},
+      {"a vertex without texture coordinates",
+       [] {
+         Lines lines = Sound();
+         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(LineWith(lines, "vertex_uvs")));
+         return lines;
+       },
+       "vertex ( 00000000 0", "Im Block \"vertex\" fehlt der Block \"vertex_uvs\"."},
+      {"a distance level without its distance",
+       [] {
+         Lines lines = Sound();
+         lines.erase(lines.begin() +
+                     static_cast<std::ptrdiff_t>(LineWith(lines, "dlevel_selection")));
+         return lines;
+       },
+       "distance_level_header",
+       "Im Block \"distance_level_header\" fehlt der Block \"dlevel_selection\"."},
+      {"the triangle lists in the wrong order",
+       [] {
+         Lines lines = Sound();
+         std::swap(lines[LineWith(lines, "vertex_idxs")], lines[LineWith(lines, "normal_idxs")]);
+         return lines;
+       },
+       "indexed_trilist", "Im Block \"indexed_trilist\" fehlt der Block \"vertex_idxs\"."},
   };
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.what);
@@ -172,6 +244,10 @@ TEST(ShapeCheck, EveryDamageIsNamedWithItsLine) {
 Lines TwoLevels(int vertices, const std::string& secondLevelSubobjects) {
   Lines lines = {"SIMISA@@@@@@@@@@JINX0s1t______",
                  "shape (",
+                 "\tshape_header ( 00000000 00000000 )",
+                 "\tvolumes ( 0 )",
+                 "\tshader_names ( 0 )",
+                 "\ttexture_filter_names ( 0 )",
                  "\tpoints ( 1",
                  "\t\tpoint ( 0 0 0 )",
                  "\t)",
@@ -181,12 +257,21 @@ Lines TwoLevels(int vertices, const std::string& secondLevelSubobjects) {
                  "\tnormals ( 1",
                  "\t\tvector ( 0 1 0 )",
                  "\t)",
+                 "\tsort_vectors ( 0 )",
+                 "\tcolours ( 0 )",
                  "\tmatrices ( 2",
                  "\t\tmatrix A ( 1 0 0 0 1 0 0 0 1 0 0 0 )",
                  "\t\tmatrix B ( 1 0 0 0 1 0 0 0 1 0 0 0 )",
                  "\t)",
+                 "\timages ( 0 )",
+                 "\ttextures ( 0 )",
+                 "\tlight_materials ( 0 )",
+                 "\tlight_model_cfgs ( 0 )",
+                 "\tvtx_states ( 0 )",
+                 "\tprim_states ( 0 )",
                  "\tlod_controls ( 1",
                  "\t\tlod_control (",
+                 "\t\t\tdistance_levels_header ( 0 )",
                  "\t\t\tdistance_levels ( 2",
                  "\t\t\t\tdistance_level (",
                  "\t\t\t\t\tdistance_level_header (",
@@ -207,7 +292,8 @@ Lines TwoLevels(int vertices, const std::string& secondLevelSubobjects) {
   for (const char* line :
        {"\t\t\t\t\t\t\t)", "\t\t\t\t\t\t\tvertex_sets ( 0 )", "\t\t\t\t\t\t\tprimitives ( 0 )",
         "\t\t\t\t\t\t)", "\t\t\t\t\t)", "\t\t\t\t)", "\t\t\t\tdistance_level (",
-        "\t\t\t\t\tdistance_level_header (", "\t\t\t\t\t\tdlevel_selection ( 400 )", "\t\t\t\t\t)"})
+        "\t\t\t\t\tdistance_level_header (", "\t\t\t\t\t\tdlevel_selection ( 400 )",
+        "\t\t\t\t\t\thierarchy ( 2 -1 0 )", "\t\t\t\t\t)"})
     lines.push_back(line);
   lines.push_back("\t\t\t\t\t" + secondLevelSubobjects);
   for (const char* line : {"\t\t\t\t)", "\t\t\t)", "\t\t)", "\t)", "\tanimations ( 0 )", ")"})
@@ -241,12 +327,21 @@ TEST(ShapeCheck, LayoutsLoadersTripOverAreWarnedOf) {
               ": warning: Leerer Block \"animations ( 0 )\": manche Programme laden eine Datei "
               "damit nicht; der Block kann entfallen.",
       }));
-  // A text that is no shape, and a shape without LODs.
+  // A text that is no shape, and a shape of which the first block is
+  // missing (one problem per block: the others follow from it).
   EXPECT_EQ(Described({"hello"}),
-            std::vector<std::string>{"1: error: Die Datei enthält keinen Block \"shape\"."});
-  EXPECT_EQ(Described({"SIMISA", "shape (", "\tpoints ( 0 )", ")"}),
-            std::vector<std::string>{
-                "2: error: Die Datei enthält keine LOD's (keinen Block \"distance_level\")."});
+            (std::vector<std::string>{
+                "1: error: Die Datei beginnt nicht mit dem Kopf \"SIMISA@@@@@@@@@@JINX0s1t\".",
+                "1: error: 'hello' steht außerhalb jedes Blocks.",
+                "1: error: Die Datei enthält keinen Block \"shape\"."}));
+  EXPECT_EQ(
+      Described({"SIMISA", "shape (", "\tpoints ( 0 )", ")"}),
+      std::vector<std::string>{"2: error: Im Block \"shape\" fehlt der Block \"shape_header\"."});
+  // Blocks of newer tools are passed over with a warning.
+  Lines newer = TwoLevels(1, "sub_objects ( 0 )");
+  newer.insert(newer.begin() + 2, "\tshiny_new_block ( 1 2 ( 3 ) )");
+  EXPECT_EQ(Described(newer)[0],
+            "3: warning: Unbekannter Block \"shiny_new_block\": er wird übersprungen.");
 }
 
 TEST(ShapeCheck, TheSameDamageInThousandsOfPlacesIsListedTwentyTimes) {

@@ -1,0 +1,227 @@
+#include "format/ShapeFileForms.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "common/Convert.h"
+
+namespace quarvel::format {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kCompressedMagic = "SIMISA@F";
+constexpr std::string_view kBinaryMagic = "SIMISA@@@@@@@@@@";
+constexpr std::size_t kCompressedHeader = 16;  // magic, length, "@@@@"
+
+// The converter writes the zlib header 78 9C (default compression); some
+// readers accept no other. The stream behind it is deflated at a faster
+// level, which the header's level bits only describe and no reader needs.
+constexpr unsigned char kZlibHeader[2] = {0x78, 0x9C};
+constexpr int kDeflateLevel = 1;
+
+std::uint32_t ReadU32(std::string_view bytes, std::size_t at) {
+  std::uint32_t value;
+  std::memcpy(&value, bytes.data() + at, 4);
+  return value;
+}
+
+std::string Bytes(std::size_t count) {
+  return IntToStr(static_cast<long long>(count)) + (count == 1 ? " Byte" : " Bytes");
+}
+
+// The payload of a compressed file. The zlib stream is inflated raw, behind
+// its two-byte header, so that a stream whose checksum is wrong or missing
+// (written by tools that deflate without zlib) still opens, with a warning.
+std::string Inflate(std::string_view file, std::vector<std::string>& warnings) {
+  if (file.size() < kCompressedHeader + 2 || file.substr(12, 4) != "@@@@")
+    throw FormatError("Der Kopf der komprimierten Datei ist unvollständig.");
+  const std::uint32_t declared = ReadU32(file, 8);
+  const auto cmf = static_cast<unsigned char>(file[16]);
+  const auto flg = static_cast<unsigned char>(file[17]);
+  if ((cmf & 0x0F) != 8 || (cmf * 256 + flg) % 31 != 0 || (flg & 0x20) != 0)
+    throw FormatError("Hinter dem Kopf der komprimierten Datei stehen keine zlib-Daten.");
+
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+    throw FormatError("Die komprimierten Daten können nicht entpackt werden.");
+  const std::string_view input = file.substr(kCompressedHeader + 2);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+  stream.avail_in = static_cast<uInt>(input.size());
+  std::string payload;
+  // The declared length is only a hint for the buffer: a file may lie.
+  payload.resize(std::min<std::size_t>(declared, std::size_t{1} << 30) + 1);
+  int status = Z_OK;
+  for (;;) {
+    if (stream.total_out == payload.size()) payload.resize(payload.size() * 2);
+    stream.next_out = reinterpret_cast<Bytef*>(payload.data() + stream.total_out);
+    stream.avail_out = static_cast<uInt>(payload.size() - stream.total_out);
+    status = inflate(&stream, Z_NO_FLUSH);
+    if (status == Z_OK) continue;
+    // No progress: with room for output left, the input has run out.
+    if (status == Z_BUF_ERROR && stream.avail_out == 0) continue;
+    break;
+  }
+  const std::size_t inflated = stream.total_out;
+  const std::size_t used = stream.total_in;
+  inflateEnd(&stream);
+  if (status != Z_STREAM_END) {
+    throw FormatError(status == Z_DATA_ERROR ? "Die komprimierten Daten sind beschädigt."
+                                             : "Die komprimierten Daten sind abgeschnitten (nach " +
+                                                   Bytes(inflated) + " entpackten Daten).");
+  }
+  payload.resize(inflated);
+  if (inflated != declared)
+    throw FormatError("Die komprimierte Datei gibt ihre entpackte Größe mit " + Bytes(declared) +
+                      " an, entpackt sind es aber " + Bytes(inflated) + ".");
+
+  std::string_view rest = input.substr(used);
+  const std::uint32_t adler = static_cast<std::uint32_t>(
+      adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(payload.data()),
+              static_cast<uInt>(payload.size())));
+  const unsigned char expected[4] = {
+      static_cast<unsigned char>(adler >> 24), static_cast<unsigned char>(adler >> 16),
+      static_cast<unsigned char>(adler >> 8), static_cast<unsigned char>(adler)};
+  if (rest.size() >= 4 && std::memcmp(rest.data(), expected, 4) == 0) {
+    rest.remove_prefix(4);
+  } else {
+    warnings.push_back(
+        "Die Prüfsumme der komprimierten Daten fehlt oder stimmt nicht; die Daten "
+        "selbst sind vollständig.");
+  }
+  if (!rest.empty())
+    warnings.push_back("Hinter den komprimierten Daten stehen noch " + Bytes(rest.size()) +
+                       "; sie werden nicht beachtet.");
+  return payload;
+}
+
+std::string Deflate(std::string_view payload) {
+  z_stream stream{};
+  if (deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw Error("Die Daten können nicht komprimiert werden.");
+  std::string out(2 + deflateBound(&stream, static_cast<uLong>(payload.size())) + 4, '\0');
+  std::memcpy(out.data(), kZlibHeader, 2);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(payload.data()));
+  stream.avail_in = static_cast<uInt>(payload.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data() + 2);
+  stream.avail_out = static_cast<uInt>(out.size() - 2);
+  const int status = deflate(&stream, Z_FINISH);
+  const std::size_t written = stream.total_out;
+  deflateEnd(&stream);
+  if (status != Z_STREAM_END) throw Error("Die Daten können nicht komprimiert werden.");
+  const auto adler = static_cast<std::uint32_t>(
+      adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(payload.data()),
+              static_cast<uInt>(payload.size())));
+  out.resize(2 + written);
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(adler >> shift));
+  return out;
+}
+
+// The first bytes of a plain file; reading them from a device or a pipe
+// could wait for ever, so those are left to the text reader to refuse.
+std::string FirstBytes(const std::string& path, std::size_t count) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return {};
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+}  // namespace
+
+std::string ReadWholeShapeFile(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
+  if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
+  if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(static_cast<std::size_t>(fs::file_size(path, error)), '\0');
+  if (!in || error || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    throw Error("Die Datei " + path + " kann nicht gelesen werden.");
+  return bytes;
+}
+
+ShapeForm FormOfFile(std::string_view firstBytes) {
+  if (firstBytes.starts_with(kCompressedMagic)) return ShapeForm::Compressed;
+  if (firstBytes.starts_with(kBinaryMagic) && firstBytes.size() >= 24 &&
+      firstBytes.substr(16, 5) == "JINX0" && firstBytes[23] == 'b')
+    return ShapeForm::Binary;
+  return ShapeForm::Text;
+}
+
+std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info) {
+  const ShapeForm form = FormOfFile(bytes.substr(0, 24));
+  std::string inflated;
+  std::string_view payload;
+  std::vector<std::string> warnings;
+  if (form == ShapeForm::Compressed) {
+    inflated = Inflate(bytes, warnings);
+    payload = inflated;
+  } else if (form == ShapeForm::Binary) {
+    payload = bytes.substr(kBinaryMagic.size());
+  } else {
+    throw FormatError("Die Datei ist in keiner der Binärformen.");
+  }
+  std::string text = Utf16FileBytes(BinaryToText(payload));
+  info.form = form;
+  info.subHeaderTail = std::string(payload.substr(8, 8));
+  info.warnings.insert(info.warnings.end(), warnings.begin(), warnings.end());
+  return text;
+}
+
+ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std::string& fileBom,
+                                   ShapeFileInfo& info, const ReadShapeCallbacks& callbacks) {
+  if (FormOfFile(FirstBytes(path, 24)) == ShapeForm::Text) {
+    const ReadOutcome outcome = ReadShapeText(path, text, fileBom, callbacks);
+    if (outcome == ReadOutcome::Read) info = ShapeFileInfo{};
+    return outcome;
+  }
+  ShapeFileInfo read;
+  const std::string bytes = ConverterTextOfFile(ReadWholeShapeFile(path), read);
+  ReadShapeCallbacks progressOnly;
+  progressOnly.progress = callbacks.progress;
+  const ReadOutcome outcome = DecodeShapeBytes(bytes, text, fileBom, progressOnly);
+  if (outcome == ReadOutcome::Read) info = std::move(read);
+  return outcome;
+}
+
+std::string BinaryFileBytes(ShapeForm form, std::string_view payload) {
+  std::string bytes;
+  if (form == ShapeForm::Compressed) {
+    bytes = kCompressedMagic;
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    bytes.append(reinterpret_cast<const char*>(&length), 4);
+    bytes.append("@@@@");
+    bytes.append(Deflate(payload));
+  } else {
+    bytes = kBinaryMagic;
+    bytes.append(payload);
+  }
+  return bytes;
+}
+
+ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm form,
+                               const std::string& fileBom, std::string_view subHeaderTail) {
+  ShapeFileBytes file;
+  if (form == ShapeForm::Text) {
+    file.bytes = EncodeShapeBytes(lines, fileBom);
+    return file;
+  }
+  EncodedPayload encoded = TextToBinary(lines, subHeaderTail);
+  if (encoded.refusal) {
+    file.refusal = std::move(encoded.refusal);
+    return file;
+  }
+  file.bytes = BinaryFileBytes(form, encoded.payload);
+  return file;
+}
+
+}  // namespace quarvel::format

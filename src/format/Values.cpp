@@ -1,0 +1,212 @@
+#include "format/Values.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace quarvel::format {
+
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Decimal digits only, at most 2^32 - 1.
+bool IsUnsignedText(std::string_view text) {
+  if (text.empty() || text.size() > 10) return false;
+  for (char c : text)
+    if (!IsDigit(c)) return false;
+  return text.size() < 10 || text <= "4294967295";
+}
+
+bool IsSignedText(std::string_view text) {
+  if (!text.empty() && text[0] == '-') {
+    const std::string_view digits = text.substr(1);
+    return IsUnsignedText(digits) && (digits.size() < 10 || digits <= "2147483648");
+  }
+  return IsUnsignedText(text);
+}
+
+bool IsDwordText(std::string_view text) {
+  if (text.empty() || text.size() > 8) return false;
+  for (char c : text)
+    if (HexDigit(c) < 0) return false;
+  return true;
+}
+
+// The parse of a float token into the nearest single value; out of range
+// when it is too big for one (a too small one becomes zero).
+std::optional<float> ParseFloat(std::string_view text) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  float value = 0;
+  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (end != last) return std::nullopt;
+  if (error == std::errc::result_out_of_range) {
+    double wide = 0;
+    std::from_chars(first, last, wide, std::chars_format::general);
+    if (wide > 1 || wide < -1) return std::nullopt;
+    return std::signbit(wide) ? -0.0f : 0.0f;
+  }
+  if (error != std::errc()) return std::nullopt;
+  return value;
+}
+
+// [+-] digits [. digits] [e [+-] digits], with digits on at least one side
+// of the point; no hex, no "inf" or "nan".
+bool IsFloatText(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+  std::size_t digits = 0;
+  while (i < n && IsDigit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i == n) return true;
+  if (text[i] != 'e' && text[i] != 'E') return false;
+  ++i;
+  if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+  const std::size_t exponentStart = i;
+  while (i < n && IsDigit(text[i])) ++i;
+  if (i != n || i == exponentStart) return false;
+  // Only an exponent can take a value beyond a float's range.
+  return ParseFloat(text).has_value();
+}
+
+std::uint32_t UnsignedValue(std::string_view text) {
+  std::uint64_t value = 0;
+  for (char c : text) value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+bool detail::IsValueTextInFull(ValueType type, std::string_view text) {
+  switch (type) {
+    case ValueType::Uint:
+      return IsUnsignedText(text);
+    case ValueType::Sint:
+      return IsSignedText(text);
+    case ValueType::Dword:
+      return IsDwordText(text);
+    case ValueType::Float:
+      return IsFloatText(text);
+    case ValueType::String:
+    case ValueType::Token:
+      return !text.empty();
+  }
+  return false;
+}
+
+std::uint32_t NumberBits(ValueType type, std::string_view text) {
+  switch (type) {
+    case ValueType::Uint:
+      return UnsignedValue(text);
+    case ValueType::Sint:
+      if (!text.empty() && text[0] == '-') return 0u - UnsignedValue(text.substr(1));
+      return UnsignedValue(text);
+    case ValueType::Dword: {
+      std::uint32_t value = 0;
+      for (char c : text) value = value * 16 + static_cast<std::uint32_t>(HexDigit(c));
+      return value;
+    }
+    case ValueType::Float:
+      return std::bit_cast<std::uint32_t>(ParseFloat(text).value_or(0.0f));
+    case ValueType::String:
+    case ValueType::Token:
+      break;
+  }
+  return 0;
+}
+
+std::string StringValue(std::string_view text) {
+  if (text.size() < 2 || text.front() != '"') return std::string(text);
+  std::string value;
+  value.reserve(text.size());
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\\' && i + 2 < text.size()) {
+      c = text[++i];
+      if (c == 'n') c = '\n';
+      if (c == 't') c = '\t';
+    }
+    value.push_back(c);
+  }
+  return value;
+}
+
+void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits) {
+  char buffer[32];
+  char* end = buffer;
+  switch (type) {
+    case ValueType::Uint:
+    case ValueType::Token:
+    case ValueType::String:
+      end = std::to_chars(buffer, buffer + sizeof buffer, bits).ptr;
+      break;
+    case ValueType::Sint:
+      end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int32_t>(bits)).ptr;
+      break;
+    case ValueType::Dword: {
+      static constexpr char kHex[] = "0123456789abcdef";
+      for (int shift = 28; shift >= 0; shift -= 4) *end++ = kHex[(bits >> shift) & 0xF];
+      break;
+    }
+    case ValueType::Float: {
+      const double value = std::bit_cast<float>(bits);
+      end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6).ptr;
+      // The converter's C runtime writes at least three exponent digits.
+      char* e =
+          static_cast<char*>(std::memchr(buffer, 'e', static_cast<std::size_t>(end - buffer)));
+      if (e != nullptr) {
+        char* digits = e + 2;  // behind the sign
+        const auto count = end - digits;
+        if (count < 3) {
+          const auto pad = 3 - count;
+          std::memmove(digits + pad, digits, static_cast<std::size_t>(count));
+          std::memset(digits, '0', static_cast<std::size_t>(pad));
+          end += pad;
+        }
+      }
+      break;
+    }
+  }
+  out.append(buffer, end);
+}
+
+void AppendStringText(std::string& out, std::string_view value) {
+  const bool bare = !value.empty() && value.find_first_of(" \t\r\n()\"") == std::string_view::npos;
+  if (bare) {
+    out.append(value);
+    return;
+  }
+  out.push_back('"');
+  for (char c : value) {
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+    } else if (c == '\n') {
+      out.append("\\n");
+      continue;
+    } else if (c == '\t') {
+      out.append("\\t");
+      continue;
+    }
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+}  // namespace quarvel::format
