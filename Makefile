@@ -58,7 +58,7 @@ test: build-test
 
 bench: configure-release
 	cmake --build build/release --target quarvel-bench -j $(JOBS)
-	./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
+	QUARVEL_CORPUS="$(CORPUS)" ./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
 
 clean:
 	rm -rf build

@@ -6,6 +6,7 @@
 #include "cli/CliRun.h"
 #include "common/Error.h"
 #include "format/ShapeCheck.h"
+#include "format/ShapeFileForms.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel::cli {
@@ -13,14 +14,17 @@ namespace quarvel::cli {
 int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostream& err) {
   ShapeText text;
   std::string bom;
+  format::ShapeFileInfo file;
   try {
     ReadShapeCallbacks callbacks;
     callbacks.continueWithoutUnicodeMark = [] { return true; };
-    ReadShapeText(shape, text, bom, callbacks);
+    format::ReadShapeFileInAnyForm(shape, text, bom, file, callbacks);
   } catch (const Error& error) {
     err << "error: " << shape << " cannot be read: " << error.what() << '\n';
     return kCannotRead;
   }
+  // What the file carried around its shape, which has no line.
+  for (const std::string& warning : file.warnings) err << "warning: " << warning << '\n';
 
   const std::vector<ShapeProblem> problems = CheckShape(text.All());
   bool anyError = false;

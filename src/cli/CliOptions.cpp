@@ -35,7 +35,8 @@ std::vector<std::string> KnownCommands() {
 std::string UsageText() {
   return R"(Usage: quarvel-cli SHAPE [options]
 
-Opens a shape file (.s) as the window's "Öffnen" does: analyses it, gives every
+Opens a shape file (.s) as the window's "Öffnen" does, in any of its three
+forms (UTF-16 text, binary, compressed): analyses it, gives every
 element the default plan and applies the settings file beside it (SHAPE with
 the extension .Quarvel) when there is one. Then runs the given commands and
 writes the result.
@@ -77,13 +78,19 @@ Options:
   --in-place            save over SHAPE as "Speichern" does (SHAPE.BAK keeps
                         the previous version, the settings file is written
                         beside it)
+  --format FORM         write the shape as text, binary or compressed; without
+                        it, in the form SHAPE is in (a compressed shape is
+                        saved compressed)
   --info                print the element, sub-object, LOD and matrix tables
-  --check               check SHAPE as the simulator will load it: every
-                        count, index and parenthesis, in every LOD and
+  --check               check SHAPE as the simulator will load it: every block
+                        by the format's grammar (value types, counts, the
+                        blocks each holds), every index, in every LOD and
                         sub-object; prints "LINE: error: text" or
-                        "LINE: warning: text" for each problem
+                        "LINE: warning: text" for each problem, LINE being
+                        the line of the file (of a binary one: of its text
+                        as the simulator's converter writes it)
   --json                with --info or --check: print JSON
-  --force               open a file that does not start with the Unicode mark
+  --force               open a file in none of the three forms (no Unicode mark)
                         (nothing else: it does not lift the vertex limit)
   --force-limit         let generate write sub-objects above the vertex limit
                         (after a warning); without it such a plan is refused
@@ -161,6 +168,17 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.output = value(i, argument);
     } else if (argument == "--in-place") {
       options.inPlace = true;
+    } else if (argument == "--format") {
+      const std::string& form = value(i, argument);
+      if (form == "text") {
+        options.format = format::ShapeForm::Text;
+      } else if (form == "binary") {
+        options.format = format::ShapeForm::Binary;
+      } else if (form == "compressed") {
+        options.format = format::ShapeForm::Compressed;
+      } else {
+        throw UsageError("--format needs text, binary or compressed (found '" + form + "')");
+      }
     } else if (argument == "--info") {
       options.info = true;
     } else if (argument == "--check") {
@@ -193,6 +211,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   if (options.output && options.inPlace) throw UsageError("-o and --in-place exclude each other");
   if (options.json && !options.info && !options.check)
     throw UsageError("--json goes with --info or --check");
+  if (options.format && !options.output && !options.inPlace)
+    throw UsageError("--format goes with -o or --in-place");
   if (options.check &&
       (options.info || options.output || options.inPlace || !options.commands.empty() ||
        options.autoSplit || options.vertexLimit || options.forceLimit))

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Error.h"
+#include "format/ShapeFileForms.h"
 
 namespace quarvel::cli {
 
@@ -18,6 +19,8 @@ struct CliOptions {
   std::vector<std::string> distances;
   std::vector<std::string> commands;  // in the order given
   std::optional<std::string> output;  // "-" is standard output
+  // The form the shape is written in; without it, the form SHAPE is in.
+  std::optional<format::ShapeForm> format;
   // The settings printout as a PDF file, after this many of `commands`.
   std::optional<std::string> printPdf;
   std::size_t printAfterCommands = 0;

@@ -17,6 +17,7 @@
 #include "common/Convert.h"
 #include "form/Commands.h"
 #include "form/Form.h"
+#include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 #include "simtools/ScriptLauncher.h"
 
@@ -75,12 +76,15 @@ class NoSimulator : public SimulatorRegistry {
 
 enum class Mark { Unicode, Missing, Unreadable };
 
+// Whether the file is text with the Unicode mark or one of the binary forms,
+// which open without asking.
 Mark UnicodeMark(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in || std::filesystem::is_directory(path)) return Mark::Unreadable;
-  char bytes[2] = {0, 0};
-  in.read(bytes, 2);
-  return HasUnicodeMark(std::string_view(bytes, static_cast<std::size_t>(in.gcount())))
+  char bytes[24] = {};
+  in.read(bytes, sizeof bytes);
+  const std::string_view first(bytes, static_cast<std::size_t>(in.gcount()));
+  return HasUnicodeMark(first) || format::FormOfFile(first) != format::ShapeForm::Text
              ? Mark::Unicode
              : Mark::Missing;
 }
@@ -134,6 +138,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   HostLauncher launcher;
   Form form(FormPorts{dialogs, system, registry, launcher, printer});
   form.persistProgramIni = false;
+  // Messages name the lines of the file, which an editor shows.
+  const NumberLinesAsInFile fileLines(form.shapeText);
   if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
   // Nobody answers the question about a sub-object above the limit: the
   // plan is refused unless the command line lifts the limit.
@@ -237,17 +243,35 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
   }
 
+  if (options.format) form.shapeFile.form = *options.format;
+  const auto refusedInBinary = [&](const ShapeProblem& problem) {
+    err << "error: the shape cannot be written in binary form: line " << ShownLine(problem.line)
+        << ": " << problem.message << '\n';
+    return int{kCannotWrite};
+  };
+  const bool binary = form.shapeFile.form != format::ShapeForm::Text;
   if (options.output == "-") {
-    const std::string bytes = EncodeShapeBytes(form.shapeText.All(), form.FileBom);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const format::ShapeFileBytes file = format::EncodeShapeFile(
+        form.shapeText.All(), form.shapeFile.form, form.FileBom, form.shapeFile.subHeaderTail);
+    if (file.refusal) return refusedInBinary(*file.refusal);
+    out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
     out.flush();
     if (!out) {
       err << "error: the shape cannot be written to standard output\n";
       return kCannotWrite;
     }
   } else if (options.output) {
-    if (const auto failure = WriteShapeFile(*options.output, form.shapeText.All(), form.FileBom, {},
-                                            form.textSourceFile)) {
+    std::optional<std::string> failure;
+    if (binary) {
+      const format::ShapeFileBytes file = format::EncodeShapeFile(
+          form.shapeText.All(), form.shapeFile.form, form.FileBom, form.shapeFile.subHeaderTail);
+      if (file.refusal) return refusedInBinary(*file.refusal);
+      failure = WriteShapeBytes(*options.output, file.bytes, form.textSourceFile);
+    } else {
+      failure = WriteShapeFile(*options.output, form.shapeText.All(), form.FileBom, {},
+                               form.textSourceFile);
+    }
+    if (failure) {
       err << "error: " << *options.output << " cannot be written: " << *failure << '\n';
       return kCannotWrite;
     }

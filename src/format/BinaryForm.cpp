@@ -7,6 +7,7 @@
 #include "format/Grammar.h"
 #include "format/TextWalker.h"
 #include "format/Values.h"
+#include "shape/ShapeFile.h"
 
 namespace quarvel::format {
 
@@ -34,18 +35,27 @@ std::string Hex(std::size_t value) {
   return "0x" + text;
 }
 
+// Writes the converter's text of a payload: into one string with CR LF
+// after every line, or into the lines the reader would make of that text.
 class Decoder {
  public:
-  explicit Decoder(std::string_view payload) : data_(payload) {}
+  Decoder(std::string_view payload, std::vector<std::string>* lines,
+          std::vector<std::size_t>* pieces)
+      : data_(payload), lines_(lines), pieces_(pieces) {}
 
   std::string Run() {
     if (data_.size() < kSubHeaderSize || data_.substr(0, 5) != "JINX0" || data_[7] != 'b')
       throw FormatError("Die Binärdaten beginnen nicht mit \"JINX0s1b\".");
-    out_.reserve(data_.size() * 4);
+    if (lines_ == nullptr) out_.reserve(data_.size() * 4);
     out_ = "SIMISA@@@@@@@@@@";
     out_.append(data_.substr(0, 7));
     out_.push_back('t');
     out_.append(data_.substr(8, 8));
+    if (lines_ != nullptr) {
+      // The sub-header's own line end ends the header line.
+      out_.resize(out_.size() - 2);
+      EndLine();
+    }
     position_ = kSubHeaderSize;
     const BlockRule& file = FileRule();
     std::size_t item = 0;
@@ -56,9 +66,15 @@ class Decoder {
       Block(data_.size(), nullptr, 0);
       if (!file.items[item].repeated) ++item;
     }
-    out_.append("\r\n");
+    EndLine();
+    // The text's last line end leaves the reader one empty line more.
+    if (lines_ != nullptr) lines_->emplace_back();
     return std::move(out_);
   }
+
+  // A name or text held a line end or NUL: its lines are not what the
+  // reader makes of the text.
+  bool odd = false;
 
  private:
   FormatError Damaged(const std::string& what) const {
@@ -87,13 +103,29 @@ class Decoder {
   }
 
   // UTF-16 units as the text holds them: one byte per character.
-  void AppendUnits(std::size_t at, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) out_.push_back(static_cast<char>(data_[at + 2 * i]));
+  void AppendUnits(std::string& out, std::size_t at, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const char c = data_[at + 2 * i];
+      odd |= c == '\r' || c == '\n' || c == '\0';
+      out.push_back(c);
+    }
+  }
+
+  void EndLine() {
+    if (lines_ == nullptr) {
+      out_.append("\r\n");
+      lineStart_ = out_.size();
+      return;
+    }
+    if (lines_->empty())
+      lines_->emplace_back(out_);  // the header line, which the reader never cuts
+    else
+      AppendReadLine(*lines_, out_, pieces_);
+    out_.clear();
   }
 
   void NewLine(std::size_t depth) {
-    out_.append("\r\n");
-    lineStart_ = out_.size();
+    EndLine();
     out_.append(depth, '\t');
   }
 
@@ -110,21 +142,23 @@ class Decoder {
   }
 
   void Value(ValueType type, std::size_t end, std::size_t depth, bool& firstLine) {
-    scratch_.clear();
     if (type == ValueType::String) {
       if (end - position_ < 2) throw Damaged("ein Text ist abgeschnitten.");
       const std::size_t count = U16(position_);
       if (end - position_ - 2 < 2 * count) throw Damaged("ein Text ist abgeschnitten.");
-      std::string value;
-      for (std::size_t i = 0; i < count; ++i) value.push_back(data_[position_ + 2 + 2 * i]);
-      AppendStringText(scratch_, value);
+      std::string value, text;
+      AppendUnits(value, position_ + 2, count);
+      AppendStringText(text, value);
       position_ += 2 + 2 * count;
-    } else {
-      if (end - position_ < 4) throw Damaged("ein Wert ist abgeschnitten.");
-      AppendNumberText(scratch_, type, U32(position_));
-      position_ += 4;
+      AppendValue(text, depth, firstLine);
+      return;
     }
-    AppendValue(scratch_, depth, firstLine);
+    if (end - position_ < 4) throw Damaged("ein Wert ist abgeschnitten.");
+    char buffer[kNumberTextSize];
+    const char* const textEnd = WriteNumberText(buffer, type, U32(position_));
+    position_ += 4;
+    AppendValue(std::string_view(buffer, static_cast<std::size_t>(textEnd - buffer)), depth,
+                firstLine);
   }
 
   void Block(std::size_t parentEnd, const BlockRule* parent, std::size_t depth) {
@@ -145,7 +179,7 @@ class Decoder {
     out_.append(rule->name);
     if (labelLength > 0) {
       out_.push_back(' ');
-      AppendUnits(position_, labelLength);
+      AppendUnits(out_, position_, labelLength);
       position_ += 2 * labelLength;
     }
     out_.append(" (");
@@ -192,10 +226,11 @@ class Decoder {
   }
 
   std::string_view data_;
+  std::vector<std::string>* lines_;
+  std::vector<std::size_t>* pieces_;
   std::size_t position_ = 0;
-  std::string out_;
+  std::string out_;  // the text, or the line being written
   std::size_t lineStart_ = 0;
-  std::string scratch_;
 };
 
 // Writes the blocks the walk meets; the first problem stops the writing.
@@ -259,7 +294,15 @@ class Encoder final : public TextVisitor {
 }  // namespace
 
 std::string BinaryToText(std::string_view payload) {
-  return Decoder(payload).Run();
+  return Decoder(payload, nullptr, nullptr).Run();
+}
+
+bool BinaryToLines(std::string_view payload, std::vector<std::string>& lines,
+                   std::vector<std::size_t>& pieces) {
+  if (payload.size() >= kSubHeaderSize && payload.substr(8, 8) != kUsualSubHeaderTail) return false;
+  Decoder decoder(payload, &lines, &pieces);
+  decoder.Run();
+  return !decoder.odd;
 }
 
 std::string Utf16FileBytes(std::string_view text) {

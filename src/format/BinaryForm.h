@@ -29,6 +29,14 @@ inline constexpr std::string_view kUsualSubHeaderTail = "______\r\n";
 // CR LF, then every block, each line ended by CR LF. Throws FormatError.
 std::string BinaryToText(std::string_view payload);
 
+// The lines the reader makes of that text, straight from the payload: each
+// as the reader cuts it (the pieces after the first go to `pieces`) and the
+// empty line behind the last line end. False, with `lines` to be dropped,
+// for a payload whose names or sub-header hold line ends, which only the
+// reader itself cuts alike. Throws FormatError.
+bool BinaryToLines(std::string_view payload, std::vector<std::string>& lines,
+                   std::vector<std::size_t>& pieces);
+
 // The UTF-16 bytes of a text file holding `text`: the byte-order mark, then
 // every character as a little-endian pair.
 std::string Utf16FileBytes(std::string_view text);

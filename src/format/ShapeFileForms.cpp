@@ -149,6 +149,10 @@ std::string ReadWholeShapeFile(const std::string& path) {
   return bytes;
 }
 
+std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info) {
+  return Utf16FileBytes(ConverterText(bytes, info));
+}
+
 ShapeForm FormOfFile(std::string_view firstBytes) {
   if (firstBytes.starts_with(kCompressedMagic)) return ShapeForm::Compressed;
   if (firstBytes.starts_with(kBinaryMagic) && firstBytes.size() >= 24 &&
@@ -157,9 +161,12 @@ ShapeForm FormOfFile(std::string_view firstBytes) {
   return ShapeForm::Text;
 }
 
-std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info) {
+namespace {
+
+// The payload of a file in a binary form; `inflated` keeps it for a
+// compressed one. Fills `info`.
+std::string_view PayloadOf(std::string_view bytes, std::string& inflated, ShapeFileInfo& info) {
   const ShapeForm form = FormOfFile(bytes.substr(0, 24));
-  std::string inflated;
   std::string_view payload;
   std::vector<std::string> warnings;
   if (form == ShapeForm::Compressed) {
@@ -170,11 +177,19 @@ std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info) {
   } else {
     throw FormatError("Die Datei ist in keiner der Binärformen.");
   }
-  std::string text = Utf16FileBytes(BinaryToText(payload));
+  if (payload.size() < kSubHeaderSize)
+    throw FormatError("Die Binärdaten beginnen nicht mit \"JINX0s1b\".");
   info.form = form;
   info.subHeaderTail = std::string(payload.substr(8, 8));
   info.warnings.insert(info.warnings.end(), warnings.begin(), warnings.end());
-  return text;
+  return payload;
+}
+
+}  // namespace
+
+std::string ConverterText(std::string_view bytes, ShapeFileInfo& info) {
+  std::string inflated;
+  return BinaryToText(PayloadOf(bytes, inflated, info));
 }
 
 ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std::string& fileBom,
@@ -185,10 +200,25 @@ ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std
     return outcome;
   }
   ShapeFileInfo read;
-  const std::string bytes = ConverterTextOfFile(ReadWholeShapeFile(path), read);
+  const std::string bytes = ReadWholeShapeFile(path);
+  std::string inflated;
+  const std::string_view payload = PayloadOf(bytes, inflated, read);
+  // Mostly straight into lines; a payload that holds line ends of its own
+  // goes through its text and the reader.
+  std::vector<std::string> lines;
+  lines.reserve(payload.size() / 16);
+  std::vector<std::size_t> pieces;
+  if (BinaryToLines(payload, lines, pieces)) {
+    text.Assign(std::move(lines));
+    text.SetContinuations(std::move(pieces));
+    fileBom = "\xFF\xFE";
+    info = std::move(read);
+    return ReadOutcome::Read;
+  }
   ReadShapeCallbacks progressOnly;
   progressOnly.progress = callbacks.progress;
-  const ReadOutcome outcome = DecodeShapeBytes(bytes, text, fileBom, progressOnly);
+  const ReadOutcome outcome =
+      DecodeShapeBytes(Utf16FileBytes(BinaryToText(payload)), text, fileBom, progressOnly);
   if (outcome == ReadOutcome::Read) info = std::move(read);
   return outcome;
 }

@@ -45,8 +45,10 @@ ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std
 std::string ReadWholeShapeFile(const std::string& path);
 
 // The text of the binary or compressed file `bytes`, as the converter
-// writes it (UTF-16 with the mark); appends the oddities to `warnings`.
+// writes it: as Latin-1 characters, or as the bytes of its file (UTF-16
+// with the mark). Fills `info`, appending the oddities to its warnings.
 // Throws FormatError.
+std::string ConverterText(std::string_view bytes, ShapeFileInfo& info);
 std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info);
 
 // The bytes of a file in the binary `form` for `payload`.

@@ -43,9 +43,49 @@ bool IsDwordText(std::string_view text) {
   return true;
 }
 
+// "-0.707107", "40": the nearest single value of a decimal without an
+// exponent and with at most 15 digits, from the double quotient of two
+// exact numbers, which is the nearest double. Rounding that to single gives
+// the nearest single value unless it lies exactly halfway between two
+// singles (then the exact value may lie on either side) or outside the
+// normal singles; those are left to the full parse. Most floats of a shape
+// are of this kind, and the full parse costs many times more.
+std::optional<float> ParsePlainFloat(std::string_view text) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) ++i;
+  std::uint64_t mantissa = 0;
+  int digits = 0, fraction = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    if (mantissa != 0 || c != '0') ++digits;
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+    if (point) ++fraction;
+    if (digits > 15 || fraction > 15) return std::nullopt;
+  }
+  const double quotient = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+  if (quotient == 0) return negative ? -0.0f : 0.0f;
+  if (quotient < 1.2e-38 || quotient > 3.4e38) return std::nullopt;
+  // A double has 29 more mantissa bits than a single; halfway is the top
+  // one of them alone.
+  const auto low = std::bit_cast<std::uint64_t>(quotient) & ((std::uint64_t{1} << 29) - 1);
+  if (low == (std::uint64_t{1} << 28)) return std::nullopt;
+  const auto value = static_cast<float>(quotient);
+  return negative ? -value : value;
+}
+
 // The parse of a float token into the nearest single value; out of range
 // when it is too big for one (a too small one becomes zero).
 std::optional<float> ParseFloat(std::string_view text) {
+  if (const std::optional<float> plain = ParsePlainFloat(text)) return plain;
   const char* first = text.data();
   const char* last = first + text.size();
   if (first != last && *first == '+') ++first;
@@ -148,17 +188,17 @@ std::string StringValue(std::string_view text) {
   return value;
 }
 
-void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits) {
-  char buffer[32];
+char* WriteNumberText(char* buffer, ValueType type, std::uint32_t bits) {
+  char* const limit = buffer + kNumberTextSize;
   char* end = buffer;
   switch (type) {
     case ValueType::Uint:
     case ValueType::Token:
     case ValueType::String:
-      end = std::to_chars(buffer, buffer + sizeof buffer, bits).ptr;
+      end = std::to_chars(buffer, limit, bits).ptr;
       break;
     case ValueType::Sint:
-      end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int32_t>(bits)).ptr;
+      end = std::to_chars(buffer, limit, static_cast<std::int32_t>(bits)).ptr;
       break;
     case ValueType::Dword: {
       static constexpr char kHex[] = "0123456789abcdef";
@@ -167,7 +207,7 @@ void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits) {
     }
     case ValueType::Float: {
       const double value = std::bit_cast<float>(bits);
-      end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6).ptr;
+      end = std::to_chars(buffer, limit, value, std::chars_format::general, 6).ptr;
       // The converter's C runtime writes at least three exponent digits.
       char* e =
           static_cast<char*>(std::memchr(buffer, 'e', static_cast<std::size_t>(end - buffer)));
@@ -184,7 +224,12 @@ void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits) {
       break;
     }
   }
-  out.append(buffer, end);
+  return end;
+}
+
+void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits) {
+  char buffer[kNumberTextSize];
+  out.append(buffer, WriteNumberText(buffer, type, bits));
 }
 
 void AppendStringText(std::string& out, std::string_view value) {

@@ -85,6 +85,10 @@ std::string StringValue(std::string_view text);
 // single value with a three-digit exponent ("2.38419e-007"), strings bare
 // unless they hold blanks, brackets or quotes.
 void AppendNumberText(std::string& out, ValueType type, std::uint32_t bits);
+// The same into `buffer`, which holds kNumberTextSize characters; returns
+// the end of the text.
+inline constexpr std::size_t kNumberTextSize = 32;
+char* WriteNumberText(char* buffer, ValueType type, std::uint32_t bits);
 void AppendStringText(std::string& out, std::string_view value);
 
 }  // namespace quarvel::format

@@ -114,12 +114,16 @@ class FileRecords {
               std::to_string(lineIndex + 1) + ").");
 }
 
-// Appends `line` to `lines`, cut into pieces of at most 210 characters at the
-// last blank within reach; with no blank in reach a piece of one character.
-// Every character is looked at a bounded number of times, so even a long line
-// without blanks takes linear time.
-void AppendSplit(std::vector<std::string>& lines, std::string_view line,
-                 std::vector<std::size_t>* continuations) {
+}  // namespace
+
+// Every character is looked at a bounded number of times, so even a long
+// line without blanks takes linear time.
+void AppendReadLine(std::vector<std::string>& lines, std::string_view line,
+                    std::vector<std::size_t>* continuations) {
+  if (line.size() <= kMaxReadLineLength) {
+    lines.emplace_back(line);
+    return;
+  }
   std::size_t offset = 0;
   std::size_t searchedUpTo = 0;  // [offset, searchedUpTo) is known to hold no blank
   while (line.size() - offset > kMaxReadLineLength) {
@@ -141,6 +145,8 @@ void AppendSplit(std::vector<std::string>& lines, std::string_view line,
   if (continuations) continuations->push_back(lines.size());
   lines.emplace_back(line.substr(offset));
 }
+
+namespace {
 
 // Character j of a further record is the low byte R[2j] of the pair R[2j],
 // R[2j+1]; a pair of two zero bytes is a NUL character, which no text holds.
@@ -210,7 +216,7 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
     } else {
       longLine.resize(k);
       sawNul = DecodePairs(record.data() + 1, k, longLine.data());
-      if (!sawNul) AppendSplit(lines, longLine, continuations);
+      if (!sawNul) AppendReadLine(lines, longLine, continuations);
     }
     if (sawNul) ThrowNotText(further + 1);
     ++further;

@@ -45,6 +45,13 @@ ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string&
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,
                              std::string& fileBom, const ReadShapeCallbacks& callbacks = {},
                              std::vector<std::size_t>* continuations = nullptr);
+// Appends `line` of a file to `lines` as the reader does: cut into pieces
+// of at most 210 characters at the last blank within reach (with no blank
+// in reach, a piece of one character); the index of every piece after the
+// first goes to `continuations`.
+void AppendReadLine(std::vector<std::string>& lines, std::string_view line,
+                    std::vector<std::size_t>* continuations);
+
 // The same in place of the lines of `text`, which change only when all of
 // them were read.
 ReadOutcome DecodeShapeBytes(std::string_view bytes, ShapeText& text, std::string& fileBom,
