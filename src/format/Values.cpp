@@ -206,20 +206,32 @@ char* WriteNumberText(char* buffer, ValueType type, std::uint32_t bits) {
       break;
     }
     case ValueType::Float: {
-      const double value = std::bit_cast<float>(bits);
-      end = std::to_chars(buffer, limit, value, std::chars_format::general, 6).ptr;
-      // The converter's C runtime writes at least three exponent digits.
-      char* e =
-          static_cast<char*>(std::memchr(buffer, 'e', static_cast<std::size_t>(end - buffer)));
-      if (e != nullptr) {
-        char* digits = e + 2;  // behind the sign
-        const auto count = end - digits;
-        if (count < 3) {
-          const auto pad = 3 - count;
-          std::memmove(digits + pad, digits, static_cast<std::size_t>(count));
-          std::memset(digits, '0', static_cast<std::size_t>(pad));
-          end += pad;
+      // Six digits as the converter writes them. A float that came from
+      // other text (an exporter's "1.905255888325765") needs more to be read
+      // back as itself; it gets as many as that takes, up to nine, so that
+      // no file loses precision on its way through the text.
+      const float single = std::bit_cast<float>(bits);
+      for (int precision = 6; precision <= 9; ++precision) {
+        end = std::to_chars(buffer, limit, static_cast<double>(single), std::chars_format::general,
+                            precision)
+                  .ptr;
+        // The converter's C runtime writes at least three exponent digits.
+        char* e =
+            static_cast<char*>(std::memchr(buffer, 'e', static_cast<std::size_t>(end - buffer)));
+        if (e != nullptr) {
+          char* digits = e + 2;  // behind the sign
+          const auto count = end - digits;
+          if (count < 3) {
+            const auto pad = 3 - count;
+            std::memmove(digits + pad, digits, static_cast<std::size_t>(count));
+            std::memset(digits, '0', static_cast<std::size_t>(pad));
+            end += pad;
+          }
         }
+        if (!std::isfinite(single)) break;
+        const std::optional<float> back =
+            ParseFloat(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+        if (back && std::bit_cast<std::uint32_t>(*back) == bits) break;
       }
       break;
     }

@@ -92,6 +92,8 @@ TEST_F(Cli, UsageMistakesExitWithTwo) {
       {"a.s", "--do", "explode"},
       {"a.s", "--check", "--do", "generate"},
       {"a.s", "--info", "-o", "-"},
+      {"a.s", "--format", "zip", "-o", "b.s"},
+      {"a.s", "--format", "binary"},
       {"a.s", "b.s"}};
   for (const auto& arguments : mistakes) EXPECT_EQ(Run(arguments), cli::kUsage) << arguments[1];
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
@@ -360,6 +362,59 @@ TEST_F(Cli, ADamagedShapeIsNeverSplit) {
                         "): Die Klammer hinter \"shape\" wird nicht geschlossen (es fehlt 1 "
                         "schließende Klammer). Abbruch der Aktion."));
   EXPECT_FALSE(fs::exists(dir.File("split.s")));
+}
+
+// Lines are the file's: behind a line the reader cuts into pieces of 210
+// characters, the text's own numbers would run ahead of what an editor shows.
+TEST_F(Cli, MessagesNameTheLinesOfTheFile) {
+  ExportedShape shape = ElementsWithOwnSets(2, 300);
+  shape.primitives = {{0, 100}, {1, 100}};  // index lists of 1000 characters and more
+  shape.animNodes = {{"MAIN", {2}}};
+  std::vector<std::string> lines = BuildExportedShape(shape);
+  const std::size_t damaged = LineWith(lines, "tcb_key (");  // behind the long lines
+  lines[damaged].replace(lines[damaged].find("tcb_key ( 0"), 11, "tcb_key ( 0.5");
+  WriteShapeLines(dir.File("long.s"), lines);
+  ASSERT_GT(ReadShapeLines(dir.File("long.s")).size(), lines.size() + 10);  // cut by the reader
+
+  const std::string line = std::to_string(damaged + 1);
+  EXPECT_EQ(Run({dir.File("long.s"), "--check"}), cli::kCommandFailed);
+  EXPECT_EQ(out.str(), line + ": error: '0.5' in \"tcb_key\" ist kein gültiger Integerwert.\n");
+  EXPECT_EQ(Run({dir.File("long.s"), "--do", "generate", "-o", dir.File("split.s")}),
+            cli::kCommandFailed);
+  EXPECT_TRUE(ErrorSays("(Zeile " + line + "): ")) << err.str();
+}
+
+// A shape in any form opens without --force, is checked, and is written in
+// the form it came in or the one asked for.
+TEST_F(Cli, TheThreeFormsOpenAndAreWrittenAsAsked) {
+  const std::string packed = dir.File("packed.s");
+  ASSERT_EQ(Run({loco, "--format", "compressed", "-o", packed}), cli::kSuccess) << err.str();
+  EXPECT_EQ(ReadBytes(packed).substr(0, 8), "SIMISA@F");
+  EXPECT_EQ(Run({packed, "--check"}), cli::kSuccess) << err.str();
+  EXPECT_EQ(out.str(), "");
+
+  // Kept compressed through a split, in place, with the backup beside it.
+  const std::string before = ReadBytes(packed);
+  ASSERT_EQ(Run({packed, "--lods", "2", "--do", "generate", "--in-place"}), cli::kSuccess)
+      << err.str();
+  EXPECT_EQ(ReadBytes(packed).substr(0, 8), "SIMISA@F");
+  EXPECT_EQ(ReadBytes(dir.File("packed.BAK")), before);
+  ASSERT_EQ(Run({packed, "--format", "binary", "-o", dir.File("binary.s")}), cli::kSuccess);
+  EXPECT_EQ(ReadBytes(dir.File("binary.s")).substr(0, 24), "SIMISA@@@@@@@@@@JINX0s1b");
+  ASSERT_EQ(Run({dir.File("binary.s"), "--format", "text", "-o", "-"}), cli::kSuccess);
+  const std::string text = out.str();
+  ASSERT_EQ(Run({packed, "--format", "text", "-o", dir.File("text.s")}), cli::kSuccess);
+  EXPECT_EQ(ReadBytes(dir.File("text.s")), text);
+  EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
+
+  // A text the grammar refuses is not written in a binary form.
+  std::vector<std::string> lines = ReadShapeLines(loco);
+  lines[LineWith(lines, "point (")] = "\t\tpoint ( 0x10 0 0 )";
+  WriteShapeLines(dir.File("bad.s"), lines);
+  EXPECT_EQ(Run({dir.File("bad.s"), "--format", "compressed", "-o", dir.File("bad_out.s")}),
+            cli::kCannotWrite);
+  EXPECT_TRUE(ErrorSays("line " + std::to_string(LineWith(lines, "point (") + 1) + ": '0x10'"));
+  EXPECT_FALSE(fs::exists(dir.File("bad_out.s")));
 }
 
 TEST_F(Cli, AnEmptyFileHasNoElementToWorkOn) {

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "format/BinaryForm.h"
+#include "format/ShapeFileForms.h"
 #include "simtools/SimulatorPath.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
@@ -170,6 +172,43 @@ TEST(CompressCommand, FailuresOfTheBatchFileAndOfTheStartAreShown) {
   EXPECT_EQ(f.dialogs.Shown(1).text,
             "In " + f.dir.File("temp.bat") + " kann nicht geschrieben werden");
   EXPECT_EQ(f.launcher.starts.size(), 1u);
+}
+
+// Without the simulator's utility the built-in converter turns the chosen
+// file into the other form, in place, with the backup beside it.
+TEST(CompressCommand, WithoutTheUtilityTheBuiltInConverterConvertsBothWays) {
+  CompressFixture f;
+  fs::remove(f.utility);
+  const std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(2));
+  const std::string payload = format::TextToBinary(lines).payload;
+  const std::string packed = format::BinaryFileBytes(format::ShapeForm::Compressed, payload);
+  WriteBytes(f.shape, packed);
+  f.registry.path = f.simulator.string();
+  const auto convert = [&](quarvel::Answer answer) {
+    f.dialogs.ChooseFile(std::nullopt);  // no utility chosen
+    f.dialogs.Answer(answer);
+    if (answer == Answer::Yes) f.dialogs.ChooseFile(f.shape);
+    f.Compress();
+  };
+
+  convert(Answer::Yes);
+  format::ShapeFileInfo info;
+  EXPECT_TRUE(ReadBytes(f.shape) == format::ConverterTextOfFile(packed, info));
+  EXPECT_TRUE(ReadBytes(f.dir.File("Meine Modelle/Lok 1.BAK")) == packed);
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kConvertedToTextText));
+
+  convert(Answer::Yes);
+  const std::string again = ReadBytes(f.shape);
+  EXPECT_EQ(again.substr(0, 8), "SIMISA@F");
+  info = {};
+  EXPECT_TRUE(format::ConverterTextOfFile(again, info) ==
+              format::ConverterTextOfFile(packed, info));
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kConvertedToCompressedText));
+
+  convert(Answer::No);  // as before there was a converter: nothing found, nothing done
+  EXPECT_EQ(f.dialogs.shown.back().text, kNotFound);
+  EXPECT_TRUE(ReadBytes(f.shape) == again);
+  EXPECT_TRUE(f.launcher.starts.empty());
 }
 
 }  // namespace
