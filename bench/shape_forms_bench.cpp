@@ -1,8 +1,9 @@
 // Opening and saving shapes in the compressed form against the plain read
-// and write of the same shape as text ("x_text_read_write", measured in the
-// same run), on the converter's own pair from the corpus (QUARVEL_CORPUS),
-// and on a synthetic shape and its tenth, whose times must grow no faster
-// than the shape ("x_tenth").
+// and write of the same shape as text ("x_text_read_write": both are timed
+// in turns in every iteration, so that a machine that gets slower or faster
+// meanwhile slows both alike), on the converter's own pair from the corpus
+// (QUARVEL_CORPUS), and on a synthetic shape and its tenth, whose times must
+// grow no faster than the shape ("x_tenth").
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -30,12 +31,10 @@ double Seconds(Clock::duration elapsed) {
   return std::chrono::duration<double>(elapsed).count();
 }
 
-// A shape as text and compressed in a temporary folder, with the time of
-// reading and writing its text the way the program does (best of ten).
+// A shape as text and compressed in a temporary folder.
 struct ShapePair {
   std::string text, compressed, folder;
   std::vector<std::string> lines;
-  double textReadWriteSeconds = 0;
 };
 
 std::string Folder() {
@@ -54,17 +53,12 @@ std::string Folder() {
   return folder;
 }
 
-void MeasureTextReadWrite(ShapePair& pair) {
-  const std::string copy = (fs::path(pair.folder) / "copy.s").string();
-  pair.textReadWriteSeconds = 1e9;
-  for (int run = 0; run < 10; ++run) {
-    const auto start = Clock::now();
-    quarvel::ShapeText text;
-    std::string bom;
-    quarvel::ReadShapeText(pair.text, text, bom);
-    quarvel::WriteShapeFile(copy, text.All(), bom);
-    pair.textReadWriteSeconds = std::min(pair.textReadWriteSeconds, Seconds(Clock::now() - start));
-  }
+// Reading and writing the pair's text the way the program does.
+void TextReadWrite(const ShapePair& pair) {
+  quarvel::ShapeText text;
+  std::string bom;
+  quarvel::ReadShapeText(pair.text, text, bom);
+  quarvel::WriteShapeFile((fs::path(pair.folder) / "copy.s").string(), text.All(), bom);
 }
 
 // The converter's pair: its compressed file and its text of it.
@@ -81,7 +75,6 @@ const ShapePair* ConverterPair() {
     std::string bom;
     quarvel::ReadShapeText(p.text, text, bom);
     p.lines = text.All();
-    MeasureTextReadWrite(p);
     return p;
   }();
   return pair ? &*pair : nullptr;
@@ -100,40 +93,42 @@ const ShapePair& SyntheticPair(int megabytes) {
     const format::ShapeFileBytes file = format::EncodeShapeFile(
         p.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail);
     quarvel::WriteShapeBytes(p.compressed, file.bytes);
-    MeasureTextReadWrite(p);
   }
   return p;
 }
 
-void Open(benchmark::State& state, const ShapePair& pair) {
-  for (auto _ : state) {
-    quarvel::ShapeText text;
-    std::string bom;
-    format::ShapeFileInfo info;
-    format::ReadShapeFileInAnyForm(pair.compressed, text, bom, info);
-    benchmark::DoNotOptimize(text.Count());
-  }
+void Open(const ShapePair& pair) {
+  quarvel::ShapeText text;
+  std::string bom;
+  format::ShapeFileInfo info;
+  format::ReadShapeFileInAnyForm(pair.compressed, text, bom, info);
+  benchmark::DoNotOptimize(text.Count());
 }
 
-void Save(benchmark::State& state, const ShapePair& pair) {
-  const std::string target = (fs::path(pair.folder) / "saved.s").string();
-  for (auto _ : state) {
-    const format::ShapeFileBytes file = format::EncodeShapeFile(
-        pair.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail);
-    if (file.refusal) state.SkipWithError(file.refusal->message.c_str());
-    if (quarvel::WriteShapeBytes(target, file.bytes)) state.SkipWithError("cannot write");
-  }
+void Save(const ShapePair& pair) {
+  const format::ShapeFileBytes file = format::EncodeShapeFile(
+      pair.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail);
+  quarvel::WriteShapeBytes((fs::path(pair.folder) / "saved.s").string(), file.bytes);
 }
 
-// Runs `body` and reports its time against the text's read and write.
-template <typename Body>
-void Measured(benchmark::State& state, const ShapePair& pair, Body&& body) {
-  const auto start = Clock::now();
-  body(state, pair);
-  const double perIteration =
-      Seconds(Clock::now() - start) / static_cast<double>(state.iterations());
-  state.counters["x_text_read_write"] = perIteration / pair.textReadWriteSeconds;
-  state.counters["text_read_write_ms"] = pair.textReadWriteSeconds * 1e3;
+// Times `body` (the benchmark's own time) and the text's read and write in
+// turns; returns the seconds of `body` per iteration.
+double Measured(benchmark::State& state, const ShapePair& pair, void (*body)(const ShapePair&)) {
+  double bodySeconds = 0, textSeconds = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    TextReadWrite(pair);
+    const auto middle = Clock::now();
+    body(pair);
+    const auto end = Clock::now();
+    textSeconds += Seconds(middle - start);
+    bodySeconds += Seconds(end - middle);
+    state.SetIterationTime(Seconds(end - middle));
+  }
+  const auto iterations = static_cast<double>(state.iterations());
+  state.counters["x_text_read_write"] = bodySeconds / textSeconds;
+  state.counters["text_read_write_ms"] = textSeconds / iterations * 1e3;
+  return bodySeconds / iterations;
 }
 
 void BM_OpenCompressedPair(benchmark::State& state) {
@@ -141,36 +136,41 @@ void BM_OpenCompressedPair(benchmark::State& state) {
   if (pair == nullptr) return state.SkipWithError("QUARVEL_CORPUS names no corpus with the pair");
   Measured(state, *pair, Open);
 }
-BENCHMARK(BM_OpenCompressedPair)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCompressedPair)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_SaveCompressedPair(benchmark::State& state) {
   const ShapePair* pair = ConverterPair();
   if (pair == nullptr) return state.SkipWithError("QUARVEL_CORPUS names no corpus with the pair");
   Measured(state, *pair, Save);
 }
-BENCHMARK(BM_SaveCompressedPair)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveCompressedPair)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The synthetic shape of 3 MB first, then of 30 MB with its time against
 // the tenth's.
-template <void (*Body)(benchmark::State&, const ShapePair&)>
+template <void (*Body)(const ShapePair&)>
 void Scaled(benchmark::State& state) {
   static std::map<int, double> seconds;
   const int megabytes = static_cast<int>(state.range(0));
-  const ShapePair& pair = SyntheticPair(megabytes);
-  const auto start = Clock::now();
-  Measured(state, pair, Body);
-  seconds[megabytes] = Seconds(Clock::now() - start) / static_cast<double>(state.iterations());
+  seconds[megabytes] = Measured(state, SyntheticPair(megabytes), Body);
   if (megabytes == 30 && seconds.count(3)) state.counters["x_tenth"] = seconds[30] / seconds[3];
 }
 
 void BM_OpenCompressedSynthetic(benchmark::State& state) {
   Scaled<Open>(state);
 }
-BENCHMARK(BM_OpenCompressedSynthetic)->Arg(3)->Arg(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCompressedSynthetic)
+    ->Arg(3)
+    ->Arg(30)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_SaveCompressedSynthetic(benchmark::State& state) {
   Scaled<Save>(state);
 }
-BENCHMARK(BM_SaveCompressedSynthetic)->Arg(3)->Arg(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveCompressedSynthetic)
+    ->Arg(3)
+    ->Arg(30)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "common/Convert.h"
 
@@ -100,24 +101,54 @@ std::string Inflate(std::string_view file, std::vector<std::string>& warnings) {
   return payload;
 }
 
-std::string Deflate(std::string_view payload) {
+// One part of a raw deflate stream: `input` with the `window` bytes that
+// precede it in the payload as the dictionary, ended by a flush to a byte
+// boundary so that the next part can follow, or as the stream's end. Empty
+// when zlib fails.
+std::string DeflatePart(std::string_view input, std::string_view window, bool last) {
   z_stream stream{};
   if (deflateInit2(&stream, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw Error("Die Daten können nicht komprimiert werden.");
-  std::string out(2 + deflateBound(&stream, static_cast<uLong>(payload.size())) + 4, '\0');
-  std::memcpy(out.data(), kZlibHeader, 2);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(payload.data()));
-  stream.avail_in = static_cast<uInt>(payload.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data() + 2);
-  stream.avail_out = static_cast<uInt>(out.size() - 2);
-  const int status = deflate(&stream, Z_FINISH);
-  const std::size_t written = stream.total_out;
+    return {};
+  std::string out(deflateBound(&stream, static_cast<uLong>(input.size())) + 16, '\0');
+  bool sound =
+      window.empty() || deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(window.data()),
+                                             static_cast<uInt>(window.size())) == Z_OK;
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int status = sound ? deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH) : Z_STREAM_ERROR;
+  sound = status == (last ? Z_STREAM_END : Z_OK) && stream.avail_in == 0;
+  out.resize(stream.total_out);
   deflateEnd(&stream);
-  if (status != Z_STREAM_END) throw Error("Die Daten können nicht komprimiert werden.");
+  return sound ? out : std::string();
+}
+
+// The zlib stream of `payload`. A big payload is deflated in two halves at
+// once, the second with the end of the first as its dictionary (so nothing
+// is lost to the cut): saving a big shape waits for the slower half only.
+std::string Deflate(std::string_view payload) {
+  constexpr std::size_t kHalvedFrom = std::size_t{256} << 10;
+  constexpr std::size_t kWindow = std::size_t{32} << 10;  // deflate's reach back
+  std::string first, second;
+  if (payload.size() >= kHalvedFrom && std::thread::hardware_concurrency() > 1) {
+    const std::size_t half = payload.size() / 2;
+    std::thread other([&] {
+      second = DeflatePart(payload.substr(half), payload.substr(half - kWindow, kWindow), true);
+    });
+    first = DeflatePart(payload.substr(0, half), {}, false);
+    other.join();
+    if (second.empty()) first.clear();
+  } else {
+    first = DeflatePart(payload, {}, true);
+  }
+  if (first.empty()) throw Error("Die Daten können nicht komprimiert werden.");
   const auto adler = static_cast<std::uint32_t>(
       adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(payload.data()),
               static_cast<uInt>(payload.size())));
-  out.resize(2 + written);
+  std::string out(reinterpret_cast<const char*>(kZlibHeader), 2);
+  out.reserve(2 + first.size() + second.size() + 4);
+  out.append(first).append(second);
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(adler >> shift));
   return out;
 }

@@ -1,5 +1,6 @@
 // A modeller's whole job through the real window: open an exported shape,
-// plan two LODs, generate, save, quit, start again, and find the plan again.
+// plan two LODs, generate, save, quit, start again, and find the plan again;
+// and a downloaded compressed shape saved as it came.
 #include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
@@ -120,6 +121,32 @@ class RoundTripTest : public QObject {
     Click(again, "UndoButton");
     QCOMPARE(again.form().shapeText.All(), saved.All());
     QVERIFY(!again.form().shapeText.Modified());
+  }
+
+  // Compressed, as downloaded: opened with the button, shown as text, split
+  // and saved compressed again with Ctrl+S.
+  void aCompressedShapeComesBackCompressed() {
+    if (Corpus().isEmpty()) QSKIP("QUARVEL_CORPUS is not set: no compressed shape to open");
+    QTemporaryDir home;
+    const QString shape = home.filePath(QStringLiteral("switch.s"));
+    QVERIFY(QFile::copy(Corpus() + QStringLiteral("/compressed/DK10f_A1tPnt5dLft_compressed.s"),
+                        shape));
+    QFile::setPermissions(shape, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    WindowFixture f(home.path());
+    f.dialogs.ChooseFile(shape.toStdString());
+    Click(f, "OeffnenButton");
+    // A shape of four distance levels: the window says so, and no more.
+    QCOMPARE(f.dialogs.shown.size(), std::size_t{2});
+    QCOMPARE(f.form().shapeText[2], std::string("shape ("));
+    QVERIFY(f.form().shapeFile.form == quarvel::format::ShapeForm::Compressed);
+
+    f.window->Run([&] { f.form().shapeText.Replace(1, ""); });  // a change to save
+    QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!f.form().CaptionRed(f.form().SpeichernBitBtn));
+    QFile saved(shape);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.read(8), QByteArray("SIMISA@F"));
+    QVERIFY(QFile::exists(home.filePath(QStringLiteral("switch.BAK"))));
   }
 };
 
