@@ -2,7 +2,6 @@
 // it came in; "Speichern unter..." chooses the form; a text the binary form
 // cannot hold is not saved at all.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -21,17 +20,6 @@ using Lines = std::vector<std::string>;
 
 std::string PayloadOf(const Lines& lines) {
   return format::TextToBinary(lines).payload;
-}
-
-// The payload a compressed file inflates to.
-std::string Inflated(const std::string& file) {
-  std::uint32_t size;
-  std::memcpy(&size, file.data() + 8, 4);
-  std::string payload(size, '\0');
-  uLongf length = size;
-  uncompress(reinterpret_cast<Bytef*>(payload.data()), &length,
-             reinterpret_cast<const Bytef*>(file.data() + 16), file.size() - 16);
-  return payload;
 }
 
 struct CompressedShape : FormFixture {
@@ -59,7 +47,7 @@ TEST(ShapeFormsDocument, ACompressedShapeOpensSplitsAndIsSavedCompressed) {
   EXPECT_EQ(f.dialogs.Count(), 0u);
   const std::string saved = ReadBytes(f.path);
   EXPECT_EQ(saved.substr(0, 8), "SIMISA@F");
-  EXPECT_TRUE(Inflated(saved) == PayloadOf(f.form.shapeText.All()));
+  EXPECT_TRUE(InflatedPayload(saved) == PayloadOf(f.form.shapeText.All()));
   EXPECT_EQ(ReadBytes(f.dir.File("packed.BAK")), f.original);
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
 }
@@ -93,7 +81,7 @@ TEST(ShapeFormsDocument, SaveAsOffersTheThreeFormsAndSavesInTheChosenOne) {
   f.dialogs.ChooseFilter(static_cast<int>(ShapeForm::Compressed));
   ASSERT_TRUE(f.form.SpeichernUnterButtonClick().IsDone());
   EXPECT_EQ(f.dialogs.saveRequests.back().filterIndex, static_cast<int>(ShapeForm::Text));
-  EXPECT_TRUE(Inflated(ReadBytes(packed)) == PayloadOf(lines));
+  EXPECT_TRUE(InflatedPayload(ReadBytes(packed)) == PayloadOf(lines));
   // The next "Speichern" keeps the form, and the next dialog offers it.
   f.form.shapeText.Replace(1, "");
   ASSERT_TRUE(f.form.SpeichernButtonClick().IsDone());

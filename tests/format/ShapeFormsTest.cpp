@@ -2,7 +2,6 @@
 // and written byte for byte, every shape of the corpus through the binary
 // form and back, the oddities of real files, and text the grammar refuses.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <bit>
 #include <charconv>
@@ -24,18 +23,6 @@ using format::ShapeForm;
 using Lines = std::vector<std::string>;
 
 const std::string kMark("\xFF\xFE", 2);
-
-// The payload of a compressed file, inflated by zlib itself.
-std::string Inflated(const std::string& file) {
-  std::uint32_t size;
-  std::memcpy(&size, file.data() + 8, 4);
-  std::string payload(size, '\0');
-  uLongf length = size;
-  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(payload.data()), &length,
-                       reinterpret_cast<const Bytef*>(file.data() + 16), file.size() - 16),
-            Z_OK);
-  return payload;
-}
 
 std::string Payload(const Lines& lines, std::string_view tail = format::kUsualSubHeaderTail) {
   format::EncodedPayload encoded = format::TextToBinary(lines, tail);
@@ -79,13 +66,13 @@ TEST(ShapeForms, TheConvertersPairReadsAndWritesByteForByte) {
 
   // The text encodes into the converter's payload; saved compressed, it
   // inflates to that payload again.
-  const std::string payload = Inflated(compressed);
+  const std::string payload = InflatedPayload(compressed);
   EXPECT_TRUE(Payload(fromText.All()) == payload);
   const format::ShapeFileBytes saved =
       format::EncodeShapeFile(fromText.All(), ShapeForm::Compressed, kMark, info.subHeaderTail);
   EXPECT_EQ(saved.bytes.substr(0, 8), "SIMISA@F");
   EXPECT_EQ(saved.bytes.substr(12, 6), "@@@@\x78\x9C");
-  EXPECT_TRUE(Inflated(saved.bytes) == payload);
+  EXPECT_TRUE(InflatedPayload(saved.bytes) == payload);
 }
 
 TEST(ShapeForms, EveryCorpusShapeComesBackFromTheBinaryFormUnchanged) {
@@ -118,7 +105,7 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
   TempDir dir;
   const Lines shape = BuildExportedShape(ElementsWithOwnSets(2, 6));
   const std::string sound = CompressedFile();
-  const std::string payload = Inflated(sound);
+  const std::string payload = InflatedPayload(sound);
   struct Case {
     const char* what;
     std::string file;
@@ -176,7 +163,7 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
     EXPECT_EQ(text[0], "SIMISA@@@@@@@@@@JINX0s1t" + tail.substr(0, tail.find_first_of("\r\n")));
     const format::ShapeFileBytes saved =
         format::EncodeShapeFile(text.All(), info.form, kMark, info.subHeaderTail);
-    EXPECT_TRUE(Inflated(saved.bytes) == Payload(shape, tail));
+    EXPECT_TRUE(InflatedPayload(saved.bytes) == Payload(shape, tail));
   }
 }
 

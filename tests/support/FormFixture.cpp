@@ -1,7 +1,9 @@
 #include "support/FormFixture.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -51,6 +53,18 @@ std::string ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string InflatedPayload(const std::string& file) {
+  std::uint32_t size = 0;
+  if (file.size() >= 16) std::memcpy(&size, file.data() + 8, 4);
+  std::string payload(size, '\0');
+  uLongf length = size;
+  if (file.size() < 16 ||
+      uncompress(reinterpret_cast<Bytef*>(payload.data()), &length,
+                 reinterpret_cast<const Bytef*>(file.data() + 16), file.size() - 16) != Z_OK)
+    ADD_FAILURE() << "no zlib stream behind the header";
+  return payload;
 }
 
 std::string CorpusDir() {

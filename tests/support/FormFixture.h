@@ -30,6 +30,9 @@ std::vector<std::string> ReadShapeLines(const std::string& path);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// The payload of a compressed shape file, inflated by zlib itself.
+std::string InflatedPayload(const std::string& file);
+
 // The folder of real shapes named by QUARVEL_CORPUS, or "" when it is not set.
 std::string CorpusDir();
 // The rows of a corpus folder's MANIFEST.tsv, each by its column names.
