@@ -51,8 +51,4 @@ std::string BadValue(ValueType type, std::string_view text, std::string_view own
 
 }  // namespace detail
 
-void WalkShapeText(const std::vector<std::string>& lines, TextVisitor& visitor) {
-  Walk(lines, visitor);
-}
-
 }  // namespace quarvel::format

@@ -48,12 +48,11 @@ namespace quarvel::format {
 
 // Walks `lines` as one shape file. Line 0 is the file's header when it starts
 // with "SIMISA" and is then not read as part of the blocks. The visitor is
-// any type with the members of TextVisitor; a final one is called directly.
+// any type with the members of TextVisitor; a final one is called directly,
+// a TextVisitor& through its virtual members.
 template <typename Visitor>
 void Walk(const std::vector<std::string>& lines, Visitor& visitor) {
   detail::Walker<Visitor>(lines, visitor).Run();
 }
-
-void WalkShapeText(const std::vector<std::string>& lines, TextVisitor& visitor);
 
 }  // namespace quarvel::format
