@@ -133,8 +133,14 @@ std::string Deflate(std::string_view payload) {
   std::string first, second;
   if (payload.size() >= kHalvedFrom && std::thread::hardware_concurrency() > 1) {
     const std::size_t half = payload.size() / 2;
-    std::thread other([&] {
-      second = DeflatePart(payload.substr(half), payload.substr(half - kWindow, kWindow), true);
+    std::thread other([&]() noexcept {
+      // Memory running out here must not end the program: the half is then
+      // missing, and the save fails as any other.
+      try {
+        second = DeflatePart(payload.substr(half), payload.substr(half - kWindow, kWindow), true);
+      } catch (...) {
+        second.clear();
+      }
     });
     first = DeflatePart(payload.substr(0, half), {}, false);
     other.join();
