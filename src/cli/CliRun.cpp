@@ -249,7 +249,6 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         << ": " << problem.message << '\n';
     return int{kCannotWrite};
   };
-  const bool binary = form.shapeFile.form != format::ShapeForm::Text;
   if (options.output == "-") {
     const format::ShapeFileBytes file = format::EncodeShapeFile(
         form.shapeText.All(), form.shapeFile.form, form.FileBom, form.shapeFile.subHeaderTail);
@@ -261,18 +260,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       return kCannotWrite;
     }
   } else if (options.output) {
-    std::optional<std::string> failure;
-    if (binary) {
-      const format::ShapeFileBytes file = format::EncodeShapeFile(
-          form.shapeText.All(), form.shapeFile.form, form.FileBom, form.shapeFile.subHeaderTail);
-      if (file.refusal) return refusedInBinary(*file.refusal);
-      failure = WriteShapeBytes(*options.output, file.bytes, form.textSourceFile);
-    } else {
-      failure = WriteShapeFile(*options.output, form.shapeText.All(), form.FileBom, {},
-                               form.textSourceFile);
-    }
-    if (failure) {
-      err << "error: " << *options.output << " cannot be written: " << *failure << '\n';
+    const format::ShapeSaveResult saved =
+        format::SaveShapeFile(*options.output, form.shapeText.All(), form.shapeFile.form,
+                              form.FileBom, form.shapeFile.subHeaderTail, {}, form.textSourceFile);
+    if (saved.refusal) return refusedInBinary(*saved.refusal);
+    if (saved.failure) {
+      err << "error: " << *options.output << " cannot be written: " << *saved.failure << '\n';
       return kCannotWrite;
     }
   } else if (options.inPlace) {

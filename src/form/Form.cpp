@@ -405,26 +405,21 @@ Outcome Form::WriteShapeText() {
   std::optional<std::string> failure;
   {
     BusyCursor busy(dialogs());
-    if (shapeFile.form == format::ShapeForm::Text) {
-      failure = WriteShapeFile(
-          CurrentFileName, shapeText.All(), FileBom,
-          [this](std::size_t index) {
-            ShowWritingProgress(index);
-            dialogs().ProcessMessages();
-            dialogs().ProcessMessages();
-          },
-          textSourceFile);
-    } else {
-      // The binary forms hold only what the grammar allows: a text it
-      // refuses is not written at all.
-      const format::ShapeFileBytes file = format::EncodeShapeFile(shapeText.All(), shapeFile.form,
-                                                                  FileBom, shapeFile.subHeaderTail);
-      if (file.refusal) {
-        ShowLineCount();
-        return RefuseUnencodable(*file.refusal);
-      }
-      failure = WriteShapeBytes(CurrentFileName, file.bytes, textSourceFile);
+    const format::ShapeSaveResult saved = format::SaveShapeFile(
+        CurrentFileName, shapeText.All(), shapeFile.form, FileBom, shapeFile.subHeaderTail,
+        [this](std::size_t index) {
+          ShowWritingProgress(index);
+          dialogs().ProcessMessages();
+          dialogs().ProcessMessages();
+        },
+        textSourceFile);
+    // The binary forms hold only what the grammar allows: a text it refuses
+    // is not written at all.
+    if (saved.refusal) {
+      ShowLineCount();
+      return RefuseUnencodable(*saved.refusal);
     }
+    failure = saved.failure;
     if (!failure) {
       shapeText.SetModified(false);
       textSourceFile = IdentityOf(CurrentFileName);

@@ -2,7 +2,6 @@
 #include <optional>
 
 #include "form/Form.h"
-#include "shape/LineNumbers.h"
 #include "simtools/CompressionScript.h"
 #include "simtools/SimulatorPath.h"
 
@@ -68,16 +67,17 @@ std::optional<std::string> Form::ChooseShapeToConvert() {
 
 Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
   BusyCursor busy(dialogs());
-  const std::string original = format::ReadWholeShapeFile(path);
+  const std::string original = ReadShapeFileBytes(path);
   // Each form becomes the other, as the simulator's utility converts them;
   // a binary one becomes exactly the text the utility writes.
   const bool toText = format::FormOfFile(original) != format::ShapeForm::Text;
-  format::ShapeFileInfo info;
-  std::string bytes;
+  std::optional<std::string> failure;
   if (toText) {
-    bytes = format::ConverterTextOfFile(original, info);
+    format::ShapeFileInfo info;
+    const std::string text = format::ConverterTextOfFile(original, info);
     for (const std::string& warning : info.warnings)
       Message(BoxKind::Warning, warning, Buttons::Ok);
+    failure = WriteShapeBytes(path, text);
   } else {
     ShapeText text;
     std::string bom;
@@ -85,13 +85,12 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
     callbacks.continueWithoutUnicodeMark = [this] { return Confirmed(LangText(61)); };
     if (DecodeShapeBytes(original, text, bom, callbacks) != ReadOutcome::Read)
       return Outcome::Declined();
-    const format::ShapeFileBytes file = format::EncodeShapeFile(
-        text.All(), format::ShapeForm::Compressed, bom, format::kUsualSubHeaderTail);
-    if (file.refusal) return RefuseUnencodable(*file.refusal);
-    bytes = file.bytes;
+    const format::ShapeSaveResult saved = format::SaveShapeFile(
+        path, text.All(), format::ShapeForm::Compressed, bom, format::kUsualSubHeaderTail);
+    if (saved.refusal) return RefuseUnencodable(*saved.refusal);
+    failure = saved.failure;
   }
-  if (const std::optional<std::string> failure = WriteShapeBytes(path, bytes))
-    return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
+  if (failure) return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
   Message(BoxKind::Information,
           LangText(toText ? kConvertedToTextText : kConvertedToCompressedText), Buttons::Ok);
   return Outcome::Done();

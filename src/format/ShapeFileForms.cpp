@@ -173,19 +173,6 @@ std::string FirstBytes(const std::string& path, std::size_t count) {
 
 }  // namespace
 
-std::string ReadWholeShapeFile(const std::string& path) {
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
-  if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
-  if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(static_cast<std::size_t>(fs::file_size(path, error)), '\0');
-  if (!in || error || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-    throw Error("Die Datei " + path + " kann nicht gelesen werden.");
-  return bytes;
-}
-
 std::string ConverterTextOfFile(std::string_view bytes, ShapeFileInfo& info) {
   return Utf16FileBytes(ConverterText(bytes, info));
 }
@@ -237,7 +224,7 @@ ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std
     return outcome;
   }
   ShapeFileInfo read;
-  const std::string bytes = ReadWholeShapeFile(path);
+  const std::string bytes = ReadShapeFileBytes(path);
   std::string inflated;
   const std::string_view payload = PayloadOf(bytes, inflated, read);
   // Mostly straight into lines; a payload that holds line ends of its own
@@ -289,6 +276,25 @@ ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm 
   }
   file.bytes = BinaryFileBytes(form, encoded.payload);
   return file;
+}
+
+ShapeSaveResult SaveShapeFile(const std::string& path, const std::vector<std::string>& lines,
+                              ShapeForm form, const std::string& fileBom,
+                              std::string_view subHeaderTail,
+                              const std::function<void(std::size_t)>& progress,
+                              const std::optional<FileIdentity>& keep) {
+  ShapeSaveResult result;
+  if (form == ShapeForm::Text) {
+    result.failure = WriteShapeFile(path, lines, fileBom, progress, keep);
+    return result;
+  }
+  ShapeFileBytes file = EncodeShapeFile(lines, form, fileBom, subHeaderTail);
+  if (file.refusal) {
+    result.refusal = std::move(file.refusal);
+    return result;
+  }
+  result.failure = WriteShapeBytes(path, file.bytes, keep);
+  return result;
 }
 
 }  // namespace quarvel::format

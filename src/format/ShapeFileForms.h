@@ -4,6 +4,7 @@
 // Files in either binary form are opened as the text the simulator's
 // converter makes of them and saved in the form they came in.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,11 +40,6 @@ struct ShapeFileInfo {
 ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std::string& fileBom,
                                    ShapeFileInfo& info, const ReadShapeCallbacks& callbacks = {});
 
-// The bytes of the shape file at `path`; throws quarvel::Error when it is
-// missing, no plain file (a device or pipe could be read for ever) or
-// cannot be read.
-std::string ReadWholeShapeFile(const std::string& path);
-
 // The text of the binary or compressed file `bytes`, as the converter
 // writes it: as Latin-1 characters, or as the bytes of its file (UTF-16
 // with the mark). Fills `info`, appending the oddities to its warnings.
@@ -63,5 +59,19 @@ struct ShapeFileBytes {
 };
 ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm form,
                                const std::string& fileBom, std::string_view subHeaderTail);
+
+// Saves `lines` to `path` in `form` under the rule of WriteShapeFile (the
+// text form with its progress, as WriteShapeFile writes it). What stopped it:
+// a text the binary forms cannot hold (then nothing is written), or the
+// file's failure; neither when it is saved.
+struct ShapeSaveResult {
+  std::optional<ShapeProblem> refusal;
+  std::optional<std::string> failure;
+};
+ShapeSaveResult SaveShapeFile(const std::string& path, const std::vector<std::string>& lines,
+                              ShapeForm form, const std::string& fileBom,
+                              std::string_view subHeaderTail,
+                              const std::function<void(std::size_t)>& progress = {},
+                              const std::optional<FileIdentity>& keep = std::nullopt);
 
 }  // namespace quarvel::format

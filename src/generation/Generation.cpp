@@ -5,6 +5,7 @@
 #include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
 #include "generation/SubobjectWriter.h"
+#include "shape/LineNumbers.h"
 
 namespace quarvel {
 
@@ -186,7 +187,7 @@ std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
       while (!vectorLine.empty() && vectorLine.back() != ')') vectorLine.pop_back();
       if (vectorLine.empty())
         throw RewriteError("Die Kugel unter \"volumes\" steht nicht vor \"sort_vectors\" (Zeile " +
-                           rewrite::LineNumber(index - 1) + ").");
+                           ShownLineText(index - 1) + ").");
       for (int copy = 0; copy < sortCount; ++copy) out.push_back(vectorLine);
     }
     if (Contains(LineAt(source, index), "distance_levels ")) {

@@ -5,11 +5,11 @@
 #include "format/ShapeCheck.h"
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
+#include "shape/LineNumbers.h"
 
 namespace quarvel {
 
 using rewrite::LineAt;
-using rewrite::LineNumber;
 
 namespace {
 
@@ -79,7 +79,7 @@ class LayoutChecker {
   }
 
   static std::string NotANumber(std::string_view token, std::size_t line) {
-    return "'" + Latin1ToUtf8(token) + "' in Zeile " + LineNumber(line) +
+    return "'" + Latin1ToUtf8(token) + "' in Zeile " + ShownLineText(line) +
            " ist kein gültiger Integerwert." + kAbort;
   }
 
@@ -92,7 +92,7 @@ class LayoutChecker {
     return value;
   }
 
-  std::string SubobjectStart() const { return LineNumber(layout_.firstSubobjectLine); }
+  std::string SubobjectStart() const { return ShownLineText(layout_.firstSubobjectLine); }
 
   std::string Missing(std::string_view keyword) const {
     return "\"" + std::string(keyword) + "\" fehlt im Subobjekt ab Zeile " + SubobjectStart() +
@@ -111,7 +111,7 @@ class LayoutChecker {
     for (std::size_t i = layout_.subobjectEndLine - 1; i < source_.size(); ++i)
       if (Contains(source_[i], "prim_state_idx"))
         return "Hinter der Primitivliste des Subobjekts ab Zeile " + SubobjectStart() +
-               " folgen weitere Primitive (Zeile " + LineNumber(i) +
+               " folgen weitere Primitive (Zeile " + ShownLineText(i) +
                "); nur Dateien mit einem einzigen Subobjekt können zerlegt werden." + kAbort;
     return std::nullopt;
   }
@@ -138,13 +138,13 @@ class LayoutChecker {
     const std::string_view flags = TokenAfter(Line(*header), "sub_object_header", 2).text;
     const auto value = TryStrToInt(flags);
     if (!IsDigits(flags) || !value)
-      return "Der Flags-Wert \"" + Latin1ToUtf8(flags) + "\" in Zeile " + LineNumber(*header) +
+      return "Der Flags-Wert \"" + Latin1ToUtf8(flags) + "\" in Zeile " + ShownLineText(*header) +
              " ist keine Dezimalzahl; daraus lässt sich kein sortiertes Subobjekt erzeugen." +
              kAbort;
     // An even value gains the sorting bit in its third digit from the end; a
     // "9" there would turn into a character that is no digit at all.
     if (*value % 2 == 0 && (flags.size() < 3 || flags[flags.size() - 3] == '9'))
-      return "Im Flags-Wert \"" + std::string(flags) + "\" in Zeile " + LineNumber(*header) +
+      return "Im Flags-Wert \"" + std::string(flags) + "\" in Zeile " + ShownLineText(*header) +
              " lässt sich die Sortierung nicht eintragen (die drittletzte Ziffer ist keine 0 bis "
              "8)." +
              kAbort;
@@ -161,8 +161,8 @@ class LayoutChecker {
     const auto selection = Find("dlevel_selection", from, to);
     const auto count = Find("sub_objects", from, to);
     const auto missing = [&](const char* keyword) {
-      return "Im Kopf der Entfernungsstufe (Zeilen " + LineNumber(from) + " bis " +
-             LineNumber(to - 1) + ") fehlt \"" + keyword + "\"." + kAbort;
+      return "Im Kopf der Entfernungsstufe (Zeilen " + ShownLineText(from) + " bis " +
+             ShownLineText(to - 1) + ") fehlt \"" + keyword + "\"." + kAbort;
     };
     if (!selection || TokenAfter(Line(*selection), "dlevel_selection", 2).text.empty())
       return missing("dlevel_selection");
@@ -185,7 +185,7 @@ class LayoutChecker {
     if (!count) return problem;
     nodeCount_ = *count;
     const auto badNodes = [&] {
-      return "Die Geometrieknoten ab Zeile " + LineNumber(*nodes) +
+      return "Die Geometrieknoten ab Zeile " + ShownLineText(*nodes) +
              " haben nicht den erwarteten Aufbau (je Knoten drei Zeilen mit \"geometry_node\" und "
              "\"cullable_prims\", dann die schließende Klammer und \"geometry_node_map\")." +
              kAbort;
@@ -212,7 +212,7 @@ class LayoutChecker {
     const auto vertices = Number(layout_.verticesLine, "vertices", 2, problem);
     if (!vertices) return problem;
     const auto notThreeLines = [&] {
-      return "Die Vertex-Liste ab Zeile " + LineNumber(layout_.verticesLine) + " hat nicht " +
+      return "Die Vertex-Liste ab Zeile " + ShownLineText(layout_.verticesLine) + " hat nicht " +
              IntToStr(*vertices) + " Einträge zu je drei Zeilen." + kAbort;
     };
     if (*vertices < 0) return notThreeLines();
@@ -231,35 +231,36 @@ class LayoutChecker {
     if (!sets) return problem;
     const ShapeIndex& index = input_.index;
     if (*sets != index.VertexSetCount)
-      return "Die Zahl der Vertex-Sets in Zeile " + LineNumber(setsLine_) + kChangedSinceOpening +
-             kAbort;
+      return "Die Zahl der Vertex-Sets in Zeile " + ShownLineText(setsLine_) +
+             kChangedSinceOpening + kAbort;
     long long next = 0;
     for (int set = 0; set < *sets; ++set) {
       const std::size_t line = setsLine_ + 1 + static_cast<std::size_t>(set);
       if (!LineHas(line, "vertex_set") || LineHas(line, "vertex_sets"))
-        return "In Zeile " + LineNumber(line) + " fehlt das Vertex-Set " + IntToStr(set) + " (" +
-               IntToStr(*sets) + " Vertex-Sets ab Zeile " + LineNumber(setsLine_) + ")." + kAbort;
+        return "In Zeile " + ShownLineText(line) + " fehlt das Vertex-Set " + IntToStr(set) + " (" +
+               IntToStr(*sets) + " Vertex-Sets ab Zeile " + ShownLineText(setsLine_) + ")." +
+               kAbort;
       const auto state = Number(line, "vertex_set", 2, problem);
       const auto first = state ? Number(line, "vertex_set", 3, problem) : std::nullopt;
       const auto count = first ? Number(line, "vertex_set", 4, problem) : std::nullopt;
       if (!count) return problem;
       const VertexSetEntry& known = index.VertexSets[static_cast<std::size_t>(set)];
       if (*state != known.vtxState || *first != known.firstVertex || *count != known.vertexCount)
-        return "Das Vertex-Set in Zeile " + LineNumber(line) + kChangedSinceOpening + kAbort;
+        return "Das Vertex-Set in Zeile " + ShownLineText(line) + kChangedSinceOpening + kAbort;
       if (*first != next || *count < 0)
-        return "Die Vertex-Sets ab Zeile " + LineNumber(setsLine_) +
-               " folgen nicht lückenlos aufeinander (Zeile " + LineNumber(line) + ")." + kAbort;
+        return "Die Vertex-Sets ab Zeile " + ShownLineText(setsLine_) +
+               " folgen nicht lückenlos aufeinander (Zeile " + ShownLineText(line) + ")." + kAbort;
       next += *count;
     }
     if (next != *vertices)
-      return "Die Vertex-Sets ab Zeile " + LineNumber(setsLine_) + " umfassen " + IntToStr(next) +
-             " statt " + IntToStr(*vertices) + " Vertices." + kAbort;
+      return "Die Vertex-Sets ab Zeile " + ShownLineText(setsLine_) + " umfassen " +
+             IntToStr(next) + " statt " + IntToStr(*vertices) + " Vertices." + kAbort;
     firstAfterSets_ = setsLine_ + 1 + static_cast<std::size_t>(*sets);
     return std::nullopt;
   }
 
   static std::string IncompletePrimitive(std::size_t line) {
-    return "Das Primitiv ab Zeile " + LineNumber(line) +
+    return "Das Primitiv ab Zeile " + ShownLineText(line) +
            " hat nicht den erwarteten Aufbau (\"indexed_trilist\" mit \"vertex_idxs\", "
            "\"normal_idxs\" und \"flags\", dann die schließende Klammer)." +
            kAbort;
@@ -285,12 +286,12 @@ class LayoutChecker {
     while (i < end) {
       if (!LineHas(i, "prim_state_idx")) {
         if (LineHas(i, "indexed_trilist") && !primitives_.empty())
-          return "In Zeile " + LineNumber(i) +
+          return "In Zeile " + ShownLineText(i) +
                  " beginnt eine weitere Dreiecksliste (\"indexed_trilist\") ohne eigenes "
                  "\"prim_state_idx\" (Primitiv ab Zeile " +
-                 LineNumber(primitives_.back().line) +
+                 ShownLineText(primitives_.back().line) +
                  "); solche Subobjekte kann das Programm nicht zerlegen." + kAbort;
-        return "In Zeile " + LineNumber(i) +
+        return "In Zeile " + ShownLineText(i) +
                " steht kein \"prim_state_idx\", wo das nächste Primitiv beginnen müsste." + kAbort;
       }
       Primitive primitive;
@@ -334,7 +335,7 @@ class LayoutChecker {
 
     const auto entries = static_cast<long long>(primitives_.size());
     if (*count != 2 * entries)
-      return "Die Anzahl in Zeile " + LineNumber(*list) + " (" + IntToStr(*count) +
+      return "Die Anzahl in Zeile " + ShownLineText(*list) + " (" + IntToStr(*count) +
              ") passt nicht zu den " + IntToStr(entries) +
              " Primitiven der Liste (erwartet: " + IntToStr(2 * entries) + ")." + kAbort;
     if (entries > input_.elementCount)
@@ -343,15 +344,15 @@ class LayoutChecker {
     primitiveOf_.assign(static_cast<std::size_t>(input_.elementCount) + 1, 0);
     for (const Primitive& primitive : primitives_) {
       if (primitive.element < 0 || primitive.element >= input_.elementCount)
-        return "Das Primitiv in Zeile " + LineNumber(primitive.line) +
+        return "Das Primitiv in Zeile " + ShownLineText(primitive.line) +
                " verweist auf das Element " + IntToStr(primitive.element) + ", das es nicht gibt." +
                kAbort;
       std::size_t& known = primitiveOf_[static_cast<std::size_t>(primitive.element) + 1];
       if (known != 0)
         return "Das Element " + ElementName(primitive.element + 1) +
                " wird von zwei Primitiven benutzt (Zeilen " +
-               LineNumber(primitives_[known - 1].line) + " und " + LineNumber(primitive.line) +
-               ")." + kAbort;
+               ShownLineText(primitives_[known - 1].line) + " und " +
+               ShownLineText(primitive.line) + ")." + kAbort;
       known = static_cast<std::size_t>(&primitive - primitives_.data()) + 1;
     }
     return std::nullopt;
@@ -363,8 +364,8 @@ class LayoutChecker {
   // another element's vertices.
   Refusal CheckVertexIndices(const Primitive& primitive, int row, const VertexSetEntry& range,
                              int set) const {
-    const std::string where = "Das Primitiv ab Zeile " + LineNumber(primitive.line) + " (Element " +
-                              ElementName(row) + ")";
+    const std::string where = "Das Primitiv ab Zeile " + ShownLineText(primitive.line) +
+                              " (Element " + ElementName(row) + ")";
     long long indices = 0;
     bool closed = false;
     std::optional<int> count;
@@ -388,7 +389,7 @@ class LayoutChecker {
         start = end;
         if (closed)
           return where + " hat hinter dem Ende seiner Vertex-Indizes weiteren Text (Zeile " +
-                 LineNumber(lineIndex) + ")." + kAbort;
+                 ShownLineText(lineIndex) + ")." + kAbort;
         if (token == ")") {
           closed = true;
           continue;
@@ -399,12 +400,12 @@ class LayoutChecker {
         if (*vertex < range.firstVertex || *vertex >= range.firstVertex + range.vertexCount)
           return where + " benutzt den Vertex " + IntToStr(*vertex) +
                  ", der nicht in seinem Vertex-Set " + IntToStr(set) + " liegt (Zeile " +
-                 LineNumber(lineIndex) + ")." + kAbort;
+                 ShownLineText(lineIndex) + ")." + kAbort;
       }
     }
     if (!closed || indices != *count || *count % 3 != 0)
       return where + " hat " + IntToStr(indices) + " Vertex-Indizes; angegeben sind " +
-             IntToStr(*count) + " (Zeile " + LineNumber(primitive.firstIndexLine) +
+             IntToStr(*count) + " (Zeile " + ShownLineText(primitive.firstIndexLine) +
              "), und es müssen ganze Dreiecke sein." + kAbort;
     const auto faces = TryStrToInt(input_.elements.Cell(kFacesColumn, row));
     if (!faces || *faces != *count / 3)
@@ -476,8 +477,8 @@ class LayoutChecker {
 Refusal CheckSourceIntegrity(const std::vector<std::string>& source) {
   const std::optional<ShapeProblem> damage = FirstShapeError(source);
   if (!damage) return std::nullopt;
-  return "Die Datei ist fehlerhaft (Zeile " + LineNumber(damage->line) + "): " + damage->message +
-         kAbort;
+  return "Die Datei ist fehlerhaft (Zeile " + ShownLineText(damage->line) +
+         "): " + damage->message + kAbort;
 }
 
 Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,

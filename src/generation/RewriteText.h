@@ -18,11 +18,6 @@ inline const std::string& LineAt(const std::vector<std::string>& source, std::si
   return index < source.size() ? source[index] : empty;
 }
 
-// Messages name a line as the program that runs the rewrite numbers them.
-inline std::string LineNumber(std::size_t index) {
-  return ShownLineText(index);
-}
-
 // Token `k` after `keyword` in line `index` as an integer; a RewriteError that
 // names the line when it is missing or not a decimal integer.
 inline int IntTokenAfter(const std::string& line, std::string_view keyword, int k,
@@ -30,7 +25,7 @@ inline int IntTokenAfter(const std::string& line, std::string_view keyword, int 
   const TokenPosition token = TokenAfter(line, keyword, k);
   if (const auto value = TryStrToInt(token.text); token.found && value) return *value;
   throw RewriteError("'" + Latin1ToUtf8(token.text) + "' ist kein gültiger Integerwert (Zeile " +
-                     LineNumber(index) + ": \"" + Latin1ToUtf8(line) + "\").");
+                     ShownLineText(index) + ": \"" + Latin1ToUtf8(line) + "\").");
 }
 
 inline void ReplaceAfter(std::string& line, std::string_view keyword, int k, long long value) {

@@ -5,12 +5,12 @@
 
 #include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
+#include "shape/LineNumbers.h"
 
 namespace quarvel {
 
 using rewrite::IntTokenAfter;
 using rewrite::LineAt;
-using rewrite::LineNumber;
 using rewrite::ReplaceAfter;
 
 namespace {
@@ -39,7 +39,7 @@ void SubobjectWriter::SeekWithin(std::string_view keyword) {
   while (!Contains(Current(), keyword)) {
     if (SourceIndex >= layout_.subobjectEndLine || SourceIndex >= last_)
       throw RewriteError("\"" + std::string(keyword) + "\" fehlt im Subobjekt ab Zeile " +
-                         LineNumber(layout_.firstSubobjectLine) + ".");
+                         ShownLineText(layout_.firstSubobjectLine) + ".");
     ++SourceIndex;
   }
 }
@@ -108,7 +108,7 @@ void SubobjectWriter::WriteSubobjectHeader() {
         std::string text(flags.text);
         if (text.size() < 3 || text[text.size() - 3] < '0' || text[text.size() - 3] > '8')
           throw RewriteError("Der Flags-Wert \"" + Latin1ToUtf8(text) + "\" in Zeile " +
-                             LineNumber(SourceIndex) +
+                             ShownLineText(SourceIndex) +
                              " lässt sich nicht für ein sortiertes Subobjekt ändern.");
         ++text[text.size() - 3];
         ReplaceToken(line, flags, text);
@@ -127,7 +127,7 @@ void SubobjectWriter::WriteSubobjectHeader() {
       nodeCount = IntTokenAfter(line, "geometry_nodes", 2, SourceIndex);
       if (nodeCount < 0 || nodeCount > kShapeIndexSize)
         throw RewriteError("Unzulässige Anzahl von Geometrieknoten in Zeile " +
-                           LineNumber(SourceIndex) + ".");
+                           ShownLineText(SourceIndex) + ".");
       int used = 0;
       for (int m = 0; m < nodeCount; ++m)
         used += NodeCounts[static_cast<std::size_t>(m)].primitives > 0;
@@ -157,13 +157,13 @@ void SubobjectWriter::WriteSubobjectHeader() {
     if (Contains(line, "geometry_node_map")) {
       while (!Contains(line, ")")) {
         if (SourceIndex >= layout_.verticesLine)
-          throw RewriteError("\"geometry_node_map\" ab Zeile " + LineNumber(SourceIndex) +
+          throw RewriteError("\"geometry_node_map\" ab Zeile " + ShownLineText(SourceIndex) +
                              " endet nicht.");
         ++SourceIndex;
         line += Current();
       }
       if (nodeCount < 0)
-        throw RewriteError("\"geometry_node_map\" in Zeile " + LineNumber(SourceIndex) +
+        throw RewriteError("\"geometry_node_map\" in Zeile " + ShownLineText(SourceIndex) +
                            " steht nicht hinter \"geometry_nodes\".");
       line.erase(line.find("geometry_node_map") + std::string_view("geometry_node_map").size());
       line += " ( " + IntToStr(nodeCount);
@@ -220,7 +220,7 @@ void SubobjectWriter::WriteVertexLists() {
   while (!Contains(Current(), "primitives")) {
     if (SourceIndex >= layout_.subobjectEndLine)
       throw RewriteError("\"primitives\" fehlt im Subobjekt ab Zeile " +
-                         LineNumber(layout_.firstSubobjectLine) + ".");
+                         ShownLineText(layout_.firstSubobjectLine) + ".");
     AppendCurrent();
     ++SourceIndex;
   }
@@ -270,8 +270,8 @@ void SubobjectWriter::WritePrimitive() {
 
   while (!Contains(Current(), "vertex_idxs")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"vertex_idxs\" fehlt im Primitiv ab Zeile " + LineNumber(SourceIndex) +
-                         ".");
+      throw RewriteError("\"vertex_idxs\" fehlt im Primitiv ab Zeile " +
+                         ShownLineText(SourceIndex) + ".");
     AppendCurrent();
     ++SourceIndex;
   }
@@ -280,15 +280,16 @@ void SubobjectWriter::WritePrimitive() {
   bool first = true;
   while (!Contains(Current(), "normal_idxs")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"normal_idxs\" fehlt im Primitiv ab Zeile " + LineNumber(SourceIndex) +
-                         ".");
+      throw RewriteError("\"normal_idxs\" fehlt im Primitiv ab Zeile " +
+                         ShownLineText(SourceIndex) + ".");
     Append(RenumberedIndexLine(Current(), first, shift));
     first = false;
     ++SourceIndex;
   }
   while (!Contains(Current(), "flags")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"flags\" fehlt im Primitiv ab Zeile " + LineNumber(SourceIndex) + ".");
+      throw RewriteError("\"flags\" fehlt im Primitiv ab Zeile " + ShownLineText(SourceIndex) +
+                         ".");
     AppendCurrent();
     ++SourceIndex;
   }
@@ -341,7 +342,7 @@ std::string SubobjectWriter::RenumberedIndexLine(const std::string& source, bool
       const auto number = TryStrToInt(token);
       if (!number)
         throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
-                           LineNumber(SourceIndex) + ").");
+                           ShownLineText(SourceIndex) + ").");
       value = *number;
     }
     char digits[24];

@@ -1,7 +1,5 @@
 #include "shape/AnalyseShape.h"
 
-#include "shape/LineNumbers.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
@@ -11,6 +9,7 @@
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
+#include "shape/LineNumbers.h"
 #include "shape/NextToken.h"
 
 namespace quarvel {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "common/Error.h"
@@ -41,15 +42,23 @@ class MemoryRecords {
   std::size_t position_ = 0;
 };
 
+Error CannotRead(const std::string& path) {
+  return Error("Die Datei " + path + " kann nicht gelesen werden.");
+}
+
+// A device or pipe may never end; a shape is always a plain file.
+void RequirePlainFile(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
+  if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
+  if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
+}
+
 class FileRecords {
  public:
   explicit FileRecords(const std::string& path) : path_(path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
-    if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
-    // A device or pipe may never end; a shape is always a plain file.
-    if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
+    RequirePlainFile(path);
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) throw CannotRead();
     buffer_.resize(kChunk);
@@ -99,7 +108,7 @@ class FileRecords {
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
-  Error CannotRead() const { return Error("Die Datei " + path_ + " kann nicht gelesen werden."); }
+  Error CannotRead() const { return quarvel::CannotRead(path_); }
 
   std::string path_;
   std::FILE* file_ = nullptr;
@@ -284,6 +293,16 @@ bool EncodeInChunks(const std::vector<std::string>& lines, const std::string& fi
 }
 
 }  // namespace
+
+std::string ReadShapeFileBytes(const std::string& path) {
+  RequirePlainFile(path);
+  std::error_code error;
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(static_cast<std::size_t>(fs::file_size(path, error)), '\0');
+  if (!in || error || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    throw CannotRead(path);
+  return bytes;
+}
 
 bool HasUnicodeMark(std::string_view firstBytes) {
   const auto byte = [&](std::size_t i) {

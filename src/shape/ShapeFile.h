@@ -39,6 +39,11 @@ bool HasUnicodeMark(std::string_view firstBytes);
 ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
                           const ReadShapeCallbacks& callbacks = {});
 
+// The bytes of the shape file at `path`, whole, under the same rules as
+// ReadShapeText: a missing file, a folder, a device or a pipe, or a failed
+// read throws quarvel::Error.
+std::string ReadShapeFileBytes(const std::string& path);
+
 // The same over bytes already in memory; appends to `lines` (which hold part
 // of the text when it throws) and to `continuations` the lines that continue
 // a longer line of the file.
