@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "SyntheticShape.h"
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel::bench {
 

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include "SyntheticShape.h"
-#include "assignment/StringGrid.h"
 #include "shape/AnalyseShape.h"
 
 namespace {
@@ -16,14 +15,13 @@ void BM_AnalyseShape(benchmark::State& state) {
   text.Assign(quarvel::bench::MakeSyntheticShape(
       quarvel::bench::OptionsForSize(megabytes, elements, elements < 8 ? elements : 8)));
   quarvel::ShapeIndex index;
-  quarvel::StringGrid elementTable(4, 2);
-  quarvel::StringGrid matrixTable(3, 2);
+  quarvel::ShapeTables tables;
   for (auto _ : state) {
-    quarvel::AnalyseShape(text, index, elementTable, matrixTable, {});
+    quarvel::AnalyseShape(text, index, tables, {});
     benchmark::DoNotOptimize(index.ElementCount);
   }
   state.counters["lines"] = static_cast<double>(text.Count());
-  state.counters["elements"] = static_cast<double>(elementTable.RowCount() - 1);
+  state.counters["elements"] = static_cast<double>(tables.elements.Count());
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.Count()));
 }

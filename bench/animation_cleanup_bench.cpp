@@ -1,7 +1,6 @@
 #include <benchmark/benchmark.h>
 
 #include "SyntheticShape.h"
-#include "assignment/StringGrid.h"
 #include "generation/AnimationCleanup.h"
 
 namespace {
@@ -14,9 +13,11 @@ void BM_DeleteAllAnimations(benchmark::State& state) {
   options.animations = true;
   options.animatedMatrices = matrices - 1;
   const std::vector<std::string> lines = quarvel::bench::MakeSyntheticShape(options);
-  quarvel::StringGrid table(3, matrices + 1);
+  quarvel::ShapeTables tables;
+  tables.matrices.SetCount(matrices);
   for (int m = 0; m < matrices; ++m)
-    table.SetCell(0, m + 1, m == 0 ? std::string("MAIN") : "PART" + std::to_string(m));
+    tables.matrices.At(m + 1).name = m == 0 ? std::string("MAIN") : "PART" + std::to_string(m);
+  const quarvel::Plan unmarked;
 
   quarvel::ShapeText text;
   std::size_t deleted = 0;
@@ -24,7 +25,7 @@ void BM_DeleteAllAnimations(benchmark::State& state) {
     state.PauseTiming();
     text.Assign(lines);
     state.ResumeTiming();
-    deleted = quarvel::DeleteUnmarkedAnimations(text, table).deletedLines;
+    deleted = quarvel::DeleteUnmarkedAnimations(text, tables, unmarked).deletedLines;
   }
   state.counters["lines"] = static_cast<double>(lines.size());
   state.counters["deleted"] = static_cast<double>(deleted);

@@ -9,7 +9,6 @@
 #include "SyntheticShape.h"
 #include "assignment/AutoSplit.h"
 #include "assignment/ElementAssignment.h"
-#include "assignment/StringGrid.h"
 #include "assignment/VertexLimit.h"
 #include "shape/AnalyseShape.h"
 
@@ -20,10 +19,9 @@ constexpr int kLods = 99;
 
 struct BigPlan {
   quarvel::ShapeIndex index;
-  quarvel::StringGrid elements{kLods + 3, kElements + 1};
-  quarvel::StringGrid subobjects{kLods + 2, 2};
-  quarvel::StringGrid summary{3, kLods + 1};
-  quarvel::StringGrid matrices{3, 2};
+  quarvel::ShapeTables tables;
+  quarvel::Plan entries;
+  quarvel::PlanSummary summary;
 
   // Element k goes into sub-object k % 99 + 1; with `every`, all elements
   // after the first 99 go into every sub-object ("0"), the most vertex sets
@@ -35,22 +33,22 @@ struct BigPlan {
     options.images = 16;
     quarvel::ShapeText text;
     text.Assign(quarvel::bench::MakeSyntheticShape(options));
-    quarvel::AnalyseShape(text, index, elements, matrices, {});
+    quarvel::AnalyseShape(text, index, tables, {});
+    entries.lodCount = kLods;
     for (int row = 1; row <= kElements; ++row)
       for (int lod = 1; lod <= kLods; ++lod)
-        elements.SetCell(quarvel::AssignmentColumn(lod), row,
-                         every && row > 99 ? "0" : std::to_string((row - 1) % 99 + 1));
+        entries.SetChoice(row, lod,
+                          quarvel::SubobjectChoice(every && row > 99 ? 0 : (row - 1) % 99 + 1));
   }
 };
 
 void BM_RefreshAssignment(benchmark::State& state) {
   BigPlan plan(state.range(0) != 0);
   for (auto _ : state) {
-    quarvel::RefreshAssignment({plan.elements, plan.subobjects, plan.summary}, plan.index, kLods,
-                               kLods);
-    benchmark::DoNotOptimize(plan.subobjects.RowCount());
+    quarvel::RefreshAssignment(plan.tables, plan.entries, plan.summary, plan.index, kLods);
+    benchmark::DoNotOptimize(plan.summary.subobjects.Count());
   }
-  state.counters["subobjects"] = plan.subobjects.RowCount() - 1;
+  state.counters["subobjects"] = plan.summary.subobjects.Count();
 }
 BENCHMARK(BM_RefreshAssignment)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -58,7 +56,7 @@ void BM_SubobjectVertexCount(benchmark::State& state) {
   BigPlan plan(false);
   int vertices = 0;
   for (auto _ : state) {
-    vertices = quarvel::SubobjectVertexCount(plan.elements, plan.index, 50, 7);
+    vertices = quarvel::SubobjectVertexCount(plan.entries, kElements, plan.index, 50, 7);
     benchmark::DoNotOptimize(vertices);
   }
   state.counters["vertices"] = vertices;
@@ -72,7 +70,8 @@ void BM_LargestSubobjectOfEveryLod(benchmark::State& state) {
   int largest = 0;
   for (auto _ : state) {
     for (int lod = 1; lod <= kLods; ++lod)
-      for (int vertices : quarvel::SubobjectVertexCounts(plan.elements, plan.index, lod, 99))
+      for (int vertices :
+           quarvel::SubobjectVertexCounts(plan.entries, kElements, plan.index, lod, 99))
         largest = std::max(largest, vertices);
     benchmark::DoNotOptimize(largest);
   }
@@ -84,7 +83,8 @@ void BM_PlanAutoSplit(benchmark::State& state) {
   BigPlan plan(false);
   quarvel::AutoSplitPlan split;
   for (auto _ : state) {
-    const auto refusal = quarvel::PlanAutoSplit(plan.elements, plan.index, 1, 14000, split);
+    const auto refusal =
+        quarvel::PlanAutoSplit(plan.tables, plan.entries, plan.index, 1, 14000, split);
     benchmark::DoNotOptimize(refusal);
   }
   state.counters["subobjects"] = split.Subobjects();

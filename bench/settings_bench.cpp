@@ -10,7 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using quarvel::IntToStr;
-using quarvel::StringGrid;
 
 // The largest plan the window can hold: 801 elements in 99 LODs, 99
 // sub-objects with sort marks, 801 matrices.
@@ -18,23 +17,26 @@ constexpr int kElements = 801;
 constexpr int kLods = 99;
 
 struct LargePlan {
-  StringGrid elements{kLods + 3, kElements + 1};
-  StringGrid subobjects{kLods + 2, 100};
-  StringGrid matrices{3, kElements + 1};
-  StringGrid distances{2, kLods + 1};
-  StringGrid summary{3, kLods + 1};
+  quarvel::ShapeTables tables;
+  quarvel::Plan plan;
+  quarvel::PlanSummary summary;
   fs::path folder;
   std::string path;
 
   LargePlan() {
+    plan.lodCount = kLods;
+    tables.elements.SetCount(kElements);
+    tables.matrices.SetCount(kElements);
+    summary.subobjects.SetCount(99);
     for (int r = 1; r <= kElements; ++r) {
       for (int lod = 1; lod <= kLods; ++lod)
-        elements.SetCell(lod + 2, r, IntToStr(1 + (r + lod) % 99));
-      matrices.SetCell(2, r, r % 3 == 0 ? "x" : "");
+        plan.SetChoice(r, lod, quarvel::SubobjectChoice(1 + (r + lod) % 99));
+      plan.animationMarks.Set(r, r % 3 == 0 ? quarvel::Mark::Set() : quarvel::Mark());
     }
-    for (int r = 1; r < subobjects.RowCount(); ++r)
-      for (int lod = 1; lod <= kLods; ++lod) subobjects.SetCell(lod + 1, r, r % 2 == 0 ? "x" : "");
-    for (int lod = 1; lod <= kLods; ++lod) distances.SetCell(1, lod, IntToStr(lod * 20));
+    for (int r = 1; r <= 99; ++r)
+      for (int lod = 1; lod <= kLods; ++lod)
+        plan.SetSortMark(lod, r, r % 2 == 0 ? quarvel::Mark::Set() : quarvel::Mark());
+    for (int lod = 1; lod <= kLods; ++lod) plan.distances.Set(lod, IntToStr(lod * 20));
     folder =
         fs::temp_directory_path() / ("quarvel-bench-" + std::to_string(std::random_device{}()));
     fs::create_directories(folder);
@@ -44,14 +46,10 @@ struct LargePlan {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
   }
-  quarvel::SettingsTables Tables() { return {elements, subobjects, matrices, distances, summary}; }
-
   void Save() {
     quarvel::IniFile file(path);
-    quarvel::WriteTolerances(file, 0.001L, 0.001L);
-    quarvel::WriteAssignment(file, kLods, elements, subobjects);
-    quarvel::WriteAnimationMarks(file, matrices);
-    quarvel::WriteLodSetup(file, kLods, distances);
+    plan.pointTolerance = plan.normalTolerance = 0.001L;
+    quarvel::WritePlan(file, tables, plan, summary);
     file.Flush();
   }
 };
@@ -71,11 +69,11 @@ void BM_LoadLargeSettings(benchmark::State& state) {
   for (auto _ : state) {
     const quarvel::IniFile file(plan.path);
     const int lods = quarvel::ReadLodCount(file);
-    quarvel::ReadDistances(file, lods, plan.Tables());
-    quarvel::ReadElementAssignment(file, lods, plan.Tables());
-    quarvel::ReadSortMarks(file, lods, plan.Tables());
-    quarvel::ReadAnimationMarks(file, plan.Tables());
-    benchmark::DoNotOptimize(plan.elements.Cell(3, 1));
+    quarvel::ReadDistances(file, lods, plan.plan, plan.summary);
+    quarvel::ReadElementAssignment(file, lods, kElements, plan.plan, plan.summary);
+    quarvel::ReadSortMarks(file, lods, plan.summary.subobjects.Count(), plan.plan);
+    quarvel::ReadAnimationMarks(file, kElements, plan.plan);
+    benchmark::DoNotOptimize(plan.plan.Choice(1, 1));
   }
   state.counters["keys"] = kElements * kLods;
 }

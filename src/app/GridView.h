@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "assignment/StringGrid.h"
 #include "assignment/VertexLimit.h"
+#include "form/StringGrid.h"
 
 class QLineEdit;
 

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QString>
 
-#include "form/Printer.h"
+#include "ports/Printer.h"
 
 class QPagedPaintDevice;
 

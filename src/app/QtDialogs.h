@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel {
 

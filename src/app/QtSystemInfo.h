@@ -2,7 +2,7 @@
 // where the executable lives, the user's configuration folder and the date
 // and time as the user's locale writes them.
 #pragma once
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel {
 

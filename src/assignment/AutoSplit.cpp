@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "assignment/ElementAssignment.h"
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 
 namespace quarvel {
@@ -11,8 +10,8 @@ namespace quarvel {
 namespace {
 
 // "0" and "999" keep their meaning whatever the split does.
-bool KeepsItsCell(const std::string& cell) {
-  const auto value = TryStrToInt(cell);
+bool KeepsItsCell(const SubobjectChoice& cell) {
+  const auto value = cell.Value();
   return value && (*value == kEverySubobject || *value == kNotInLod);
 }
 
@@ -60,12 +59,11 @@ class SubobjectSets {
 
 }  // namespace
 
-Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, int lod, int limit,
-                      AutoSplitPlan& plan) {
+Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const ShapeIndex& index,
+                      int lod, int limit, AutoSplitPlan& plan) {
   plan = AutoSplitPlan{};
   plan.lod = lod;
-  const int rows = std::clamp(elementTable.RowCount() - 1, 0, kShapeIndexSize);
-  const int column = AssignmentColumn(lod);
+  const int rows = PlannedElements(tables);
   const auto sets = static_cast<std::size_t>(std::clamp(index.VertexSetCount, 0, kShapeIndexSize));
   const auto setOf = [&](int row) {
     return index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
@@ -73,7 +71,7 @@ Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, i
 
   SubobjectSets current(index, sets);
   for (int row = 1; row <= rows; ++row)
-    if (elementTable.Cell(column, row) == "0") current.Add(setOf(row));
+    if (entries.Choice(row, lod).InEverySubobject()) current.Add(setOf(row));
   current.TakeAsBase();
   if (current.BaseVertices() > limit)
     return "In LOD " + IntToStr(lod) + " haben die Elemente mit 0 (in jedem Subobjekt) zusammen " +
@@ -82,7 +80,7 @@ Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, i
 
   int subobject = 0;
   for (int row = 1; row <= rows; ++row) {
-    const std::string& old = elementTable.Cell(column, row);
+    const SubobjectChoice& old = entries.Choice(row, lod);
     if (KeepsItsCell(old)) {
       plan.cells.push_back(old);
       continue;
@@ -103,10 +101,10 @@ Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, i
     const long long alone = current.BaseVertices() + current.AddsToBase(set);
     if (alone > limit) plan.oversized.push_back({row, alone, subobject});
     current.Add(set);
-    std::string cell = IntToStr(subobject);
+    SubobjectChoice cell(subobject);
     if (cell != old) {
       plan.changesCells = true;
-      if (old != "1") plan.overwritesEntries = true;
+      if (old.Text() != "1") plan.overwritesEntries = true;
     }
     plan.cells.push_back(std::move(cell));
   }
@@ -114,20 +112,20 @@ Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, i
   return std::nullopt;
 }
 
-void ApplyAutoSplit(StringGrid& elementTable, const AutoSplitPlan& plan) {
+void ApplyAutoSplit(Plan& entries, const AutoSplitPlan& plan) {
   for (std::size_t i = 0; i < plan.cells.size(); ++i)
-    elementTable.SetCell(AssignmentColumn(plan.lod), static_cast<int>(i) + 1, plan.cells[i]);
+    entries.SetChoice(static_cast<int>(i) + 1, plan.lod, plan.cells[i]);
 }
 
-std::string OversizedElementsReport(const StringGrid& elementTable, const AutoSplitPlan& plan,
+std::string OversizedElementsReport(const ShapeTables& tables, const AutoSplitPlan& plan,
                                     int limit) {
   // One line per sub-object: elements that share a vertex set share it.
   std::string text = "LOD " + IntToStr(plan.lod) + ": Diese Elemente haben schon allein mehr als " +
                      IntToStr(limit) + " Vertices und stehen deshalb in Subobjekten für sich:";
   int shownSubobject = 0;
   for (const AutoSplitPlan::OversizedElement& element : plan.oversized) {
-    const std::string name = "\"" + elementTable.Cell(kNameColumn, element.row) + "\" (Zeile " +
-                             IntToStr(element.row) + ")";
+    const std::string name =
+        "\"" + tables.elements[element.row].name + "\" (Zeile " + IntToStr(element.row) + ")";
     if (element.subobject == shownSubobject) {
       text += ", " + name;
       continue;

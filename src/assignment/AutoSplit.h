@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "assignment/StringGrid.h"
 #include "common/Error.h"
+#include "plan/Plan.h"
 #include "shape/ShapeIndex.h"
 
 namespace quarvel {
@@ -19,8 +19,8 @@ struct AutoSplitPlan {
   };
 
   int lod = 1;
-  // The new cell of every element row, row 1 first; "0" and "999" stay.
-  std::vector<std::string> cells;
+  // The new entry of every element row, row 1 first; "0" and "999" stay.
+  std::vector<SubobjectChoice> cells;
   // The vertices of sub-objects 1..n, counted as the sub-object table counts
   // them.
   std::vector<long long> vertices;
@@ -41,14 +41,14 @@ struct AutoSplitPlan {
 // is in already) always joins, and one that exceeds the limit alone gets a
 // sub-object of its own. Refuses when the "0" elements alone exceed the limit
 // or when more than 99 sub-objects would be needed.
-Refusal PlanAutoSplit(const StringGrid& elementTable, const ShapeIndex& index, int lod, int limit,
-                      AutoSplitPlan& plan);
+Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& plan, const ShapeIndex& index, int lod,
+                      int limit, AutoSplitPlan& split);
 
-// Writes the plan's cells into its LOD's column.
-void ApplyAutoSplit(StringGrid& elementTable, const AutoSplitPlan& plan);
+// Writes the split's entries into its LOD.
+void ApplyAutoSplit(Plan& plan, const AutoSplitPlan& split);
 
 // What the user is told of the elements above the limit on their own.
-std::string OversizedElementsReport(const StringGrid& elementTable, const AutoSplitPlan& plan,
+std::string OversizedElementsReport(const ShapeTables& tables, const AutoSplitPlan& split,
                                     int limit);
 
 }  // namespace quarvel

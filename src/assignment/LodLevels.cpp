@@ -1,33 +1,23 @@
 #include "assignment/LodLevels.h"
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 
 namespace quarvel {
 
-void ResizeDistanceTable(StringGrid& distances, int lodCount) {
-  if (lodCount < 100) distances.SetRowCount(lodCount + 1);
-  for (int row = 1; row < distances.RowCount(); ++row) {
-    distances.SetCell(kLodNumberColumn, row, IntToStr(row));
-    if (distances.Cell(kDistanceColumn, row).empty())
-      distances.SetCell(kDistanceColumn, row, kNewLodDistance);
-  }
+void FillEmptyDistances(Plan& plan, int lods) {
+  for (int lod = 1; lod <= lods; ++lod)
+    if (plan.distances[lod].empty()) plan.distances.Set(lod, kNewLodDistance);
 }
 
-void ApplyLodCountToTables(int lodCount, const StringGrid& distances, StringGrid& elements,
-                           StringGrid& subobjects, StringGrid& summary) {
-  elements.SetColCount(lodCount + 3);
-  subobjects.SetColCount(lodCount + 2);
-  summary.SetRowCount(lodCount + 1);
+void ApplyLodCount(Plan& plan, PlanSummary& summary, int elements, int lodCount) {
+  summary.lods.SetCount(lodCount);
+  const SubobjectChoice first(1);
   for (int lod = 1; lod <= lodCount; ++lod) {
-    const std::string header = "L " + IntToStr(lod);
-    elements.SetCell(AssignmentColumn(lod), 0, header);
-    subobjects.SetCell(SortMarkColumn(lod), 0, header);
-    for (int row = 1; row < elements.RowCount(); ++row)
-      if (elements.Cell(AssignmentColumn(lod), row).empty())
-        elements.SetCell(AssignmentColumn(lod), row, "1");
-    summary.SetCell(kSummaryLodColumn, lod, IntToStr(lod));
-    summary.SetCell(kSummaryDistanceColumn, lod, distances.Cell(kDistanceColumn, lod));
+    for (int row = 1; row <= elements; ++row)
+      if (plan.Choice(row, lod).Empty()) plan.SetChoice(row, lod, first);
+    LodLine& line = summary.lods.At(lod);
+    line.number = lod;
+    line.distance = plan.distances[lod];
   }
 }
 
@@ -38,9 +28,9 @@ DistanceEntry CheckDistanceEntry(const std::string& text) {
   return {true, IntToStr(value)};
 }
 
-std::optional<int> FirstEmptyDistanceRow(const StringGrid& distances) {
-  for (int row = 1; row < distances.RowCount(); ++row)
-    if (distances.Cell(kDistanceColumn, row).empty()) return row;
+std::optional<int> FirstEmptyDistance(const Plan& plan, int lods) {
+  for (int lod = 1; lod <= lods; ++lod)
+    if (plan.distances[lod].empty()) return lod;
   return std::nullopt;
 }
 

@@ -2,38 +2,35 @@
 #include <optional>
 #include <string>
 
-#include "assignment/StringGrid.h"
+#include "plan/Plan.h"
 
 namespace quarvel {
 
-// The LOD count and the distance of each LOD, and the tables that follow the
-// count. None of these erase a cell: lowering the count and raising it again
-// brings back the distances and assignment columns the user had.
+// The LOD count and the distance of each LOD, and what follows the count.
+// None of these erase an entry: lowering the count and raising it again
+// brings back the distances and the LODs' entries the user had.
 
 inline constexpr int kMinLodDistance = 1;
 inline constexpr int kMaxLodDistance = 2000;
 inline constexpr const char* kNewLodDistance = "2000";
 
-// Gives the distance table `lodCount` data rows (counts of 100 and more leave
-// the size alone), numbers them and fills every empty distance with "2000".
-void ResizeDistanceTable(StringGrid& distances, int lodCount);
+// Every empty distance of LODs 1..`lods` becomes "2000".
+void FillEmptyDistances(Plan& plan, int lods);
 
-// Gives the element, sub-object and summary tables their columns and rows for
-// `lodCount` LODs: headers "L n", empty assignment cells of the element rows
-// set to "1", and the summary's numbers and distances copied from `distances`.
-void ApplyLodCountToTables(int lodCount, const StringGrid& distances, StringGrid& elements,
-                           StringGrid& subobjects, StringGrid& summary);
+// What `lodCount` LODs need: empty entries of the elements' LODs 1..lodCount
+// become "1", the summary numbers the LODs and shows their distances.
+void ApplyLodCount(Plan& plan, PlanSummary& summary, int elements, int lodCount);
 
 // How a distance typed into the table is judged, keystroke by keystroke.
 struct DistanceEntry {
-  bool accepted = true;  // false: the cell has to be emptied with a warning
+  bool accepted = true;  // false: the entry has to be emptied with a warning
   // The text the summary shows for it: the value read, or "" when the entry
   // is empty or refused.
   std::string summaryText;
 };
 DistanceEntry CheckDistanceEntry(const std::string& text);
 
-// The first data row whose distance is empty, if any.
-std::optional<int> FirstEmptyDistanceRow(const StringGrid& distances);
+// The first of LODs 1..`lods` whose distance is empty, if any.
+std::optional<int> FirstEmptyDistance(const Plan& plan, int lods);
 
 }  // namespace quarvel

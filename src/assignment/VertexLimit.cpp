@@ -5,8 +5,6 @@
 #include <optional>
 #include <string_view>
 
-#include "assignment/TableColumns.h"
-
 namespace quarvel {
 
 int ClampVertexLimit(long long limit) {
@@ -21,16 +19,10 @@ CellEmphasis VertexCountEmphasis(long long vertices, int limit) {
 
 namespace {
 
-// The sub-object a cell names by the membership rule's comparison of texts:
-// a plain decimal number without sign or leading zeros.
-std::optional<int> NamedSubobject(std::string_view cell, int subobjects) {
-  if (cell.empty() || cell.size() > 9 || cell[0] < '1' || cell[0] > '9') return std::nullopt;
-  int value = 0;
-  for (char c : cell) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value > subobjects) return std::nullopt;
+// The sub-object an entry names by the membership rule: its plain number.
+std::optional<int> NamedSubobject(const SubobjectChoice& choice, int subobjects) {
+  const std::optional<int> value = choice.PlainNumber();
+  if (!value || *value < 1 || *value > subobjects) return std::nullopt;
   return value;
 }
 
@@ -40,7 +32,7 @@ int ClampToInt(long long value) {
 
 }  // namespace
 
-std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const ShapeIndex& index,
+std::vector<int> SubobjectVertexCounts(const Plan& plan, int elements, const ShapeIndex& index,
                                        int lod, int subobjects) {
   subobjects = std::max(subobjects, 0);
   const auto sets = static_cast<std::size_t>(std::clamp(index.VertexSetCount, 0, kShapeIndexSize));
@@ -49,13 +41,12 @@ std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const Sha
   // sub-object and set.
   std::vector<char> every(sets, 0);
   std::vector<std::pair<int, std::size_t>> members;
-  const int rows = std::clamp(elementTable.RowCount() - 1, 0, kShapeIndexSize);
-  const int column = AssignmentColumn(lod);
+  const int rows = std::clamp(elements, 0, kShapeIndexSize);
   for (int row = 1; row <= rows; ++row) {
     const int set = index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
     if (set < 0 || static_cast<std::size_t>(set) >= sets) continue;
-    const std::string& cell = elementTable.Cell(column, row);
-    if (cell == "0") {
+    const SubobjectChoice& cell = plan.Choice(row, lod);
+    if (cell.InEverySubobject()) {
       every[static_cast<std::size_t>(set)] = 1;
     } else if (const auto subobject = NamedSubobject(cell, subobjects)) {
       members.emplace_back(*subobject, static_cast<std::size_t>(set));
@@ -99,12 +90,12 @@ std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const Sha
   return counts;
 }
 
-std::optional<OversizedSubobjects> FindOversizedSubobjects(const StringGrid& elementTable,
+std::optional<OversizedSubobjects> FindOversizedSubobjects(const Plan& plan, int elements,
                                                            const ShapeIndex& index, int lodCount,
                                                            int subobjects, int limit) {
   OversizedSubobjects found;
   for (int lod = 1; lod <= lodCount; ++lod) {
-    const std::vector<int> counts = SubobjectVertexCounts(elementTable, index, lod, subobjects);
+    const std::vector<int> counts = SubobjectVertexCounts(plan, elements, index, lod, subobjects);
     for (std::size_t i = 0; i < counts.size(); ++i) {
       if (counts[i] <= limit) continue;
       ++found.count;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "assignment/StringGrid.h"
+#include "plan/Plan.h"
 #include "shape/ShapeIndex.h"
 
 namespace quarvel {
@@ -29,7 +29,7 @@ CellEmphasis VertexCountEmphasis(long long vertices, int limit);
 // The vertices of sub-objects 1..`subobjects` of LOD `lod`, each exactly as
 // SubobjectVertexCount counts it, in one pass over the plan (element k of
 // the result is sub-object k + 1). Leaves VertexShift alone.
-std::vector<int> SubobjectVertexCounts(const StringGrid& elementTable, const ShapeIndex& index,
+std::vector<int> SubobjectVertexCounts(const Plan& plan, int elements, const ShapeIndex& index,
                                        int lod, int subobjects);
 
 // The sub-objects above `limit` in LODs 1..`lodCount`, sub-objects
@@ -41,7 +41,7 @@ struct OversizedSubobjects {
   int vertices = 0;
   int count = 0;
 };
-std::optional<OversizedSubobjects> FindOversizedSubobjects(const StringGrid& elementTable,
+std::optional<OversizedSubobjects> FindOversizedSubobjects(const Plan& plan, int elements,
                                                            const ShapeIndex& index, int lodCount,
                                                            int subobjects, int limit);
 

@@ -24,12 +24,12 @@ struct ElementShine {
   bool high = false;  // "hishine" in the name
 };
 
-std::vector<ElementShine> ShineOfElements(const StringGrid& elements, int elementCount,
+std::vector<ElementShine> ShineOfElements(const ShapeTables& tables, int elementCount,
                                           const ShapeIndex& index) {
   std::vector<ElementShine> shine;
   const int count = std::clamp(elementCount, 0, kShapeIndexSize);
   for (int k = 0; k < count; ++k) {
-    const std::string name = AnsiLowerLatin1(Utf8ToLatin1(elements.Cell(0, k + 1)));
+    const std::string name = AnsiLowerLatin1(Utf8ToLatin1(tables.elements[k + 1].name));
     shine.push_back({index.ElementVtxStates[static_cast<std::size_t>(k)], Contains(name, "loshine"),
                      Contains(name, "hishine")});
   }
@@ -81,10 +81,10 @@ std::pair<std::size_t, bool> CorrectStates(ShapeText& text,
 
 }  // namespace
 
-void CorrectMaterials(ShapeText& text, const StringGrid& elements, int elementCount,
+void CorrectMaterials(ShapeText& text, const ShapeTables& tables, int elementCount,
                       const ShapeIndex& index) {
   const auto [statesEnd, otherMaterialSeen] =
-      CorrectStates(text, ShineOfElements(elements, elementCount, index));
+      CorrectStates(text, ShineOfElements(tables, elementCount, index));
   if (!otherMaterialSeen) return;
   for (std::size_t line = statesEnd; line + 1 < text.Count(); ++line) {
     if (!Contains(text[line], kHeaderKeyword)) continue;

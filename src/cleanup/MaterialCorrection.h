@@ -1,5 +1,5 @@
 #pragma once
-#include "assignment/StringGrid.h"
+#include "plan/Plan.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
@@ -11,11 +11,11 @@ namespace quarvel {
 // case), each state line at most once. When any state has a light material
 // other than "-5", every later "sub_object_header" whose flags are 400 or
 // more gets its hundreds digit lowered by 4; flags whose hundreds digit is
-// below 4 are left alone. Element k is row k + 1 of `elements` (its name in
-// column 0) and uses vertex state `index.ElementVtxStates[k]`.
+// below 4 are left alone. Element k is row k + 1 of the element table and
+// uses vertex state `index.ElementVtxStates[k]`.
 // Throws ConvertError when such flags are no decimal integer; the lines
 // changed until then stay changed.
-void CorrectMaterials(ShapeText& text, const StringGrid& elements, int elementCount,
+void CorrectMaterials(ShapeText& text, const ShapeTables& tables, int elementCount,
                       const ShapeIndex& index);
 
 }  // namespace quarvel

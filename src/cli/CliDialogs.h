@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel::cli {
 

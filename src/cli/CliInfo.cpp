@@ -4,9 +4,9 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 
 namespace quarvel::cli {
 

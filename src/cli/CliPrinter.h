@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "form/Printer.h"
+#include "ports/Printer.h"
 
 namespace quarvel::cli {
 

@@ -9,7 +9,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "assignment/TableColumns.h"
 #include "cli/CliCheck.h"
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
@@ -17,6 +16,7 @@
 #include "common/Convert.h"
 #include "form/Commands.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 #include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 #include "simtools/ScriptLauncher.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "form/Controls.h"
-#include "form/Outcome.h"
+#include "ports/Outcome.h"
 
 namespace quarvel {
 

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "form/Commands.h"
+#include "form/TableColumns.h"
 #include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 
@@ -17,6 +17,11 @@ namespace quarvel {
 namespace fs = std::filesystem;
 
 Form::Form(FormPorts ports) : ports_(ports) {
+  StringGrid1.Show(elementView_);
+  StringGrid2.Show(subobjectView_);
+  StringGrid3.Show(matrixView_);
+  StringGrid4.Show(distanceView_);
+  StringGrid5.Show(lodSummaryView_);
   // The captions the controls carry in the window's definition; the
   // translated ones are replaced by ApplyLanguage at start-up.
   Caption = kProgramTitle;
@@ -251,7 +256,7 @@ void Form::FormDestroy() {
     const int n = LODAnzSpinEdit.value;
     ProgramIni->WriteInteger("LODs", "Anzahl", n);
     for (int i = 1; i <= n; ++i) {
-      const std::string& distance = StringGrid4.Cell(kDistanceColumn, i);
+      const std::string& distance = plan.distances[i];
       ProgramIni->WriteString("LODs", IntToStr(i), distance.empty() ? "2000" : distance);
     }
     ProgramIni->WriteInteger("Limits", "Vertices", VertexLimit);

@@ -10,15 +10,16 @@
 #include <type_traits>
 #include <vector>
 
-#include "assignment/StringGrid.h"
 #include "assignment/VertexLimit.h"
 #include "cleanup/MergeTable.h"
 #include "common/FileReplace.h"
 #include "form/Controls.h"
-#include "form/Outcome.h"
-#include "form/Ports.h"
-#include "form/Printer.h"
+#include "form/PlanViews.h"
+#include "form/StringGrid.h"
 #include "format/ShapeFileForms.h"
+#include "ports/Outcome.h"
+#include "ports/Ports.h"
+#include "ports/Printer.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
@@ -132,7 +133,7 @@ class Form {
   // What opening does once the text is read: the analysis, the default plan,
   // the shape's settings file, the counts.
   void AnalyseAndPlan();
-  int ElementCount() const { return StringGrid1.RowCount() - 1; }
+  int ElementCount() const { return tables.elements.Count(); }
   bool InSubobject(int row, int lod, int subobject) const;
   int SubobjectVertexCount(int lod, int subobject);
   void RefreshAssignment();
@@ -242,6 +243,11 @@ class Form {
 
   // ==== State ===============================================================
   ShapeText shapeText;  // the lines of SMemo
+  // What the analysis found, the plan and what it comes to: the tables below
+  // show them.
+  ShapeTables tables;
+  Plan plan;
+  PlanSummary summary;
 
   // The five tables (see the aliases below).
   StringGrid StringGrid1{4, 2};  // ElementTable
@@ -259,7 +265,7 @@ class Form {
 
   // Window state.
   std::string CurrentFileName;
-  int LodCount = 1;
+  int& LodCount = plan.lodCount;
   // The most vertices a sub-object should hold (program INI, "Limits").
   int VertexLimit = kDefaultVertexLimit;
   // The command-line program works without leaving traces in the program INI.
@@ -267,8 +273,8 @@ class Form {
   // When set, the settings are loaded from this file instead of the one beside
   // the shape (the command-line program's --settings).
   std::string settingsFileOverride;
-  long double PointTolerance = 0;
-  long double NormalTolerance = 0;
+  long double& PointTolerance = plan.pointTolerance;
+  long double& NormalTolerance = plan.normalTolerance;
   // Filled afresh by every run of point or normal merging.
   MergeTable mergeTable;
   std::unique_ptr<IniFile> ProgramIni;
@@ -354,6 +360,11 @@ class Form {
   Outcome ConfirmOversizedSubobjects(const OversizedSubobjects& oversized);
 
   FormPorts ports_;
+  ElementTableView elementView_{{tables, plan, summary}};
+  SubobjectTableView subobjectView_{{tables, plan, summary}};
+  MatrixTableView matrixView_{{tables, plan, summary}};
+  DistanceTableView distanceView_{{tables, plan, summary}};
+  LodSummaryView lodSummaryView_{{tables, plan, summary}};
   std::string savedPlan_;
   std::optional<std::string> lastSearchKey_;
   std::vector<int> largestSubobject_;

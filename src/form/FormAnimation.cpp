@@ -4,7 +4,7 @@
 namespace quarvel {
 
 void Form::ReadAnimations() {
-  ReadAnimationMarks(shapeText, StringGrid3);
+  ReadAnimationMarks(shapeText, tables, plan);
 }
 
 Outcome Form::AnimResetButtonClick() {
@@ -18,7 +18,7 @@ Outcome Form::AnimButtonClick() {
   AnimationCleanupResult result;
   {
     BusyCursor busy(dialogs());
-    result = DeleteUnmarkedAnimations(shapeText, StringGrid3);
+    result = DeleteUnmarkedAnimations(shapeText, tables, plan);
   }
   if (!result.sectionFound) return Outcome::Done();
   if (result.refusal) return Refuse(BoxKind::Error, *result.refusal);

@@ -3,6 +3,7 @@
 #include "assignment/ElementAssignment.h"
 #include "common/Convert.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 #include "shape/AnalyseShape.h"
 
 namespace quarvel {
@@ -25,29 +26,27 @@ constexpr const char* kOverwriteQuestion =
 }  // namespace
 
 void Form::AnalyseShape() {
-  quarvel::AnalyseShape(shapeText, shapeIndex, StringGrid1, StringGrid3,
-                        [this](const std::string& warning) {
-                          Message(BoxKind::Warning, warning, Buttons::Ok);
-                          Sub_ObjectsButton.enabled = false;
-                        });
+  quarvel::AnalyseShape(shapeText, shapeIndex, tables, [this](const std::string& warning) {
+    Message(BoxKind::Warning, warning, Buttons::Ok);
+    Sub_ObjectsButton.enabled = false;
+  });
 }
 
 bool Form::InSubobject(int row, int lod, int subobject) const {
-  return quarvel::InSubobject(StringGrid1, row, lod, subobject);
+  return plan.Choice(row, lod).IsIn(subobject);
 }
 
 int Form::SubobjectVertexCount(int lod, int subobject) {
-  return quarvel::SubobjectVertexCount(StringGrid1, shapeIndex, lod, subobject);
+  return quarvel::SubobjectVertexCount(plan, PlannedElements(tables), shapeIndex, lod, subobject);
 }
 
 void Form::RefreshAssignment() {
-  quarvel::RefreshAssignment({StringGrid1, StringGrid2, StringGrid5}, shapeIndex, LodCount,
-                             LODSpinEdit.value);
+  quarvel::RefreshAssignment(tables, plan, summary, shapeIndex, LODSpinEdit.value);
   CountLargestSubobjects();
 }
 
 void Form::DefaultAssignment() {
-  ResetAssignment(StringGrid1, StringGrid2, LodCount);
+  ResetAssignment(plan, summary, ElementCount(), LodCount);
   RefreshAssignment();
   ReadAnimations();
 }
@@ -109,7 +108,7 @@ void Form::LODSpinEditChange(int value) {
 Outcome Form::DoButtonClick() {
   if (!Confirmed(LangText(62))) return Outcome::Declined();
   if (!IsAcceptedFillNumber(NrEdit.text)) return Refuse(BoxKind::Warning, kFillNumberWarning);
-  FillLodColumn(StringGrid1, LODSpinEdit.value, NrEdit.text);
+  FillLod(plan, ElementCount(), LODSpinEdit.value, SubobjectChoice::FromText(NrEdit.text));
   RefreshAssignment();
   return Outcome::Done();
 }
@@ -118,21 +117,21 @@ Outcome Form::DoButton1Click() {
   const int n = LODSpinEdit.value;
   if (n < 2) return Outcome::Done();  // there is no previous LOD to copy from
   if (!Confirmed(LangText(62))) return Outcome::Declined();
-  CopyLodColumn(StringGrid1, n - 1, n);
+  CopyLod(plan, ElementCount(), n - 1, n);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeilePlusButtonClick() {
   if (!Confirmed(kShiftDownQuestion)) return Outcome::Declined();
-  ShiftAssignmentDown(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
+  ShiftAssignmentDown(plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeileMinusButtonClick() {
   if (!Confirmed(kShiftUpQuestion)) return Outcome::Declined();
-  ShiftAssignmentUp(StringGrid1, StringGrid1.Row(), LODAnzSpinEdit.value);
+  ShiftAssignmentUp(plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }

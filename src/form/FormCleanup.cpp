@@ -103,7 +103,7 @@ Outcome Form::MatButtonClick() {
     Button& button;
     ~DisableAtEnd() { button.enabled = false; }
   } disable{MatButton};
-  CorrectMaterials(shapeText, StringGrid1, ElementCount(), shapeIndex);
+  CorrectMaterials(shapeText, tables, ElementCount(), shapeIndex);
   return Outcome::Done();
 }
 

@@ -1,10 +1,10 @@
 #include <optional>
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "document/DocumentPaths.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 #include "shape/ShapeFile.h"
 #include "simtools/SimulatorPath.h"
 

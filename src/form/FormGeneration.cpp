@@ -1,3 +1,4 @@
+#include "assignment/ElementAssignment.h"
 #include "common/Convert.h"
 #include "form/Form.h"
 #include "generation/Generation.h"
@@ -59,30 +60,28 @@ Outcome Form::Sub_ObjectsButtonClick() {
   // No then leaves the text as it was, without the split that the
   // preparation may make of a one-line "sort_vectors" list.
   const std::optional<OversizedSubobjects> oversized = FindOversizedSubobjects(
-      StringGrid1, shapeIndex, LodCount, StringGrid2.RowCount() - 1, VertexLimit);
+      plan, PlannedElements(tables), shapeIndex, LodCount, summary.subobjects.Count(), VertexLimit);
   std::optional<ShapeText::Lines> unprepared;
   if (oversized) unprepared = shapeText.All();
   const bool modifiedBefore = shapeText.Modified();
 
-  const std::optional<GenerationLayout> layout =
-      PrepareGeneration(shapeText, StringGrid1, ElementCount());
+  const std::optional<GenerationLayout> layout = PrepareGeneration(shapeText, plan, ElementCount());
   if (!layout) return Refuse(BoxKind::Warning, kGeneralGenerationError);
   const GenerationInput input{
-      StringGrid1,
-      StringGrid2,
-      StringGrid4,
+      tables,
+      plan,
       shapeIndex,
       ElementCount(),
       LodCount,
       [this](int row, int lod, int subobject) { return InSubobject(row, lod, subobject); },
       [this](int lod, int subobject) { return SubobjectVertexCount(lod, subobject); }};
-  GenerationPlan plan;
-  Refusal refusal = CountAndCheck(input, StringGrid2.RowCount() - 1, plan);
+  GenerationPlan counts;
+  Refusal refusal = CountAndCheck(input, summary.subobjects.Count(), counts);
   if (!refusal) refusal = CheckDistances(input);
   // A damaged shape is named as damaged, by the check --check runs, before
   // the layout is looked at.
   if (!refusal) refusal = CheckSourceIntegrity(shapeText.All());
-  if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, plan);
+  if (!refusal) refusal = CheckSourceLayout(shapeText.All(), *layout, input, counts);
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
   if (oversized) {
     if (const Outcome asked = ConfirmOversizedSubobjects(*oversized); !asked.IsDone()) {
@@ -117,7 +116,7 @@ Outcome Form::Sub_ObjectsButtonClick() {
                                     [this] { dialogs().ProcessMessages(); }};
   std::string failure;
   try {
-    shapeText.Assign(RewriteShape(sourceLines, *layout, input, plan, progress));
+    shapeText.Assign(RewriteShape(sourceLines, *layout, input, counts, progress));
   } catch (const MissingDistanceLevel& error) {
     failure = error.what();
   } catch (const RewriteError& error) {

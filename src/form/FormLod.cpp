@@ -1,6 +1,7 @@
 #include "assignment/LodLevels.h"
-#include "assignment/TableColumns.h"
+#include "common/Convert.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 
 namespace quarvel {
 
@@ -10,7 +11,11 @@ void Form::LODAnzSpinEditChange(int value) {
   if (value < LODAnzSpinEdit.minValue) value = LODAnzSpinEdit.minValue;
   if (value > LODAnzSpinEdit.maxValue) value = LODAnzSpinEdit.maxValue;
   LODAnzSpinEdit.value = value;
-  ResizeDistanceTable(StringGrid4, value);
+  // Counts of 100 and more leave the table's size alone.
+  if (value < 100) StringGrid4.SetRowCount(value + 1);
+  const int rows = StringGrid4.RowCount() - 1;
+  for (int row = 1; row <= rows; ++row) StringGrid4.SetCell(kLodNumberColumn, row, IntToStr(row));
+  FillEmptyDistances(plan, rows);
 }
 
 // The count takes effect only here, so that clicking through several values
@@ -24,7 +29,14 @@ void Form::LODAnzSpinEditExit() {
     LODSpinEdit.value = n;
     LODSpinEditChange(n);
   }
-  ApplyLodCountToTables(n, StringGrid4, StringGrid1, StringGrid2, StringGrid5);
+  StringGrid1.SetColCount(n + 3);
+  StringGrid2.SetColCount(n + 2);
+  for (int lod = 1; lod <= n; ++lod) {
+    const std::string header = "L " + IntToStr(lod);
+    StringGrid1.SetCell(AssignmentColumn(lod), 0, header);
+    StringGrid2.SetCell(SortMarkColumn(lod), 0, header);
+  }
+  ApplyLodCount(plan, summary, ElementCount(), n);
   CountLargestSubobjects();
 }
 
@@ -43,7 +55,7 @@ void Form::StringGrid4SetEditText(int col, int row, const std::string& text) {
 }
 
 void Form::StringGrid4Exit() {
-  const std::optional<int> row = FirstEmptyDistanceRow(StringGrid4);
+  const std::optional<int> row = FirstEmptyDistance(plan, StringGrid4.RowCount() - 1);
   if (!row) return;
   StringGrid4.SetCurrent(1, *row);
   focusRequest = FocusRequest::StringGrid4;

@@ -4,6 +4,7 @@
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 #include "settings/SettingsFile.h"
 
 namespace quarvel {
@@ -31,21 +32,10 @@ std::string Form::SettingsFilePath() const {
   return SettingsPathFor(CurrentFileName);
 }
 
-namespace {
-
-void WritePlan(IniFile& file, const Form& form) {
-  WriteTolerances(file, form.PointTolerance, form.NormalTolerance);
-  WriteAssignment(file, form.LodCount, form.StringGrid1, form.StringGrid2);
-  WriteAnimationMarks(file, form.StringGrid3);
-  WriteLodSetup(file, form.LodCount, form.StringGrid4);
-}
-
-}  // namespace
-
 std::string Form::PlanText() const {
-  IniFile plan("");  // in memory only
-  WritePlan(plan, *this);
-  return plan.Text();
+  IniFile file("");  // in memory only
+  WritePlan(file, tables, plan, summary);
+  return file.Text();
 }
 
 bool Form::PlanChanged() const {
@@ -59,7 +49,7 @@ void Form::SaveSettings() {
   const std::optional<FileIdentity> shape = IdentityOf(CurrentFileName);
   if (shape && shape == IdentityOf(SettingsFilePath())) throw WriteError(SettingsFilePath());
   IniFile file(SettingsFilePath());
-  WritePlan(file, *this);
+  WritePlan(file, tables, plan, summary);
   // One write at the end: a failure leaves the previous file as it was.
   file.Flush();
   TakePlanAsSaved();
@@ -72,8 +62,6 @@ void Form::LoadSettings() {
   if (!std::filesystem::is_regular_file(path, error)) return;
   const IniFile file(path);
   if (!file.ExistedOnDisk()) return;
-  const SettingsTables tables{StringGrid1, StringGrid2, StringGrid3, StringGrid4, StringGrid5};
-
   PointTolerance = ReadTolerance(file, "Points");
   DeltaPointsEdit.text = FloatToStr(PointTolerance);
   NormalTolerance = ReadTolerance(file, "Normals");
@@ -82,15 +70,19 @@ void Form::LoadSettings() {
   const int lodCount = ReadLodCount(file);
   if (lodCount > 0) {
     LodCount = lodCount;
-    ReadDistances(file, lodCount, tables);
+    ReadDistances(file, lodCount, plan, summary);
+    // The distance table shows as many LODs, numbered.
+    StringGrid4.SetRowCount(lodCount + 1);
+    for (int lod = 1; lod <= lodCount; ++lod)
+      StringGrid4.SetCell(kLodNumberColumn, lod, IntToStr(lod));
     LODAnzSpinEdit.value = lodCount;
     LODAnzSpinEditExit();
   }
 
-  ReadElementAssignment(file, LodCount, tables);
+  ReadElementAssignment(file, LodCount, ElementCount(), plan, summary);
   RefreshAssignment();
-  ReadSortMarks(file, LodCount, tables);
-  ReadAnimationMarks(file, tables);
+  ReadSortMarks(file, LodCount, summary.subobjects.Count(), plan);
+  ReadAnimationMarks(file, tables.matrices.Count(), plan);
   TakePlanAsSaved();
 }
 

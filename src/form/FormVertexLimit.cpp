@@ -1,9 +1,10 @@
 #include <algorithm>
 
 #include "assignment/AutoSplit.h"
-#include "assignment/TableColumns.h"
+#include "assignment/ElementAssignment.h"
 #include "common/Convert.h"
 #include "form/Form.h"
+#include "form/TableColumns.h"
 
 namespace quarvel {
 
@@ -13,10 +14,11 @@ void Form::VertLimitSpinEditChange(int value) {
 }
 
 void Form::CountLargestSubobjects() {
-  const int subobjects = StringGrid2.RowCount() - 1;
+  const int subobjects = summary.subobjects.Count();
   largestSubobject_.assign(static_cast<std::size_t>(LodCount) + 1, 0);
   for (int lod = 1; lod <= LodCount; ++lod) {
-    const std::vector<int> counts = SubobjectVertexCounts(StringGrid1, shapeIndex, lod, subobjects);
+    const std::vector<int> counts =
+        SubobjectVertexCounts(plan, PlannedElements(tables), shapeIndex, lod, subobjects);
     if (!counts.empty())
       largestSubobject_[static_cast<std::size_t>(lod)] =
           *std::max_element(counts.begin(), counts.end());
@@ -43,15 +45,14 @@ Outcome Form::AufteilenMenuItemClick() {
 
 Outcome Form::AutoSplitLod(int lod) {
   if (lod < 1 || lod > LodCount) return Outcome::Unavailable("there is no LOD " + IntToStr(lod));
-  AutoSplitPlan plan;
-  if (const Refusal refusal = PlanAutoSplit(StringGrid1, shapeIndex, lod, VertexLimit, plan))
+  AutoSplitPlan split;
+  if (const Refusal refusal = PlanAutoSplit(tables, plan, shapeIndex, lod, VertexLimit, split))
     return Refuse(BoxKind::Warning, *refusal);
-  if (plan.overwritesEntries && !Confirmed(LangText(62))) return Outcome::Declined();
-  ApplyAutoSplit(StringGrid1, plan);
+  if (split.overwritesEntries && !Confirmed(LangText(62))) return Outcome::Declined();
+  ApplyAutoSplit(plan, split);
   RefreshAssignment();
-  if (!plan.oversized.empty())
-    Message(BoxKind::Information, OversizedElementsReport(StringGrid1, plan, VertexLimit),
-            Buttons::Ok);
+  if (!split.oversized.empty())
+    Message(BoxKind::Information, OversizedElementsReport(tables, split, VertexLimit), Buttons::Ok);
   return Outcome::Done();
 }
 

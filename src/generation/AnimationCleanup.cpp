@@ -3,7 +3,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Text.h"
 #include "shape/LineNumbers.h"
@@ -19,10 +18,10 @@ constexpr std::string_view kControllers = "controllers";
 // Matrix rows by their case-folded name; a node can match several rows.
 using RowsByName = std::unordered_map<std::string, std::vector<int>>;
 
-RowsByName IndexMatrixRows(const StringGrid& matrices) {
+RowsByName IndexMatrixRows(const ShapeTables& tables) {
   RowsByName rows;
-  for (int row = 1; row < matrices.RowCount(); ++row)
-    rows[CaseFoldUtf8(matrices.Cell(kMatrixNameColumn, row))].push_back(row);
+  for (int row = 1; row <= tables.matrices.Count(); ++row)
+    rows[CaseFoldUtf8(tables.matrices[row].name)].push_back(row);
   return rows;
 }
 
@@ -112,22 +111,22 @@ std::optional<std::size_t> FindAnimationsLine(const ShapeText& text) {
   return std::nullopt;
 }
 
-bool ReadAnimationMarks(const ShapeText& text, StringGrid& matrices) {
+bool ReadAnimationMarks(const ShapeText& text, const ShapeTables& tables, Plan& plan) {
   const std::optional<std::size_t> section = FindAnimationsLine(text);
   if (!section) return false;
-  for (int row = 1; row < matrices.RowCount(); ++row)
-    matrices.SetCell(kAnimationMarkColumn, row, "");
-  const RowsByName rows = IndexMatrixRows(matrices);
+  for (int row = 1; row <= tables.matrices.Count(); ++row) plan.animationMarks.Set(row, {});
+  const RowsByName rows = IndexMatrixRows(tables);
   ForEachAnimatedNode(text, *section,
                       [&](std::string_view name, std::size_t line, const TokenPosition&) {
                         for (int row : RowsNamed(rows, name))
-                          matrices.SetCell(kAnimationMarkColumn, row, "x");
+                          plan.animationMarks.Set(row, Mark::Set());
                         return line;
                       });
   return true;
 }
 
-AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGrid& matrices) {
+AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
+                                                const Plan& plan) {
   AnimationCleanupResult result;
   const std::optional<std::size_t> section = FindAnimationsLine(text);
   if (!section) return result;
@@ -135,14 +134,14 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGri
 
   // First find every node to clean and check it completely; the text is
   // touched only when all of them can be cleaned.
-  const RowsByName rows = IndexMatrixRows(matrices);
+  const RowsByName rows = IndexMatrixRows(tables);
   const std::size_t last = text.Count() - 1;
   std::vector<NodeCleanup> cleanups;
   ForEachAnimatedNode(text, *section,
                       [&](std::string_view name, std::size_t i, const TokenPosition& countToken) {
                         int acting = 0;
                         for (int row : RowsNamed(rows, name))
-                          if (!IsMark(matrices.Cell(kAnimationMarkColumn, row))) ++acting;
+                          if (!plan.animationMarks[row].IsSet()) ++acting;
                         if (acting == 0) return i;
                         // Cleaning one node twice would take the second time's "controllers"
                         // line from whatever follows the deleted controllers.

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "assignment/StringGrid.h"
 #include "common/Error.h"
+#include "plan/Plan.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
@@ -17,10 +17,10 @@ namespace quarvel {
 // last line.
 std::optional<std::size_t> FindAnimationsLine(const ShapeText& text);
 
-// Sets column 2 of the matrix table: "x" for every matrix whose node has
+// Sets the animation marks of `plan`: set for every matrix whose node has
 // controllers, empty for the others. Without an animation section the marks
 // stay as they are and the result is false.
-bool ReadAnimationMarks(const ShapeText& text, StringGrid& matrices);
+bool ReadAnimationMarks(const ShapeText& text, const ShapeTables& tables, Plan& plan);
 
 struct AnimationCleanupResult {
   bool sectionFound = false;
@@ -31,10 +31,11 @@ struct AnimationCleanupResult {
 };
 
 // Deletes the controllers of every node whose matrix row (matched ignoring
-// case) has neither "x" nor "X" in column 2, and sets the node's controller
+// case) has no animation mark, and sets the node's controller
 // count to 0. Everything is checked before the first line changes: a node
 // that two unmarked rows would act on, a count that is not a number, or
 // controllers that run past the end leave the text as it was.
-AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const StringGrid& matrices);
+AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
+                                                const Plan& plan);
 
 }  // namespace quarvel

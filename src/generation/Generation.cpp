@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
 #include "generation/SubobjectWriter.h"
 #include "shape/LineNumbers.h"
@@ -13,11 +12,11 @@ using rewrite::IntTokenAfter;
 using rewrite::LineAt;
 using rewrite::ReplaceAfter;
 
-std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const StringGrid& elements,
+std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan,
                                                   int elementCount) {
   if (text.Empty()) return std::nullopt;
   for (int row = 1; row <= elementCount; ++row)
-    if (!TryStrToInt(elements.Cell(AssignmentColumn(1), row))) return std::nullopt;
+    if (!plan.Choice(row, 1).Value()) return std::nullopt;
 
   GenerationLayout layout;
   bool sortVectorsFound = true;
@@ -67,10 +66,6 @@ std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const StringG
   return layout;
 }
 
-bool SortMarked(const StringGrid& subobjects, int lod, int subobject) {
-  return IsMark(subobjects.Cell(SortMarkColumn(lod), subobject));
-}
-
 Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan) {
   plan.sortCount = 0;
   for (int lod = 1; lod <= input.lodCount; ++lod) {
@@ -80,7 +75,7 @@ Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, Generatio
       const int vertices = input.vertexCount(lod, s);
       if (vertices > 0) {
         ++plan.lodSubobjectCount[static_cast<std::size_t>(lod)];
-        if (SortMarked(input.subobjects, lod, s)) ++plan.sortCount;
+        if (input.plan.SortMarked(lod, s)) ++plan.sortCount;
       }
       if ((previous == 0 && vertices > 0) || (s == 1 && vertices == 0))
         return "LOD " + IntToStr(lod) + " ist leer oder ein leeres " +
@@ -112,7 +107,7 @@ Refusal CheckDistances(const GenerationInput& input) {
   for (int lod = 1; lod <= input.lodCount; ++lod) {
     // The text goes into the shape as it stands; anything but a plain
     // positive number there makes a distance level the simulator cannot read.
-    const std::string& distance = input.distances.Cell(kDistanceColumn, lod);
+    const std::string& distance = input.plan.distances[lod];
     if (!IsPlainPositiveNumber(distance))
       return "Für LOD " + IntToStr(lod) + " ist keine gültige Entfernung eingetragen (\"" +
              distance + "\"). Bitte auf der Seite \"Einstellungen/Settings\" eine Zahl von 1 bis " +
@@ -211,8 +206,7 @@ std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
     for (index = firstLevelLine; index < layout.firstSubobjectLine; ++index) {
       std::string line = LineAt(source, index);
       if (Contains(line, "dlevel_selection"))
-        ReplaceTokenAfter(line, "dlevel_selection", 2,
-                          Utf8ToLatin1(input.distances.Cell(kDistanceColumn, lod)));
+        ReplaceTokenAfter(line, "dlevel_selection", 2, Utf8ToLatin1(input.plan.distances[lod]));
       if (Contains(line, "sub_objects")) ReplaceAfter(line, "sub_objects", 2, subobjects);
       out.push_back(std::move(line));
     }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "assignment/StringGrid.h"
 #include "common/Error.h"
 #include "generation/AnimationCleanup.h"
+#include "plan/Plan.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
@@ -32,12 +32,11 @@ struct GenerationLayout {
   std::size_t subobjectEndLine = 0;
 };
 
-// What the rewrite reads from the window's tables.
+// What the rewrite reads: the elements, their plan, the shape's index.
 struct GenerationInput {
-  const StringGrid& elements;    // names, faces and the plan per LOD
-  const StringGrid& subobjects;  // sort marks per LOD
-  const StringGrid& distances;   // distance of each LOD
-  ShapeIndex& index;             // VertexShift is written by vertexCount
+  const ShapeTables& tables;  // names and faces of the elements
+  const Plan& plan;           // sub-objects, sort marks and distances per LOD
+  ShapeIndex& index;          // VertexShift is written by vertexCount
   int elementCount = 0;
   int lodCount = 1;
   // The membership rule and the vertex count of the element assignment;
@@ -62,11 +61,8 @@ struct GenerationProgress {
 // Finds the landmarks, none when the text or the first LOD's plan lacks them;
 // splits a one-line "sort_vectors ( 0 )" into two lines in `text` at once
 // (that change stays even when the command is abandoned).
-std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const StringGrid& elements,
+std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan,
                                                   int elementCount);
-
-// The sort mark of sub-object `subobject` in LOD `lod` asks for sorting.
-bool SortMarked(const StringGrid& subobjects, int lod, int subobject);
 
 // Counts the non-empty sub-objects per LOD and the sorted ones into `plan`.
 // Refuses when a LOD is empty or an empty sub-object lies before a

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "assignment/TableColumns.h"
 #include "format/ShapeCheck.h"
 #include "generation/Generation.h"
 #include "generation/RewriteText.h"
@@ -99,9 +98,7 @@ class LayoutChecker {
            "." + kAbort;
   }
 
-  std::string ElementName(int row) const {
-    return "\"" + input_.elements.Cell(kNameColumn, row) + "\"";
-  }
+  std::string ElementName(int row) const { return "\"" + input_.tables.elements[row].name + "\""; }
 
   Refusal CheckLandmarks() {
     if (layout_.subobjectEndLine + 2 >= source_.size())
@@ -407,7 +404,7 @@ class LayoutChecker {
       return where + " hat " + IntToStr(indices) + " Vertex-Indizes; angegeben sind " +
              IntToStr(*count) + " (Zeile " + ShownLineText(primitive.firstIndexLine) +
              "), und es müssen ganze Dreiecke sein." + kAbort;
-    const auto faces = TryStrToInt(input_.elements.Cell(kFacesColumn, row));
+    const std::optional<int> faces = input_.tables.elements[row].faces;
     if (!faces || *faces != *count / 3)
       return "Die Flächenzahl des Elements " + ElementName(row) + " (Zeile " + IntToStr(row) +
              " der Elementtabelle)" + kChangedSinceOpening + kAbort;
@@ -421,13 +418,14 @@ class LayoutChecker {
     for (int lod = 1; lod <= input_.lodCount; ++lod) {
       const int written = plan_.lodSubobjectCount[static_cast<std::size_t>(lod)];
       for (int row = 1; row <= input_.elementCount; ++row) {
-        const std::string& cell = input_.elements.Cell(AssignmentColumn(lod), row);
+        const SubobjectChoice& choice = input_.plan.Choice(row, lod);
+        const std::string& cell = choice.Text();
         int subobject = 0;
-        if (cell == "0") {
+        if (choice.InEverySubobject()) {
           subobject = 1;
-        } else if (const auto number = TryStrToInt(cell); number && *number >= 1 &&
-                                                          *number <= written &&
-                                                          input_.inSubobject(row, lod, *number)) {
+        } else if (const auto number = choice.Value(); number && *number >= 1 &&
+                                                       *number <= written &&
+                                                       input_.inSubobject(row, lod, *number)) {
           subobject = *number;
         }
         if (subobject == 0 || written == 0) continue;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "assignment/TableColumns.h"
 #include "generation/RewriteText.h"
 #include "shape/LineNumbers.h"
 
@@ -76,11 +75,10 @@ void SubobjectWriter::CountSubobjectContents() {
   SubobjectFaceCount = 0;
   for (int row = 1; row <= input_.elementCount; ++row) {
     if (!input_.inSubobject(row, CurrentLod, CurrentSubobject)) continue;
-    const auto faces = TryStrToInt(input_.elements.Cell(kFacesColumn, row));
+    const std::optional<int> faces = input_.tables.elements[row].faces;
     if (!faces)
       throw RewriteError("Das Element in Zeile " + IntToStr(row) +
-                         " der Elementtabelle hat keine Flächenzahl (\"" +
-                         input_.elements.Cell(kFacesColumn, row) + "\").");
+                         " der Elementtabelle hat keine Flächenzahl (\"\").");
     NodeCount& node = NodeCounts[static_cast<std::size_t>(ElementNode(row))];
     ++SubobjectPrimCount;
     ++node.primitives;
@@ -95,7 +93,7 @@ void SubobjectWriter::WriteSubobjectHeader() {
                          ". Subobjekt...");
   ProcessMessages(9);
 
-  const bool sorted = SortMarked(input_.subobjects, CurrentLod, CurrentSubobject);
+  const bool sorted = input_.plan.SortMarked(CurrentLod, CurrentSubobject);
   int nodeCount = -1;
   SourceIndex = layout_.firstSubobjectLine;
   while (SourceIndex < layout_.verticesLine) {

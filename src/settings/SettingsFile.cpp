@@ -1,6 +1,5 @@
 #include "settings/SettingsFile.h"
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 
 namespace quarvel {
@@ -42,31 +41,38 @@ void WriteTolerances(IniFile& file, long double pointTolerance, long double norm
   file.WriteFloat(kDeltaSection, "Normals", static_cast<double>(normalTolerance));
 }
 
-void WriteAssignment(IniFile& file, int lodCount, const StringGrid& elements,
-                     const StringGrid& subobjects) {
-  for (int lod = 1; lod <= lodCount; ++lod) {
+void WriteAssignment(IniFile& file, const Plan& plan, int elements, int subobjects) {
+  for (int lod = 1; lod <= plan.lodCount; ++lod) {
     const std::string assignment = Numbered(kAssignmentSection, lod);
     const std::string sort = Numbered(kSortSection, lod);
     file.EraseSection(assignment);
     file.EraseSection(sort);
-    for (int row = 1; row < elements.RowCount(); ++row)
-      file.WriteString(assignment, IntToStr(row), elements.Cell(AssignmentColumn(lod), row));
-    for (int row = 1; row < subobjects.RowCount(); ++row)
-      file.WriteString(sort, IntToStr(row), subobjects.Cell(SortMarkColumn(lod), row));
+    for (int row = 1; row <= elements; ++row)
+      file.WriteString(assignment, IntToStr(row), plan.Choice(row, lod).Text());
+    for (int row = 1; row <= subobjects; ++row)
+      file.WriteString(sort, IntToStr(row), plan.SortMark(lod, row).Text());
   }
 }
 
-void WriteAnimationMarks(IniFile& file, const StringGrid& matrices) {
+void WriteAnimationMarks(IniFile& file, const Plan& plan, int matrices) {
   file.EraseSection(kAnimationSection);
-  for (int row = 1; row < matrices.RowCount(); ++row)
-    file.WriteString(kAnimationSection, IntToStr(row), matrices.Cell(kAnimationMarkColumn, row));
+  for (int row = 1; row <= matrices; ++row)
+    file.WriteString(kAnimationSection, IntToStr(row), plan.animationMarks[row].Text());
 }
 
-void WriteLodSetup(IniFile& file, int lodCount, const StringGrid& distances) {
+void WriteLodSetup(IniFile& file, const Plan& plan) {
   file.EraseSection(kLodSection);
-  file.WriteInteger(kLodSection, "Anzahl", lodCount);
-  for (int lod = 1; lod <= lodCount; ++lod)
-    file.WriteString(kLodSection, IntToStr(lod), distances.Cell(kDistanceColumn, lod));
+  file.WriteInteger(kLodSection, "Anzahl", plan.lodCount);
+  for (int lod = 1; lod <= plan.lodCount; ++lod)
+    file.WriteString(kLodSection, IntToStr(lod), plan.distances[lod]);
+}
+
+void WritePlan(IniFile& file, const ShapeTables& tables, const Plan& plan,
+               const PlanSummary& summary) {
+  WriteTolerances(file, plan.pointTolerance, plan.normalTolerance);
+  WriteAssignment(file, plan, tables.elements.Count(), summary.subobjects.Count());
+  WriteAnimationMarks(file, plan, tables.matrices.Count());
+  WriteLodSetup(file, plan);
 }
 
 // ---- Reading ------------------------------------------------------------------
@@ -82,25 +88,22 @@ int ReadLodCount(const IniFile& file) {
   return count > kMaxLodCount ? kMaxLodCount : count;
 }
 
-void ReadDistances(const IniFile& file, int lodCount, SettingsTables tables) {
-  tables.distances.SetRowCount(lodCount + 1);
-  tables.summary.SetRowCount(lodCount + 1);
+void ReadDistances(const IniFile& file, int lodCount, Plan& plan, PlanSummary& summary) {
+  summary.lods.SetCount(lodCount);
   for (int lod = 1; lod <= lodCount; ++lod) {
-    const std::string number = IntToStr(lod);
-    std::string distance = file.ReadString(kLodSection, number, "2000");
-    tables.distances.SetCell(kLodNumberColumn, lod, number);
-    tables.distances.SetCell(kDistanceColumn, lod, distance);
-    tables.summary.SetCell(kSummaryLodColumn, lod, number);
-    tables.summary.SetCell(kSummaryDistanceColumn, lod, std::move(distance));
+    std::string distance = file.ReadString(kLodSection, IntToStr(lod), "2000");
+    LodLine& line = summary.lods.At(lod);
+    line.number = lod;
+    line.distance = distance;
+    plan.distances.Set(lod, std::move(distance));
   }
 }
 
-void ReadElementAssignment(const IniFile& file, int lodCount, SettingsTables tables) {
-  StringGrid& elements = tables.elements;
-  StringGrid& subobjects = tables.subobjects;
+void ReadElementAssignment(const IniFile& file, int lodCount, int elements, Plan& plan,
+                           PlanSummary& summary) {
   for (int lod = 1; lod <= lodCount; ++lod) {
     const std::string section = Numbered(kAssignmentSection, lod);
-    for (int row = 1; row < elements.RowCount(); ++row) {
+    for (int row = 1; row <= elements; ++row) {
       const std::string key = IntToStr(row);
       std::string value;
       if (lod == 1) {
@@ -117,20 +120,19 @@ void ReadElementAssignment(const IniFile& file, int lodCount, SettingsTables tab
       // table by the billions.
       const auto number = TryStrToInt(value);
       if (number && IsAssignableNumber(*number)) {
-        if (*number >= subobjects.RowCount()) subobjects.SetRowCount(*number + 1);
+        if (*number > summary.subobjects.Count()) summary.subobjects.SetCount(*number);
       } else {
         value = "1";
       }
-      elements.SetCell(AssignmentColumn(lod), row, std::move(value));
+      plan.SetChoice(row, lod, SubobjectChoice::FromText(std::move(value)));
     }
   }
 }
 
-void ReadSortMarks(const IniFile& file, int lodCount, SettingsTables tables) {
-  StringGrid& subobjects = tables.subobjects;
+void ReadSortMarks(const IniFile& file, int lodCount, int subobjects, Plan& plan) {
   for (int lod = 1; lod <= lodCount; ++lod) {
     const std::string section = Numbered(kSortSection, lod);
-    for (int row = 1; row < subobjects.RowCount(); ++row) {
+    for (int row = 1; row <= subobjects; ++row) {
       const std::string key = IntToStr(row);
       std::string mark;
       if (lod == 1) {
@@ -139,15 +141,15 @@ void ReadSortMarks(const IniFile& file, int lodCount, SettingsTables tables) {
       } else {
         mark = file.ReadString(section, key, "");
       }
-      subobjects.SetCell(SortMarkColumn(lod), row, std::move(mark));
+      plan.SetSortMark(lod, row, Mark::FromText(std::move(mark)));
     }
   }
 }
 
-void ReadAnimationMarks(const IniFile& file, SettingsTables tables) {
-  for (int row = 1; row < tables.matrices.RowCount(); ++row)
-    tables.matrices.SetCell(kAnimationMarkColumn, row,
-                            file.ReadString(kAnimationSection, IntToStr(row), ""));
+void ReadAnimationMarks(const IniFile& file, int matrices, Plan& plan) {
+  for (int row = 1; row <= matrices; ++row)
+    plan.animationMarks.Set(row,
+                            Mark::FromText(file.ReadString(kAnimationSection, IntToStr(row), "")));
 }
 
 }  // namespace quarvel

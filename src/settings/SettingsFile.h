@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "assignment/StringGrid.h"
+#include "plan/Plan.h"
 #include "settings/IniFile.h"
 
 namespace quarvel {
@@ -23,15 +23,6 @@ inline constexpr std::string_view kLegacySortSection = "SOSORT";
 inline constexpr std::string_view kAnimationSection = "ANIM";
 inline constexpr std::string_view kLodSection = "LODs";
 
-// The tables as the window holds them; row 0 of each is its header.
-struct SettingsTables {
-  StringGrid& elements;    // column L + 2: sub-object of the element in LOD L
-  StringGrid& subobjects;  // column L + 1: sort mark of the sub-object in LOD L
-  StringGrid& matrices;    // column 2: animation mark
-  StringGrid& distances;   // column 1: greatest distance of the LOD in row i
-  StringGrid& summary;     // the LOD summary mirrors the distances
-};
-
 // ---- Writing ----------------------------------------------------------------
 
 // The tolerances go through 64-bit doubles, so a file reads the same whatever
@@ -39,10 +30,12 @@ struct SettingsTables {
 void WriteTolerances(IniFile& file, long double pointTolerance, long double normalTolerance);
 // Replaces the sections of LODs 1..lodCount; those of higher LODs, left from
 // a plan with more LODs, stay as they are.
-void WriteAssignment(IniFile& file, int lodCount, const StringGrid& elements,
-                     const StringGrid& subobjects);
-void WriteAnimationMarks(IniFile& file, const StringGrid& matrices);
-void WriteLodSetup(IniFile& file, int lodCount, const StringGrid& distances);
+void WriteAssignment(IniFile& file, const Plan& plan, int elements, int subobjects);
+void WriteAnimationMarks(IniFile& file, const Plan& plan, int matrices);
+void WriteLodSetup(IniFile& file, const Plan& plan);
+// All of the plan, as the settings file holds it.
+void WritePlan(IniFile& file, const ShapeTables& tables, const Plan& plan,
+               const PlanSummary& summary);
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -51,12 +44,14 @@ long double ReadTolerance(const IniFile& file, std::string_view key);
 // The stored LOD count, 0 when none is stored or it is unreadable; a count
 // beyond the 99 LODs the window offers is taken as 99.
 int ReadLodCount(const IniFile& file);
-// Gives both distance tables `lodCount` data rows with the stored distances.
-void ReadDistances(const IniFile& file, int lodCount, SettingsTables tables);
-// Fills the L-cells of every element row, growing the sub-object table so
-// that every sub-object number read has its row.
-void ReadElementAssignment(const IniFile& file, int lodCount, SettingsTables tables);
-void ReadSortMarks(const IniFile& file, int lodCount, SettingsTables tables);
-void ReadAnimationMarks(const IniFile& file, SettingsTables tables);
+// The stored distances of LODs 1..lodCount, into the plan and the summary
+// (which gets `lodCount` lines).
+void ReadDistances(const IniFile& file, int lodCount, Plan& plan, PlanSummary& summary);
+// The entries of every element for LODs 1..lodCount, growing the summary's
+// sub-objects so that every sub-object number read has its line.
+void ReadElementAssignment(const IniFile& file, int lodCount, int elements, Plan& plan,
+                           PlanSummary& summary);
+void ReadSortMarks(const IniFile& file, int lodCount, int subobjects, Plan& plan);
+void ReadAnimationMarks(const IniFile& file, int matrices, Plan& plan);
 
 }  // namespace quarvel

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "assignment/TableColumns.h"
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -54,12 +53,12 @@ std::string_view WordAfter(std::string_view line, std::string_view keyword) {
 // read as empty.
 class Analysis {
  public:
-  Analysis(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
-           StringGrid& matrixTable, const AnalysisWarning& warn)
+  Analysis(const ShapeText& text, ShapeIndex& index, ShapeTables& tables,
+           const AnalysisWarning& warn)
       : text_(text),
         index_(index),
-        elements_(elementTable),
-        matrices_(matrixTable),
+        elements_(tables.elements),
+        matrices_(tables.matrices),
         warn_(warn),
         last_(text.Count() - 1) {}
 
@@ -150,11 +149,11 @@ class Analysis {
           std::string(WordAfter(Line(), "matrix"));
     });
     const int count = index_.MatrixCount;
-    matrices_.SetRowCount(count + 1);
+    matrices_.SetCount(count);
     for (int r = 1; r <= count; ++r) {
-      matrices_.SetCell(kMatrixNameColumn, r,
-                        Latin1ToUtf8(index_.MatrixNames[static_cast<std::size_t>(r - 1)]));
-      matrices_.SetCell(kMatrixFacesColumn, r, "0");
+      MatrixRow& matrix = matrices_.At(r);
+      matrix.name = Latin1ToUtf8(index_.MatrixNames[static_cast<std::size_t>(r - 1)]);
+      matrix.faces = 0;
     }
     matrixFaces_.assign(static_cast<std::size_t>(count), 0);
   }
@@ -198,22 +197,22 @@ class Analysis {
   void ReadElements() {
     ScanFor("prim_states");
     ++i_;
-    elements_.SetRowCount(1);
+    elements_.SetCount(0);
     int k = 0;
     for (;;) {
       if (LineHas("prim_state")) {
         CheckRoom(k, "Elemente (prim_states)");
         const int row = k + 1;
-        elements_.SetRowCount(row + 1);
-        elements_.SetCell(kNameColumn, row, Latin1ToUtf8(WordAfter(Line(), "prim_state")));
+        elements_.SetCount(row);
+        ElementRow& element = elements_.At(row);
+        element.name = Latin1ToUtf8(WordAfter(Line(), "prim_state"));
         // A row may hold the face count of an earlier shape; an element that
         // no primitive draws has none.
-        elements_.SetCell(kFacesColumn, row, "0");
+        element.faces = 0;
         ++i_;
         const int texture = CheckedIndex(IntAfter('(', 2), "Der Texturindex");
         const int image = index_.TextureImages[static_cast<std::size_t>(texture)];
-        elements_.SetCell(kImageColumn, row,
-                          Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]));
+        elements_.At(row).image = Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]);
         index_.ElementVtxStates[static_cast<std::size_t>(k)] =
             CheckedIndex(IntAfter(')', 2), "Der vtx_state-Index");
         index_.ElementCount = ++k;
@@ -286,7 +285,7 @@ class Analysis {
       i_ += 2;
       if (LineHas("vertex_idxs")) {
         const int faces = IntAfter('(', 1) / 3;
-        elements_.SetCell(kFacesColumn, row, IntToStr(faces));
+        elements_.At(row).faces = faces;
         const int vtxState = index_.ElementVtxStates[static_cast<std::size_t>(element)];
         const int matrix = index_.VtxStateMatrices[static_cast<std::size_t>(vtxState)];
         if (matrix >= index_.MatrixCount)
@@ -295,7 +294,7 @@ class Analysis {
                       " Matrizen (Zeile " + ShownLineText(i_) + ").");
         long long& sum = matrixFaces_[static_cast<std::size_t>(matrix)];
         sum += faces;
-        matrices_.SetCell(kMatrixFacesColumn, matrix + 1, IntToStr(sum));
+        matrices_.At(matrix + 1).faces = sum;
       }
       ScanFor("flags");
       while (!LineHas(")") && i_ < last_) ++i_;
@@ -304,8 +303,8 @@ class Analysis {
 
   const ShapeText& text_;
   ShapeIndex& index_;
-  StringGrid& elements_;
-  StringGrid& matrices_;
+  Rows<ElementRow>& elements_;
+  Rows<MatrixRow>& matrices_;
   const AnalysisWarning& warn_;
   std::size_t i_ = 0;
   std::size_t last_;
@@ -316,11 +315,11 @@ class Analysis {
 
 }  // namespace
 
-void AnalyseShape(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
-                  StringGrid& matrixTable, const AnalysisWarning& warn) {
+void AnalyseShape(const ShapeText& text, ShapeIndex& index, ShapeTables& tables,
+                  const AnalysisWarning& warn) {
   if (text.Empty()) return;
   index.Clear();
-  Analysis(text, index, elementTable, matrixTable, warn).Run();
+  Analysis(text, index, tables, warn).Run();
 }
 
 }  // namespace quarvel

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "assignment/StringGrid.h"
+#include "plan/Plan.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
@@ -18,13 +18,11 @@ namespace quarvel {
 using AnalysisWarning = std::function<void(const std::string& text)>;
 
 // Starts from an empty `index` (an empty text changes nothing at all) and
-// writes columns 0..2 of `elementTable` and columns 0..1 of `matrixTable`; the
-// assignment columns of the element rows and the "Anim." column keep what
-// they held. Throws quarvel::Error when the shape has no element, more
-// entries than the index holds, an index outside it, a primitive whose matrix
-// lies beyond the matrix table, or a number that does not read as an integer
+// writes the element and matrix rows of `tables`; the plan is not touched. Throws quarvel::Error
+// when the shape has no element, more entries than the index holds, an index outside it, a
+// primitive whose matrix lies beyond the matrix table, or a number that does not read as an integer
 // (ConvertError). Whatever was filled before the failure stays.
-void AnalyseShape(const ShapeText& text, ShapeIndex& index, StringGrid& elementTable,
-                  StringGrid& matrixTable, const AnalysisWarning& warn);
+void AnalyseShape(const ShapeText& text, ShapeIndex& index, ShapeTables& tables,
+                  const AnalysisWarning& warn);
 
 }  // namespace quarvel

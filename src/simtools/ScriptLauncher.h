@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel {
 

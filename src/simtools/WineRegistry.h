@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "form/Ports.h"
+#include "ports/Ports.h"
 
 namespace quarvel {
 

@@ -33,19 +33,62 @@ std::string FormatLine(const TableFormat& format, const std::vector<std::string>
   return line;
 }
 
-PrintSection TableSection(std::string title, const StringGrid& table, const TableFormat& format) {
+// Rows 1..`rows` of a table whose fields `cell(col, row)` gives: the fixed
+// columns, then one per LOD for the tables that have them.
+template <typename Cell>
+PrintSection TableSection(std::string title, int rows, int lods, const TableFormat& format,
+                          const Cell& cell) {
   const int fixed = static_cast<int>(format.widths.size());
-  const int last = format.lodColumns ? table.ColCount() - 1 : fixed - 1;
+  const int last = format.lodColumns ? fixed + lods - 1 : fixed - 1;
   std::vector<std::string> headings = format.headings;
   for (int col = fixed; col <= last; ++col) headings.push_back("L " + IntToStr(col - fixed + 1));
   PrintSection section{std::move(title), FormatLine(format, headings), {}};
-  for (int row = 1; row < table.RowCount(); ++row) {
+  for (int row = 1; row <= rows; ++row) {
     std::vector<std::string> fields;
-    for (int col = 0; col <= last; ++col) fields.push_back(table.Cell(col, row));
+    for (int col = 0; col <= last; ++col)
+      fields.push_back(col < fixed ? cell(col, row) : cell.Lod(col - fixed + 1, row));
     section.lines.push_back(FormatLine(format, fields));
   }
   return section;
 }
+
+struct ElementFields {
+  const SettingsTablesToPrint& t;
+  std::string operator()(int col, int row) const {
+    const ElementRow& element = t.tables.elements[row];
+    return col == 0 ? element.name : col == 1 ? element.image : NumberText(element.faces);
+  }
+  std::string Lod(int lod, int row) const { return t.plan.Choice(row, lod).Text(); }
+};
+
+struct SubobjectFields {
+  const SettingsTablesToPrint& t;
+  std::string operator()(int col, int row) const {
+    const SubobjectLine& line = t.summary.subobjects[row];
+    return NumberText(col == 0 ? line.number : line.vertices);
+  }
+  std::string Lod(int lod, int row) const { return t.plan.SortMark(lod, row).Text(); }
+};
+
+struct LodFields {
+  const SettingsTablesToPrint& t;
+  std::string operator()(int col, int row) const {
+    const LodLine& line = t.summary.lods[row];
+    return col == 0 ? NumberText(line.number) : col == 1 ? line.distance : NumberText(line.faces);
+  }
+  std::string Lod(int, int) const { return {}; }
+};
+
+struct MatrixFields {
+  const SettingsTablesToPrint& t;
+  std::string operator()(int col, int row) const {
+    const MatrixRow& matrix = t.tables.matrices[row];
+    return col == 0   ? matrix.name
+           : col == 1 ? NumberText(matrix.faces)
+                      : t.plan.animationMarks[row].Text();
+  }
+  std::string Lod(int, int) const { return {}; }
+};
 
 class PageWriter {
  public:
@@ -131,19 +174,24 @@ std::string PadField(std::string_view text, int width) {
   return width < 0 ? std::string(text) + blanks : blanks + std::string(text);
 }
 
-PrintListing SettingsListing(const SettingsTablesToPrint& tables) {
+PrintListing SettingsListing(const SettingsTablesToPrint& t) {
   PrintListing listing;
-  listing.sections.push_back(
-      TableSection("Elemente", tables.elements, {{-35, -16, 8}, {"Name", "Image", "Faces"}, true}));
+  const int lods = t.plan.lodCount;
+  listing.sections.push_back(TableSection("Elemente", t.tables.elements.Count(), lods,
+                                          {{-35, -16, 8}, {"Name", "Image", "Faces"}, true},
+                                          ElementFields{t}));
   // The vertex column is headed by the first LOD whichever LOD the table shows.
-  listing.sections.push_back(
-      TableSection("Subobjekte", tables.subobjects, {{5, 11}, {"Nr.", "Vert. L 1"}, true}));
-  listing.sections.push_back(
-      TableSection("LOD's", tables.lods, {{5, 12, 8}, {"Nr.", "Entfernung", "Faces"}}));
-  listing.sections.push_back(
-      TableSection("Matrizen", tables.matrices, {{-35, 8, 7}, {"Name", "Faces", "Anim."}}));
-  listing.closingLine = "Toleranz Punkte: " + FloatToStr(tables.pointTolerance) +
-                        "; Toleranz Normalen: " + FloatToStr(tables.normalTolerance);
+  listing.sections.push_back(TableSection("Subobjekte", t.summary.subobjects.Count(), lods,
+                                          {{5, 11}, {"Nr.", "Vert. L 1"}, true},
+                                          SubobjectFields{t}));
+  listing.sections.push_back(TableSection("LOD's", t.summary.lods.Count(), lods,
+                                          {{5, 12, 8}, {"Nr.", "Entfernung", "Faces"}},
+                                          LodFields{t}));
+  listing.sections.push_back(TableSection("Matrizen", t.tables.matrices.Count(), lods,
+                                          {{-35, 8, 7}, {"Name", "Faces", "Anim."}},
+                                          MatrixFields{t}));
+  listing.closingLine = "Toleranz Punkte: " + FloatToStr(t.plan.pointTolerance) +
+                        "; Toleranz Normalen: " + FloatToStr(t.plan.normalTolerance);
   return listing;
 }
 

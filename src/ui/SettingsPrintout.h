@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "assignment/StringGrid.h"
-#include "form/Printer.h"
+#include "plan/Plan.h"
+#include "ports/Printer.h"
 
 namespace quarvel {
 
@@ -38,17 +38,15 @@ struct PrintListing {
 };
 
 struct SettingsTablesToPrint {
-  const StringGrid& elements;    // ElementTable
-  const StringGrid& subobjects;  // SubobjectTable
-  const StringGrid& lods;        // LodSummaryTable
-  const StringGrid& matrices;    // MatrixTable
-  long double pointTolerance = 0;
-  long double normalTolerance = 0;
+  const ShapeTables& tables;
+  const Plan& plan;
+  const PlanSummary& summary;
 };
 
-// The four sections and the tolerance line, every data row of every table
-// (header rows are not printed). The tolerances are written with the current
-// decimal separator.
+// The four sections (elements, sub-objects, LODs, matrices) and the
+// tolerance line, every row of every table with a column per LOD of the
+// plan where the table has them. The tolerances are written with the
+// current decimal separator.
 PrintListing SettingsListing(const SettingsTablesToPrint& tables);
 
 // Prints `listing` as one document. Each page's title line is `titleStart`,

@@ -7,7 +7,7 @@
 
 #include "assignment/AutoSplit.h"
 #include "assignment/ElementAssignment.h"
-#include "assignment/TableColumns.h"
+#include "form/TableColumns.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
 
@@ -121,19 +121,21 @@ TEST(AutoSplit, RefusesWhenTheEverySubobjectElementsAloneExceedTheLimit) {
 TEST(AutoSplit, RefusesAPlanThatWouldNeedMoreThan99Subobjects) {
   // The index and the table alone: a hundred elements of 600 vertices each.
   ShapeIndex index;
-  StringGrid elements(4, 101);
+  ShapeTables tables;
+  Plan entries;
+  tables.elements.SetCount(100);
   index.VertexSetCount = 100;
   for (int k = 0; k < 100; ++k) {
     index.VertexSets[static_cast<std::size_t>(k)].vertexCount = 600;
     index.ElementVtxStates[static_cast<std::size_t>(k)] = k;
-    elements.SetCell(AssignmentColumn(1), k + 1, "1");
+    entries.SetChoice(k + 1, 1, SubobjectChoice(1));
   }
   AutoSplitPlan plan;
-  EXPECT_EQ(PlanAutoSplit(elements, index, 1, 1000, plan),
+  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, plan),
             "LOD 1 bräuchte bei höchstens 1000 Vertices je Subobjekt mehr als 99 Subobjekte. "
             "Abbruch der Aktion.");
   index.VertexSets[99].vertexCount = 400;  // the last one fits beside the one before
-  EXPECT_EQ(PlanAutoSplit(elements, index, 1, 1000, plan), std::nullopt);
+  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, plan), std::nullopt);
   EXPECT_EQ(plan.Subobjects(), 99);
   EXPECT_EQ(plan.vertices.back(), 1000);
 }
@@ -160,7 +162,7 @@ TEST(VertexCounts, OnePassCountsEqualTheSingleCountsForAnyPlan) {
           f.form.StringGrid1.SetCell(AssignmentColumn(lod), row, values[random() % values.size()]);
       for (int lod = 1; lod <= 3; ++lod) {
         const std::vector<int> counts =
-            SubobjectVertexCounts(f.form.StringGrid1, f.form.shapeIndex, lod, 11);
+            SubobjectVertexCounts(f.form.plan, 10, f.form.shapeIndex, lod, 11);
         for (int s = 1; s <= 11; ++s)
           ASSERT_EQ(counts[static_cast<std::size_t>(s - 1)], f.form.SubobjectVertexCount(lod, s))
               << "round " << round << ", LOD " << lod << ", sub-object " << s;

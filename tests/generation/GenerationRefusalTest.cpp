@@ -263,13 +263,12 @@ TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   Load(TwoElements());
   const std::optional<GenerationLayout> layout =
-      PrepareGeneration(f.form.shapeText, f.form.StringGrid1, 2);
+      PrepareGeneration(f.form.shapeText, f.form.plan, 2);
   ASSERT_TRUE(layout);
   Form& form = f.form;
   const GenerationInput input{
-      form.StringGrid1,
-      form.StringGrid2,
-      form.StringGrid4,
+      form.tables,
+      form.plan,
       form.shapeIndex,
       2,
       1,

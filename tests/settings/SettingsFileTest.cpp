@@ -29,21 +29,26 @@ void SetUpPlan(FormFixture& f, int lods, int elements, int matrices) {
   form.CurrentFileName = f.dir.File("loco.s");
   form.LodCount = lods;
   form.LODAnzSpinEdit.value = lods;
-  form.StringGrid1 = StringGrid(lods + 3, elements + 1);
+  form.tables = ShapeTables{};
+  form.plan = Plan{};
+  form.plan.lodCount = lods;
+  form.summary = PlanSummary{};
+  form.StringGrid1.SetColCount(lods + 3);
+  form.tables.elements.SetCount(elements);
   for (int r = 1; r <= elements; ++r) {
-    form.StringGrid1.SetCell(0, r, "E" + IntToStr(r));
-    form.StringGrid1.SetCell(2, r, "10");
-    for (int lod = 1; lod <= lods; ++lod) form.StringGrid1.SetCell(lod + 2, r, "1");
+    form.tables.elements.At(r) = {"E" + IntToStr(r), "", 10};
+    for (int lod = 1; lod <= lods; ++lod) form.plan.SetChoice(r, lod, SubobjectChoice(1));
   }
-  form.StringGrid2 = StringGrid(lods + 2, 2);
-  form.StringGrid2.SetCell(0, 1, "1");
-  form.StringGrid3 = StringGrid(3, matrices + 1);
-  for (int r = 1; r <= matrices; ++r) form.StringGrid3.SetCell(0, r, "M" + IntToStr(r));
-  form.StringGrid4 = StringGrid(2, lods + 1);
-  form.StringGrid5 = StringGrid(3, lods + 1);
+  form.StringGrid2.SetColCount(lods + 2);
+  form.summary.subobjects.SetCount(1);
+  form.summary.subobjects.At(1).number = 1;
+  form.tables.matrices.SetCount(matrices);
+  for (int r = 1; r <= matrices; ++r) form.tables.matrices.At(r).name = "M" + IntToStr(r);
+  form.StringGrid4.SetRowCount(lods + 1);
+  form.summary.lods.SetCount(lods);
   for (int lod = 1; lod <= lods; ++lod) {
     form.StringGrid4.SetCell(0, lod, IntToStr(lod));
-    form.StringGrid4.SetCell(1, lod, "2000");
+    form.plan.distances.Set(lod, "2000");
   }
 }
 

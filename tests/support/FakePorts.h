@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "form/Ports.h"
-#include "form/Printer.h"
+#include "ports/Ports.h"
+#include "ports/Printer.h"
 
 namespace quarvel::testing {
 

@@ -17,34 +17,28 @@ std::string Blanks(std::size_t count) {
   return std::string(count, ' ');
 }
 
-// Element, sub-object, LOD and matrix tables as the window holds them.
+// Element, sub-object, LOD and matrix tables with their plan.
 struct Tables {
   explicit Tables(int elementRows, int lods = 3) {
-    elements.SetColCount(lods + 3);
-    elements.SetRowCount(elementRows + 1);
+    plan.lodCount = lods;
+    shape.elements.SetCount(elementRows);
     for (int row = 1; row <= elementRows; ++row) {
-      elements.SetCell(0, row, "Element" + IntToStr(row));
-      elements.SetCell(1, row, "tex.ace");
-      elements.SetCell(2, row, IntToStr(row * 2));
-      for (int lod = 1; lod <= lods; ++lod) elements.SetCell(lod + 2, row, "1");
+      shape.elements.At(row) = {"Element" + IntToStr(row), "tex.ace", row * 2};
+      for (int lod = 1; lod <= lods; ++lod) plan.SetChoice(row, lod, SubobjectChoice(1));
     }
-    subobjects.SetColCount(lods + 2);
-    subobjects.SetCell(0, 1, "1");
-    subobjects.SetCell(1, 1, "420");
-    subobjects.SetCell(3, 1, "x");
-    lods_.SetRowCount(lods + 1);
-    for (int lod = 1; lod <= lods; ++lod) {
-      lods_.SetCell(0, lod, IntToStr(lod));
-      lods_.SetCell(1, lod, IntToStr(lod * 100));
-      lods_.SetCell(2, lod, "70");
-    }
-    matrices.SetCell(0, 1, "MAIN");
-    matrices.SetCell(1, 1, "70");
+    summary.subobjects.SetCount(1);
+    summary.subobjects.At(1) = {1, 420};
+    plan.SetSortMark(2, 1, Mark::Set());
+    summary.lods.SetCount(lods);
+    for (int lod = 1; lod <= lods; ++lod) summary.lods.At(lod) = {lod, IntToStr(lod * 100), 70};
+    shape.matrices.SetCount(1);
+    shape.matrices.At(1) = {"MAIN", 70};
+    plan.pointTolerance = 0.001L;
   }
-  PrintListing Listing() const {
-    return SettingsListing({elements, subobjects, lods_, matrices, 0.001L, 0});
-  }
-  StringGrid elements{6, 2}, subobjects{5, 2}, lods_{3, 4}, matrices{3, 2};
+  PrintListing Listing() const { return SettingsListing({shape, plan, summary}); }
+  ShapeTables shape;
+  Plan plan;
+  PlanSummary summary;
 };
 
 TEST(SettingsPrintout, LinesHaveTheirFixedWidths) {
@@ -54,7 +48,7 @@ TEST(SettingsPrintout, LinesHaveTheirFixedWidths) {
   EXPECT_EQ(PadField("too long", 3), "too long");
 
   Tables tables(2);
-  tables.elements.SetCell(0, 2, "A_very_long_element_name_of_40_chars_xx");
+  tables.shape.elements.At(2).name = "A_very_long_element_name_of_40_chars_xx";
   SetDecimalSeparator(',');
   const PrintListing listing = tables.Listing();
   SetDecimalSeparator('.');
@@ -84,8 +78,6 @@ TEST(SettingsPrintout, LinesHaveTheirFixedWidths) {
 
 TEST(SettingsPrintout, TheVertexHeadingNamesTheFirstLodWhateverTheTableShows) {
   Tables tables(1, 2);
-  tables.subobjects.SetColCount(4);
-  tables.subobjects.SetCell(1, 0, "Vert. L 2");
   EXPECT_EQ(tables.Listing().sections[1].header, "  Nr.   Vert. L 1  L 1  L 2");
 }
 

@@ -1,8 +1,23 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quarvel {
+
+// The data a table shows: the text of each of its cells and what a typed
+// cell becomes. Cells it does not hold (none: the grid's own) stay with the
+// grid, as do the header row and the layout.
+class GridSource {
+ public:
+  virtual ~GridSource() = default;
+  virtual std::optional<std::string> Cell(int col, int row) const = 0;  // row >= 1
+  // False: not a cell of the source.
+  virtual bool SetCell(int col, int row, const std::string& text) = 0;
+  // The data rows, when the source counts them.
+  virtual std::optional<int> Rows() const { return std::nullopt; }
+  virtual void SetRows(int) {}
+};
 
 // A table of texts as the window shows it: row 0 holds the headers. Changing
 // the row or column count never erases a cell: cells outside the current size
@@ -10,14 +25,23 @@ namespace quarvel {
 class StringGrid {
  public:
   StringGrid(int colCount, int rowCount) : colCount_(colCount), rowCount_(rowCount) {}
+  StringGrid(const StringGrid&) = delete;
+  StringGrid& operator=(const StringGrid&) = delete;
+
+  // From now on the grid shows `source` (which outlives it), with the rows
+  // the grid has.
+  void Show(GridSource& source) {
+    source_ = &source;
+    SetRowCount(rowCount_);
+  }
 
   int ColCount() const { return colCount_; }
-  int RowCount() const { return rowCount_; }
+  int RowCount() const;
   void SetColCount(int count) { colCount_ = count < 0 ? 0 : count; }
-  void SetRowCount(int count) { rowCount_ = count < 0 ? 0 : count; }
+  void SetRowCount(int count);
 
   // (column, row), as the window addresses its cells.
-  const std::string& Cell(int col, int row) const;
+  std::string Cell(int col, int row) const;
   void SetCell(int col, int row, std::string text);
 
   // The current cell: the one the keyboard focus is on.
@@ -32,6 +56,7 @@ class StringGrid {
   void SetColWidth(int col, int width);
 
  private:
+  GridSource* source_ = nullptr;
   int colCount_;
   int rowCount_;
   int col_ = 0;

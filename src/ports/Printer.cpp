@@ -1,4 +1,4 @@
-#include "form/Printer.h"
+#include "ports/Printer.h"
 
 namespace quarvel {
 
