@@ -143,28 +143,28 @@ void BM_MergeCommand(benchmark::State& state, MergeKind kind) {
   quarvel::bench::NoLauncher launcher;
   quarvel::Form form(quarvel::FormPorts{dialogs, system, registry, launcher});
   form.persistProgramIni = false;
-  form.PointTolerance = kTolerance;
-  form.NormalTolerance = kTolerance;
+  form.session.plan.pointTolerance = kTolerance;
+  form.session.plan.normalTolerance = kTolerance;
   const bool points = kind == MergeKind::Points;
   double seconds = 0;
   for (auto _ : state) {
     state.PauseTiming();
     // A text in fresh memory, line after line, as reading a file leaves it.
     std::vector<std::string> lines(Shape());
-    form.shapeText.Assign(std::move(lines));
+    form.session.text.Assign(std::move(lines));
     state.ResumeTiming();
     const double start = ThreadSeconds();
     points ? form.PunkteButtonClick() : form.NormalenButtonClick();
     seconds += ThreadSeconds() - start;
   }
   for (std::size_t k = 0; k < kEntries; ++k) {
-    if (form.mergeTable[k].newIndex != reference.table[k].newIndex ||
-        form.mergeTable[k].keep != reference.table[k].keep) {
+    if (form.session.mergeTable[k].newIndex != reference.table[k].newIndex ||
+        form.session.mergeTable[k].keep != reference.table[k].keep) {
       state.SkipWithError("the command decided otherwise than the scan");
       return;
     }
   }
-  if (form.shapeText.Count() != Shape().size() - (kEntries - reference.kept)) {
+  if (form.session.text.Count() != Shape().size() - (kEntries - reference.kept)) {
     state.SkipWithError("the rebuilt text lacks or keeps lines");
     return;
   }

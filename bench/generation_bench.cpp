@@ -76,14 +76,14 @@ void BM_GenerateFourLodsOfEightSubobjects(benchmark::State& state) {
     state.PauseTiming();
     // A fresh copy, as opening gives: assigning over the last result would
     // keep its larger buffers and the peak would no longer be the command's.
-    form.shapeText.Clear();
-    form.shapeText.Assign(std::vector<std::string>(form.UndoLines));
+    form.session.text.Clear();
+    form.session.text.Assign(std::vector<std::string>(form.session.undoLines));
     form.Sub_ObjectsButton.enabled = true;
     state.ResumeTiming();
     form.Sub_ObjectsButtonClick();
-    written = form.shapeText.Count();
+    written = form.session.text.Count();
   }
-  state.counters["lines_in"] = static_cast<double>(form.UndoLines.size());
+  state.counters["lines_in"] = static_cast<double>(form.session.undoLines.size());
   state.counters["lines_out"] = static_cast<double>(written);
   state.counters["messages"] = dialogs.messages;  // 0 unless the command refused
   state.counters["file_MB"] = Megabytes(static_cast<double>(file.size()));

@@ -25,9 +25,9 @@ void BM_OpenShape(benchmark::State& state) {
   form.FormCreate();
   for (auto _ : state) {
     form.OpenShape(path);
-    benchmark::DoNotOptimize(form.UndoLines.data());
+    benchmark::DoNotOptimize(form.session.undoLines.data());
   }
-  state.counters["lines"] = static_cast<double>(form.shapeText.Count());
+  state.counters["lines"] = static_cast<double>(form.session.text.Count());
   state.counters["elements"] = form.ElementCount();
   state.counters["messages"] = dialogs.messages;  // 0 unless the open failed
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));

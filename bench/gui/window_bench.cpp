@@ -76,7 +76,7 @@ void BM_WindowOpensShape(benchmark::State& state) {
     window.Run([&] { window.form().OpenShape(path); });
     window.repaint();
   }
-  state.counters["lines"] = static_cast<double>(window.form().shapeText.Count());
+  state.counters["lines"] = static_cast<double>(window.form().session.text.Count());
 }
 BENCHMARK(BM_WindowOpensShape)->Arg(30)->Arg(58)->Unit(benchmark::kMillisecond);
 

@@ -321,7 +321,7 @@ void TQVForm::BuildAssignmentPage(QWidget* page) {
 
 void TQVForm::BuildTextPage(QWidget* page) {
   Form& f = form_;
-  memo_ = new ShapeTextView(f.shapeText, page);
+  memo_ = new ShapeTextView(f.session.text, page);
   memo_->setObjectName(QStringLiteral("SMemo"));
   memo_->setGeometry(6, 6, 806, 480);
   memo_->SetEditRunner([this](const std::function<void()>& edit) { Run(edit); });

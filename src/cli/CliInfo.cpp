@@ -5,8 +5,7 @@
 #include <ostream>
 
 #include "common/Convert.h"
-#include "form/Form.h"
-#include "form/TableColumns.h"
+#include "session/Session.h"
 
 namespace quarvel::cli {
 
@@ -57,98 +56,112 @@ nlohmann::ordered_json NumberOrText(const std::string& cell) {
   return cell;
 }
 
+// The texts of each table's cells, row by row, as the window shows them.
+std::vector<std::string> ElementCells(const Session& session, int row) {
+  const ElementRow& element = session.tables.elements[row];
+  std::vector<std::string> cells = {element.name, element.image, NumberText(element.faces)};
+  for (int lod = 1; lod <= session.plan.lodCount; ++lod)
+    cells.push_back(session.plan.Choice(row, lod).Text());
+  return cells;
+}
+
+std::vector<std::string> SubobjectCells(const Session& session, int row) {
+  const SubobjectLine& line = session.summary.subobjects[row];
+  std::vector<std::string> cells = {NumberText(line.number), NumberText(line.vertices)};
+  for (int lod = 1; lod <= session.plan.lodCount; ++lod)
+    cells.push_back(session.plan.SortMark(lod, row).Text());
+  return cells;
+}
+
+std::vector<std::string> LodCells(const Session& session, int row) {
+  const LodLine& line = session.summary.lods[row];
+  return {NumberText(line.number), line.distance, NumberText(line.faces)};
+}
+
+std::vector<std::string> MatrixCells(const Session& session, int row) {
+  const MatrixRow& matrix = session.tables.matrices[row];
+  return {matrix.name, NumberText(matrix.faces), session.plan.animationMarks[row].Text()};
+}
+
 }  // namespace
 
-void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::string>& warnings) {
-  const StringGrid& elements = form.StringGrid1;
-  const StringGrid& subobjects = form.StringGrid2;
-  const StringGrid& summary = form.StringGrid5;
-  const StringGrid& matrices = form.StringGrid3;
-  const int lods = form.LodCount;
-
+void PrintInfo(std::ostream& out, const Session& session,
+               const std::vector<std::string>& warnings) {
+  const int lods = session.plan.lodCount;
   if (!warnings.empty()) {
     out << "Warnings:\n";
     for (const auto& warning : warnings) out << "  " << warning << '\n';
     out << '\n';
   }
 
-  out << "Elements (" << form.ElementCount() << "):\n";
+  out << "Elements (" << session.Elements() << "):\n";
   std::vector<std::string> header = {"Row", "Name", "Image", "Faces"};
   for (int l = 1; l <= lods; ++l) header.push_back("L " + IntToStr(l));
   TextTable elementTable(header);
-  for (int r = 1; r <= form.ElementCount(); ++r) {
-    std::vector<std::string> row = {IntToStr(r), elements.Cell(kNameColumn, r),
-                                    elements.Cell(kImageColumn, r), elements.Cell(kFacesColumn, r)};
-    for (int l = 1; l <= lods; ++l) row.push_back(elements.Cell(AssignmentColumn(l), r));
+  for (int r = 1; r <= session.Elements(); ++r) {
+    std::vector<std::string> row = {IntToStr(r)};
+    for (std::string& cell : ElementCells(session, r)) row.push_back(std::move(cell));
     elementTable.Add(row);
   }
   elementTable.Print(out);
 
-  out << "\nSub-objects (vertices in LOD " << form.LODSpinEdit.value << "):\n";
+  out << "\nSub-objects (vertices in LOD " << session.ShownLod() << "):\n";
   header = {"No.", "Vertices"};
   for (int l = 1; l <= lods; ++l) header.push_back("Sort L " + IntToStr(l));
   TextTable subobjectTable(header);
-  for (int r = 1; r < subobjects.RowCount(); ++r) {
-    std::vector<std::string> row = {subobjects.Cell(kSubobjectNumberColumn, r),
-                                    subobjects.Cell(kVertexCountColumn, r)};
-    for (int l = 1; l <= lods; ++l) row.push_back(subobjects.Cell(SortMarkColumn(l), r));
-    subobjectTable.Add(row);
-  }
+  for (int r = 1; r <= session.summary.subobjects.Count(); ++r)
+    subobjectTable.Add(SubobjectCells(session, r));
   subobjectTable.Print(out);
 
   out << "\nLODs:\n";
   TextTable lodTable({"No.", "Distance", "Faces"});
-  for (int r = 1; r < summary.RowCount(); ++r)
-    lodTable.Add({summary.Cell(kSummaryLodColumn, r), summary.Cell(kSummaryDistanceColumn, r),
-                  summary.Cell(kSummaryFacesColumn, r)});
+  for (int r = 1; r <= session.summary.lods.Count(); ++r) lodTable.Add(LodCells(session, r));
   lodTable.Print(out);
 
   out << "\nMatrices:\n";
   TextTable matrixTable({"Name", "Faces", "Anim."});
-  for (int r = 1; r < matrices.RowCount(); ++r)
-    matrixTable.Add({matrices.Cell(kMatrixNameColumn, r), matrices.Cell(kMatrixFacesColumn, r),
-                     matrices.Cell(kAnimationMarkColumn, r)});
+  for (int r = 1; r <= session.tables.matrices.Count(); ++r)
+    matrixTable.Add(MatrixCells(session, r));
   matrixTable.Print(out);
 }
 
-void PrintInfoJson(std::ostream& out, const Form& form, const std::vector<std::string>& warnings) {
-  const StringGrid& elements = form.StringGrid1;
-  const StringGrid& subobjects = form.StringGrid2;
-  const StringGrid& summary = form.StringGrid5;
-  const StringGrid& matrices = form.StringGrid3;
-  const int lods = form.LodCount;
-
+void PrintInfoJson(std::ostream& out, const Session& session,
+                   const std::vector<std::string>& warnings) {
+  const int lods = session.plan.lodCount;
   nlohmann::ordered_json result;
   result["warnings"] = warnings;
   result["elements"] = nlohmann::ordered_json::array();
-  for (int r = 1; r <= form.ElementCount(); ++r) {
-    nlohmann::ordered_json assignment = nlohmann::ordered_json::array();
+  for (int r = 1; r <= session.Elements(); ++r) {
+    const std::vector<std::string> cells = ElementCells(session, r);
     // The plan stays text: "05" and "5" mean different things to the splitter.
-    for (int l = 1; l <= lods; ++l) assignment.push_back(elements.Cell(AssignmentColumn(l), r));
-    result["elements"].push_back({{"name", elements.Cell(kNameColumn, r)},
-                                  {"image", elements.Cell(kImageColumn, r)},
-                                  {"faces", NumberOrText(elements.Cell(kFacesColumn, r))},
+    const std::vector<std::string> assignment(cells.begin() + 3, cells.end());
+    result["elements"].push_back({{"name", cells[0]},
+                                  {"image", cells[1]},
+                                  {"faces", NumberOrText(cells[2])},
                                   {"lods", assignment}});
   }
   result["subobjects"] = nlohmann::ordered_json::array();
-  for (int r = 1; r < subobjects.RowCount(); ++r) {
+  for (int r = 1; r <= session.summary.subobjects.Count(); ++r) {
+    const std::vector<std::string> cells = SubobjectCells(session, r);
     nlohmann::ordered_json sort = nlohmann::ordered_json::array();
-    for (int l = 1; l <= lods; ++l) sort.push_back(IsMark(subobjects.Cell(SortMarkColumn(l), r)));
+    for (int l = 1; l <= lods; ++l) sort.push_back(session.plan.SortMarked(l, r));
     result["subobjects"].push_back(
-        {{"number", NumberOrText(subobjects.Cell(kSubobjectNumberColumn, r))},
-         {"vertices", NumberOrText(subobjects.Cell(kVertexCountColumn, r))},
-         {"sort", sort}});
+        {{"number", NumberOrText(cells[0])}, {"vertices", NumberOrText(cells[1])}, {"sort", sort}});
   }
   result["lods"] = nlohmann::ordered_json::array();
-  for (int r = 1; r < summary.RowCount(); ++r)
-    result["lods"].push_back({{"number", NumberOrText(summary.Cell(kSummaryLodColumn, r))},
-                              {"distance", NumberOrText(summary.Cell(kSummaryDistanceColumn, r))},
-                              {"faces", NumberOrText(summary.Cell(kSummaryFacesColumn, r))}});
+  for (int r = 1; r <= session.summary.lods.Count(); ++r) {
+    const std::vector<std::string> cells = LodCells(session, r);
+    result["lods"].push_back({{"number", NumberOrText(cells[0])},
+                              {"distance", NumberOrText(cells[1])},
+                              {"faces", NumberOrText(cells[2])}});
+  }
   result["matrices"] = nlohmann::ordered_json::array();
-  for (int r = 1; r < matrices.RowCount(); ++r)
-    result["matrices"].push_back({{"name", matrices.Cell(kMatrixNameColumn, r)},
-                                  {"faces", NumberOrText(matrices.Cell(kMatrixFacesColumn, r))},
-                                  {"anim", IsMark(matrices.Cell(kAnimationMarkColumn, r))}});
+  for (int r = 1; r <= session.tables.matrices.Count(); ++r) {
+    const std::vector<std::string> cells = MatrixCells(session, r);
+    result["matrices"].push_back({{"name", cells[0]},
+                                  {"faces", NumberOrText(cells[1])},
+                                  {"anim", session.plan.animationMarks[r].IsSet()}});
+  }
   out << result.dump(2) << '\n';
 }
 

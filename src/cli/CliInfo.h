@@ -4,15 +4,16 @@
 #include <vector>
 
 namespace quarvel {
-class Form;
+class Session;
 }
 
 namespace quarvel::cli {
 
-// The tables of the form as a person reads them, with the warnings the
+// The session's tables and plan as a person reads them, with the warnings the
 // analysis showed.
-void PrintInfo(std::ostream& out, const Form& form, const std::vector<std::string>& warnings);
+void PrintInfo(std::ostream& out, const Session& session, const std::vector<std::string>& warnings);
 // The same as one JSON object.
-void PrintInfoJson(std::ostream& out, const Form& form, const std::vector<std::string>& warnings);
+void PrintInfoJson(std::ostream& out, const Session& session,
+                   const std::vector<std::string>& warnings);
 
 }  // namespace quarvel::cli

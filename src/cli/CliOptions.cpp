@@ -4,7 +4,7 @@
 
 #include "assignment/VertexLimit.h"
 #include "common/Convert.h"
-#include "form/Commands.h"
+#include "session/Verbs.h"
 
 namespace quarvel::cli {
 
@@ -27,8 +27,7 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 std::vector<std::string> KnownCommands() {
   std::vector<std::string> verbs;
-  for (const Command& command : CommandTable())
-    if (!command.verb.empty()) verbs.push_back(command.verb);
+  for (const Verb& verb : VerbTable()) verbs.push_back(verb.name);
   return verbs;
 }
 
@@ -156,7 +155,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       }
     } else if (argument == "--do") {
       for (const auto& command : SplitCommas(value(i, argument))) {
-        if (FindCommandByVerb(command) == nullptr)
+        if (FindVerb(command) == nullptr)
           throw UsageError("unknown command '" + command + "' (see --help)");
         options.commands.push_back(command);
       }

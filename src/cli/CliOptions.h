@@ -46,8 +46,8 @@ class UsageError : public Error {
 // Throws UsageError on any mistake.
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The commands `--do` knows: the window's commands that have a name for the
-// command line, in the order of the window's panels.
+// The commands `--do` knows: the session's verbs, in the order of the
+// window's panels.
 std::vector<std::string> KnownCommands();
 
 std::string UsageText();

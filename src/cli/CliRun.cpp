@@ -9,17 +9,18 @@
 #include <ostream>
 #include <sstream>
 
+#include "assignment/LodLevels.h"
 #include "cli/CliCheck.h"
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
 #include "cli/CliOptions.h"
 #include "common/Convert.h"
-#include "form/Commands.h"
-#include "form/Form.h"
-#include "form/TableColumns.h"
+#include "document/DocumentPaths.h"
+#include "session/Session.h"
+#include "session/Verbs.h"
+#include "settings/ProgramFiles.h"
 #include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
-#include "simtools/ScriptLauncher.h"
 
 namespace quarvel::cli {
 
@@ -68,25 +69,19 @@ class CliSystem : public SystemInfo {
   std::string executable_;
 };
 
-// Without a window there is no file dialog to start in the simulator's folder.
-class NoSimulator : public SimulatorRegistry {
- public:
-  std::string SimulatorPath() const override { return ""; }
-};
-
-enum class Mark { Unicode, Missing, Unreadable };
+enum class FileMark { Unicode, Missing, Unreadable };
 
 // Whether the file is text with the Unicode mark or one of the binary forms,
 // which open without asking.
-Mark UnicodeMark(const std::string& path) {
+FileMark UnicodeMark(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path)) return Mark::Unreadable;
+  if (!in || std::filesystem::is_directory(path)) return FileMark::Unreadable;
   char bytes[24] = {};
   in.read(bytes, sizeof bytes);
   const std::string_view first(bytes, static_cast<std::size_t>(in.gcount()));
   return HasUnicodeMark(first) || format::FormOfFile(first) != format::ShapeForm::Text
-             ? Mark::Unicode
-             : Mark::Missing;
+             ? FileMark::Unicode
+             : FileMark::Missing;
 }
 
 }  // namespace
@@ -106,10 +101,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
 
   switch (UnicodeMark(options.shape)) {
-    case Mark::Unreadable:
+    case FileMark::Unreadable:
       err << "error: " << options.shape << " cannot be read\n";
       return kCannotRead;
-    case Mark::Missing:
+    case FileMark::Missing:
       if (!options.force) {
         err << "error: " << options.shape
             << " does not start with the Unicode mark (it may be compressed); --force opens it "
@@ -117,7 +112,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return kCannotRead;
       }
       break;
-    case Mark::Unicode:
+    case FileMark::Unicode:
       break;
   }
   if (options.check) return RunCheck(options.shape, options.json, out, err);
@@ -134,42 +129,61 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   CliDialogs dialogs(err);
   CliSystem system(executablePath);
-  NoSimulator registry;
-  HostLauncher launcher;
-  Form form(FormPorts{dialogs, system, registry, launcher, printer});
-  form.persistProgramIni = false;
+  // The program INI and the language file as the window reads them; the
+  // command line never writes them.
+  std::optional<IniFile> languageFile;
+  std::string language;
+  Session session(SessionPorts{dialogs,
+                               [&](Text text) {
+                                 return languageFile ? LanguageText(*languageFile, language,
+                                                                    static_cast<int>(text))
+                                                     : std::string();
+                               },
+                               {}});
   // Messages name the lines of the file, which an editor shows.
-  const NumberLinesAsInFile fileLines(form.shapeText);
-  if (!form.Run([&] { form.FormCreate(); })) return kCommandFailed;
+  const NumberLinesAsInFile fileLines(session.text);
+  const auto run = [&](const std::function<Outcome()>& operation) {
+    return RunGuarded(dialogs, operation);
+  };
+  const bool started =
+      run([&] {
+        const IniFile programIni(ProgramIniPath(system));
+        languageFile.emplace(LanguageFilePath(system));
+        language = ChosenLanguage(*languageFile);
+        const ProgramSetup setup = ReadProgramSetup(programIni);
+        for (int lod = 1; lod <= setup.lods; ++lod)
+          session.plan.distances.Set(lod, setup.distances[static_cast<std::size_t>(lod - 1)]);
+        session.SetLodCount(setup.lods);
+        session.vertexLimit = setup.vertexLimit;
+        return Outcome::Done();
+      }).IsDone();
+  if (!started) return kCommandFailed;
   // Nobody answers the question about a sub-object above the limit: the
   // plan is refused unless the command line lifts the limit.
-  form.oversizeHandling =
-      options.forceLimit ? Form::OversizeHandling::Proceed : Form::OversizeHandling::Refuse;
-  if (options.vertexLimit) form.Run([&] { form.VertLimitSpinEditChange(*options.vertexLimit); });
+  session.oversize = options.forceLimit ? OversizeHandling::Proceed : OversizeHandling::Refuse;
+  if (options.vertexLimit) session.vertexLimit = ClampVertexLimit(*options.vertexLimit);
 
   if (options.lods) {
     const int n = *options.lods;
-    form.Run([&] {
-      form.LODAnzSpinEditChange(n);
-      for (int i = 1; i <= n && i <= static_cast<int>(options.distances.size()); ++i)
-        form.StringGrid4.SetCell(kDistanceColumn, i,
-                                 options.distances[static_cast<std::size_t>(i - 1)]);
-      form.LODAnzSpinEditExit();
-    });
+    FillEmptyDistances(session.plan, n);
+    for (int i = 1; i <= n && i <= static_cast<int>(options.distances.size()); ++i)
+      session.plan.distances.Set(i, options.distances[static_cast<std::size_t>(i - 1)]);
+    session.SetLodCount(n);
   }
   if (options.settingsFile) {
     if (!std::filesystem::is_regular_file(*options.settingsFile)) {
       err << "error: settings file " << *options.settingsFile << " not found\n";
       return kCannotRead;
     }
-    form.settingsFileOverride = *options.settingsFile;
+    session.settingsOverride = *options.settingsFile;
   }
 
   // Everything the window would show while opening: the warnings of the
   // analysis, or the message that the file could not be read.
   std::vector<std::string> openMessages;
   dialogs.recorded = &openMessages;
-  const bool opened = form.Run([&] { return form.OpenShape(options.shape); }).IsDone();
+  const bool opened =
+      run([&] { return session.Open(FullShapePath(options.shape), OpenView{}); }).IsDone();
   dialogs.recorded = nullptr;
   if (!opened) {
     err << "error: " << options.shape << " could not be read or analysed\n";
@@ -177,22 +191,16 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   // An empty file (opened with --force) has nothing to analyse; written back
   // it would become three bytes that no program reads as a shape.
-  if (form.shapeText.Empty()) {
+  if (session.text.Empty()) {
     err << "error: " << options.shape << " is empty: the analysis finds no element\n";
     return kCommandFailed;
   }
 
-  if (options.pointsTolerance) {
-    form.PointTolerance = *options.pointsTolerance;
-    form.DeltaPointsEdit.text = FloatToStr(form.PointTolerance);
-  }
-  if (options.normalsTolerance) {
-    form.NormalTolerance = *options.normalsTolerance;
-    form.DeltaNormalsEdit.text = FloatToStr(form.NormalTolerance);
-  }
+  if (options.pointsTolerance) session.plan.pointTolerance = *options.pointsTolerance;
+  if (options.normalsTolerance) session.plan.normalTolerance = *options.normalsTolerance;
   if (options.autoSplit) {
-    for (int lod = 1; lod <= form.LodCount; ++lod) {
-      if (form.Run([&] { return form.AutoSplitLod(lod); }).Stopped()) {
+    for (int lod = 1; lod <= session.plan.lodCount; ++lod) {
+      if (run([&] { return session.AutoSplit(lod); }).Stopped()) {
         err << "error: --auto-split: LOD " << lod << " cannot be split; nothing is written\n";
         return kCommandFailed;
       }
@@ -202,7 +210,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   // The printout when it is due after `commandsRun` commands.
   const auto printIfDue = [&](std::size_t commandsRun) {
     if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};
-    const Outcome printed = form.Run([&] { return form.E_DruckenButtonClick(); });
+    const Outcome printed = run([&] { return session.Print(printer, system); });
     if (printed.kind() == Outcome::Kind::Unavailable) {
       err << "error: --print-pdf: " << printed.message() << "\n";
       return int{kCommandFailed};
@@ -215,19 +223,18 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   };
 
   std::size_t commandsRun = 0;
-  for (const std::string& verb : options.commands) {
+  for (const std::string& name : options.commands) {
     if (const int status = printIfDue(commandsRun++); status != kSuccess) return status;
-    const Command& command = *FindCommandByVerb(verb);
-    const Outcome outcome = form.RunCommand(command);
-    if (outcome.kind() == Outcome::Kind::Unavailable) {
-      // A command that never ran showed no box: its reason goes here.
-      err << "error: " << outcome.message() << "\n";
+    const Verb& verb = *FindVerb(name);
+    if (verb.available && !verb.available(session)) {
+      // A command that cannot run shows no box: its reason goes here.
+      err << "error: " << verb.unavailable << "\n";
       return kCommandFailed;
     }
-    if (outcome.Stopped()) {
-      err << "error: " << verb << " was refused or failed; nothing is written\n";
-      if (form.refusedForVertexLimit)
-        err << "error: a sub-object has more than " << form.VertexLimit
+    if (run([&] { return verb.run(session); }).Stopped()) {
+      err << "error: " << name << " was refused or failed; nothing is written\n";
+      if (session.refusedForVertexLimit)
+        err << "error: a sub-object has more than " << session.vertexLimit
             << " vertices; --auto-split splits every LOD within the limit, --vertex-limit sets "
                "another one, --force-limit generates anyway\n";
       return kCommandFailed;
@@ -237,13 +244,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   if (options.info) {
     if (options.json) {
-      PrintInfoJson(out, form, openMessages);
+      PrintInfoJson(out, session, openMessages);
     } else {
-      PrintInfo(out, form, openMessages);
+      PrintInfo(out, session, openMessages);
     }
   }
 
-  if (options.format) form.shapeFile.form = *options.format;
+  if (options.format) session.file.form = *options.format;
   const auto refusedInBinary = [&](const ShapeProblem& problem) {
     err << "error: the shape cannot be written in binary form: line " << ShownLine(problem.line)
         << ": " << problem.message << '\n';
@@ -251,7 +258,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   };
   if (options.output == "-") {
     const format::ShapeFileBytes file = format::EncodeShapeFile(
-        form.shapeText.All(), form.shapeFile.form, form.FileBom, form.shapeFile.subHeaderTail);
+        session.text.All(), session.file.form, session.bom, session.file.subHeaderTail);
     if (file.refusal) return refusedInBinary(*file.refusal);
     out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
     out.flush();
@@ -261,8 +268,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
   } else if (options.output) {
     const format::ShapeSaveResult saved =
-        format::SaveShapeFile(*options.output, form.shapeText.All(), form.shapeFile.form,
-                              form.FileBom, form.shapeFile.subHeaderTail, {}, form.textSourceFile);
+        format::SaveShapeFile(*options.output, session.text.All(), session.file.form, session.bom,
+                              session.file.subHeaderTail, {}, session.sourceFile);
     if (saved.refusal) return refusedInBinary(*saved.refusal);
     if (saved.failure) {
       err << "error: " << *options.output << " cannot be written: " << *saved.failure << '\n';
@@ -271,13 +278,15 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   } else if (options.inPlace) {
     // The two halves of "Speichern", so that the exit status says which
     // file failed.
-    const Outcome written = form.Run([&] { return form.WriteShapeText(); });
-    if (!written.IsDone()) {
+    if (!run([&] { return session.WriteText({}); }).IsDone()) {
       err << "error: " << options.shape << " cannot be written\n";
       return kCannotWrite;
     }
-    if (!form.Run([&] { form.SaveSettings(); })) {
-      err << "error: the settings file " << form.SettingsFilePath() << " cannot be written; "
+    if (!run([&] {
+          session.SaveSettings();
+          return Outcome::Done();
+        })) {
+      err << "error: the settings file " << session.SettingsPath() << " cannot be written; "
           << options.shape << " itself was saved\n";
       return kCannotWriteSettings;
     }

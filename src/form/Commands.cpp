@@ -27,44 +27,34 @@ std::vector<Command>& CommandTable() {
        .builtInCaption = "LOD's/Subobjekte erzeugen",
        .caption = 3,
        .place = {Area::CommandPanel, 10, 264, 145, 25},
-       .verb = "generate",
-       .oncePerText = true,
-       .unavailable = "generate: this shape cannot be split (it has more than one distance level "
-                      "or sub-object, or was split already)"},
+       .oncePerText = true},
       {.name = "AnimButton",
        .control = &Form::AnimButton,
        .handler = &Form::AnimButtonClick,
        .builtInCaption = "Überz. Animationen löschen",
        .caption = 4,
-       .place = {Area::CommandPanel, 10, 300, 145, 25},
-       .verb = "delete-animations"},
+       .place = {Area::CommandPanel, 10, 300, 145, 25}},
       {.name = "PunkteButton",
        .control = &Form::PunkteButton,
        .handler = &Form::PunkteButtonClick,
        .builtInCaption = "Punkte zusammenfassen",
        .caption = 5,
        .place = {Area::CommandPanel, 10, 336, 145, 25},
-       .verb = "merge-points",
-       .oncePerText = true,
-       .unavailable = "merge-points: points are merged once per opened text, and they were"},
+       .oncePerText = true},
       {.name = "NormalenButton",
        .control = &Form::NormalenButton,
        .handler = &Form::NormalenButtonClick,
        .builtInCaption = "Normalen zusammenfassen",
        .caption = 6,
        .place = {Area::CommandPanel, 10, 372, 145, 25},
-       .verb = "merge-normals",
-       .oncePerText = true,
-       .unavailable = "merge-normals: normals are merged once per opened text, and they were"},
+       .oncePerText = true},
       {.name = "MatButton",
        .control = &Form::MatButton,
        .handler = &Form::MatButtonClick,
        .builtInCaption = "TSM Mat.-Fehler korrigieren",
        .caption = 7,
        .place = {Area::CommandPanel, 10, 408, 145, 25},
-       .verb = "fix-materials",
-       .oncePerText = true,
-       .unavailable = "fix-materials: the material errors were corrected already"},
+       .oncePerText = true},
       {.name = "UndoButton",
        .control = &Form::UndoButton,
        .handler = &Form::UndoButtonClick,
@@ -188,12 +178,6 @@ std::vector<Command>& CommandTable() {
        .place = {Area::TextPage, 692, 492, 80, 25}},
   };
   return table;
-}
-
-const Command* FindCommandByVerb(const std::string& verb) {
-  for (const Command& command : CommandTable())
-    if (!command.verb.empty() && command.verb == verb) return &command;
-  return nullptr;
 }
 
 const Command& FindCommand(const std::string& name) {

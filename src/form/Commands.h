@@ -19,9 +19,10 @@ struct Place {
   int x, y, width, height;
 };
 
-// One command of the window: everything the window, the language switch and
-// the command line need to know of it. Adding a command is one row here, its
-// handler and its two language texts.
+// One command of the window: everything the window and the language switch
+// need to know of it. Adding a command is one row here, its handler and its
+// two language texts; a command the command line offers as well is a verb
+// of the session's table.
 struct Command {
   std::string name;  // the control's name
   std::function<Button&(Form&)> control;
@@ -29,18 +30,13 @@ struct Command {
   std::string builtInCaption;  // what the button says before a language is applied
   int caption = 0;             // its language text; 0 keeps the built-in caption
   Place place;
-  std::string verb{};        // the command line's name for it ("" when it has none)
   bool oncePerText = false;  // enabled by opening and undo, disabled by its own run
   std::string shortcut{};    // such as "Ctrl+O"
-  // What the command line says when the command is not available (its
-  // control disabled), as a modeller reads it.
-  std::string unavailable{};
 };
 
 // The window's commands in the order of their panels. Tests may add a row of
 // their own: nothing else needs to learn of a command.
 std::vector<Command>& CommandTable();
-const Command* FindCommandByVerb(const std::string& verb);
 const Command& FindCommand(const std::string& name);
 
 }  // namespace quarvel

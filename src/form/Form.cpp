@@ -1,22 +1,21 @@
 #include "form/Form.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "form/Commands.h"
 #include "form/TableColumns.h"
+#include "settings/ProgramFiles.h"
 #include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 
 namespace quarvel {
 
-namespace fs = std::filesystem;
-
-Form::Form(FormPorts ports) : ports_(ports) {
+Form::Form(FormPorts ports)
+    : session(SessionPorts{ports.dialogs,
+                           [this](Text text) { return LangText(static_cast<int>(text)); },
+                           [this] { return LODSpinEdit.value; }}),
+      ports_(ports) {
   StringGrid1.Show(elementView_);
   StringGrid2.Show(subobjectView_);
   StringGrid3.Show(matrixView_);
@@ -104,16 +103,11 @@ Form::Form(FormPorts ports) : ports_(ports) {
 Form::~Form() = default;
 
 Outcome Form::RunHandler(const std::function<Outcome()>& handler) {
-  Outcome outcome = Outcome::Done();
   const Cursor cursorBefore = dialogs().CurrentCursor();
-  try {
-    outcome = handler();
-  } catch (const std::exception& error) {
-    outcome = Outcome::Failed(error.what());
+  Outcome outcome = RunGuarded(dialogs(), handler, [&] {
     dialogs().SetCursor(cursorBefore);
     SMemo.visible = true;
-    Message(BoxKind::Error, error.what(), Buttons::Ok);
-  }
+  });
   try {
     FlushIniFiles();
   } catch (const std::exception& error) {
@@ -124,17 +118,19 @@ Outcome Form::RunHandler(const std::function<Outcome()>& handler) {
 }
 
 Outcome Form::RunCommand(const Command& command) {
-  if (!command.control(*this).enabled) return Outcome::Unavailable(command.unavailable);
+  if (!command.control(*this).enabled) return Outcome::Unavailable(command.name + " is disabled");
   return Run([&] { return command.handler(*this); });
 }
 
 void Form::EnableOncePerTextCommands() {
+  session.AllowEveryOperation();
   for (const Command& command : CommandTable())
     if (command.oncePerText) command.control(*this).enabled = true;
 }
 
 bool Form::CaptionRed(const Button& button) const {
-  return (&button == &SpeichernBitBtn || &button == &SpeichernUnterBitBtn) && shapeText.Modified();
+  return (&button == &SpeichernBitBtn || &button == &SpeichernUnterBitBtn) &&
+         session.text.Modified();
 }
 
 void Form::FlushIniFiles() {
@@ -144,16 +140,11 @@ void Form::FlushIniFiles() {
 // ---- Start-up and shutdown --------------------------------------------------
 
 std::string Form::ProgramIniPath() const {
-  const fs::path executable(ports_.system.ExecutablePath());
-  fs::path beside = executable;
-  beside.replace_extension(".INI");
-  const fs::path folder = beside.parent_path().empty() ? fs::path(".") : beside.parent_path();
-  if (::access(folder.c_str(), W_OK) == 0) return beside.string();
-  return (fs::path(ports_.system.UserConfigDir()) / beside.filename()).string();
+  return quarvel::ProgramIniPath(ports_.system);
 }
 
 std::string Form::LanguageFilePath() const {
-  return (fs::path(ports_.system.ExecutablePath()).parent_path() / "Quarvel_L.INI").string();
+  return quarvel::LanguageFilePath(ports_.system);
 }
 
 void Form::FormCreate() {
@@ -168,7 +159,7 @@ void Form::FormCreate() {
     if (name.empty()) break;
     SpracheComboBox.items.push_back(name);
   }
-  LanguageSection = LanguageFile->ReadString("Languages", "Language", "Deutsch");
+  LanguageSection = ChosenLanguage(*LanguageFile);
   SpracheComboBox.itemIndex = -1;
   for (std::size_t i = 0; i < SpracheComboBox.items.size(); ++i) {
     if (SameTextIgnoringCase(SpracheComboBox.items[i], LanguageSection)) {
@@ -200,10 +191,8 @@ void Form::FormCreate() {
   StringGrid5.SetCell(kSummaryFacesColumn, 0, "Faces");
   StringGrid5.SetCell(kSummaryFacesColumn, 1, "");
 
-  // A hand-edited count outside the spin box's range would size the tables
-  // beyond what every other command accepts, so it is clamped.
-  int n = ProgramIni->ReadInteger("LODs", "Anzahl", 1);
-  n = n < 1 ? 1 : (n > 99 ? 99 : n);
+  const ProgramSetup setup = ReadProgramSetup(*ProgramIni);
+  const int n = setup.lods;
   StringGrid1.SetColCount(n + 3);
   StringGrid2.SetColCount(n + 2);
   StringGrid5.SetRowCount(n + 1);
@@ -217,7 +206,7 @@ void Form::FormCreate() {
   StringGrid4.SetCell(kDistanceColumn, 0, "Meter");
   for (int i = 1; i <= n; ++i) {
     StringGrid4.SetCell(kLodNumberColumn, i, IntToStr(i));
-    const std::string distance = ProgramIni->ReadString("LODs", IntToStr(i), "2000");
+    const std::string& distance = setup.distances[static_cast<std::size_t>(i - 1)];
     StringGrid4.SetCell(kDistanceColumn, i, distance);
     StringGrid5.SetCell(kSummaryDistanceColumn, i, distance);
   }
@@ -225,11 +214,9 @@ void Form::FormCreate() {
   LODAnzSpinEdit.value = n;
   LODSpinEdit.maxValue = n;
   LODSpinEdit.enabled = n != 1;
-  LodCount = n;
-  // A hand-edited limit outside the spin box's range is brought into it.
-  VertexLimit =
-      ClampVertexLimit(ProgramIni->ReadInteger("Limits", "Vertices", kDefaultVertexLimit));
-  VertLimitSpinEdit.value = VertexLimit;
+  session.plan.lodCount = n;
+  session.vertexLimit = setup.vertexLimit;
+  VertLimitSpinEdit.value = session.vertexLimit;
 
   StringGrid2.SetRowCount(2);
   StringGrid2.SetCell(kVertexCountColumn, 0, "Vert. L 1");
@@ -242,10 +229,10 @@ void Form::FormCreate() {
   StringGrid3.SetCell(kAnimationMarkColumn, 0, "Anim.");
 
   ApplyLanguage();
-  UndoLines.clear();
-  PointTolerance = 0;
+  session.undoLines.clear();
+  session.plan.pointTolerance = 0;
   DeltaPointsEdit.text = "0";
-  NormalTolerance = 0;
+  session.plan.normalTolerance = 0;
   DeltaNormalsEdit.text = "0";
   AttachChangeNotification();
 }
@@ -256,23 +243,23 @@ void Form::FormDestroy() {
     const int n = LODAnzSpinEdit.value;
     ProgramIni->WriteInteger("LODs", "Anzahl", n);
     for (int i = 1; i <= n; ++i) {
-      const std::string& distance = plan.distances[i];
+      const std::string& distance = session.plan.distances[i];
       ProgramIni->WriteString("LODs", IntToStr(i), distance.empty() ? "2000" : distance);
     }
-    ProgramIni->WriteInteger("Limits", "Vertices", VertexLimit);
+    ProgramIni->WriteInteger("Limits", "Vertices", session.vertexLimit);
     ProgramIni->Flush();
   }
-  UndoLines.clear();
+  session.undoLines.clear();
 }
 
 void Form::ResetWindow() {
-  shapeText.Clear();
-  shapeText.SetModified(false);
+  session.text.Clear();
+  session.text.SetModified(false);
   Label1.caption.clear();
   Label2.caption.clear();
   Caption = kProgramTitle;
-  CurrentFileName.clear();
-  largestSubobject_.clear();
+  session.path.clear();
+  session.ForgetCounts();
   // Row 1 up to the second plan column and the first sort mark; opening a
   // shape empties the rest of the row before it reads.
   StringGrid1.SetRowCount(2);
@@ -324,7 +311,7 @@ Form::WindowsVersionResult Form::WindowsVersion() const {
 
 std::string Form::LangText(int number) const {
   if (!LanguageFile) return "";
-  return LanguageFile->ReadString(LanguageSection, "S" + IntToStr(number), "");
+  return LanguageText(*LanguageFile, LanguageSection, number);
 }
 
 std::string Form::LanguageLocale() const {
@@ -377,12 +364,12 @@ void Form::SpracheComboBoxSelect(int itemIndex) {
 
 void Form::AttachChangeNotification() {
   SMemo.changeNotificationAttached = true;
-  shapeText.SetChangeListener([this] { SMemoChange(); });
+  session.text.SetChangeListener([this] { SMemoChange(); });
 }
 
 void Form::DetachChangeNotification() {
   SMemo.changeNotificationAttached = false;
-  shapeText.SetChangeListener({});
+  session.text.SetChangeListener({});
 }
 
 void Form::SMemoChange() {
@@ -391,50 +378,29 @@ void Form::SMemoChange() {
 }
 
 void Form::ShowLineCount() {
-  Label2.caption = IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(22);
+  Label2.caption = IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(22);
 }
 
 void Form::ShowWritingProgress(std::size_t index) {
   Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(24) + " " +
-                   IntToStr(static_cast<long long>(shapeText.Count())) + " " + LangText(23);
-}
-
-Outcome Form::RefuseUnencodable(const ShapeProblem& problem) {
-  return Refuse(BoxKind::Warning, LangText(kNotEncodableText) + "\n" + LangText(kLineWordText) +
-                                      " " + ShownLineText(problem.line) + ": " + problem.message);
+                   IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(23);
 }
 
 Outcome Form::WriteShapeText() {
-  if (CurrentFileName.empty())
-    return Refuse(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!");
-  std::optional<std::string> failure;
-  {
-    BusyCursor busy(dialogs());
-    const format::ShapeSaveResult saved = format::SaveShapeFile(
-        CurrentFileName, shapeText.All(), shapeFile.form, FileBom, shapeFile.subHeaderTail,
-        [this](std::size_t index) {
-          ShowWritingProgress(index);
-          dialogs().ProcessMessages();
-          dialogs().ProcessMessages();
-        },
-        textSourceFile);
-    // The binary forms hold only what the grammar allows: a text it refuses
-    // is not written at all.
-    if (saved.refusal) {
-      ShowLineCount();
-      return RefuseUnencodable(*saved.refusal);
-    }
-    failure = saved.failure;
-    if (!failure) {
-      shapeText.SetModified(false);
-      textSourceFile = IdentityOf(CurrentFileName);
-    }
-  }
-  ShowWritingProgress(shapeText.Count());
-  // The numbered text says that nothing changed on disk; the second line
-  // names the file and why, so that the user can pick another name.
-  if (failure) return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
-  return Outcome::Done();
+  SessionView view;
+  view.writing = [this](std::size_t line) { ShowWritingProgress(line); };
+  view.lineCountChanged = [this] { ShowLineCount(); };
+  return session.WriteText(view);
+}
+
+SessionView Form::RewritingView(Button* spent) {
+  SessionView view;
+  view.rewriting = [this, spent](bool rewriting) {
+    SMemo.visible = !rewriting;
+    if (rewriting && spent) spent->enabled = false;
+  };
+  view.lineCountChanged = [this] { ShowLineCount(); };
+  return view;
 }
 
 }  // namespace quarvel

@@ -20,6 +20,7 @@
 #include "ports/Outcome.h"
 #include "ports/Ports.h"
 #include "ports/Printer.h"
+#include "session/Session.h"
 #include "settings/IniFile.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
@@ -133,7 +134,7 @@ class Form {
   // What opening does once the text is read: the analysis, the default plan,
   // the shape's settings file, the counts.
   void AnalyseAndPlan();
-  int ElementCount() const { return tables.elements.Count(); }
+  int ElementCount() const { return session.Elements(); }
   bool InSubobject(int row, int lod, int subobject) const;
   int SubobjectVertexCount(int lod, int subobject);
   void RefreshAssignment();
@@ -161,13 +162,6 @@ class Form {
   // How the window draws a cell: a vertex count above the limit, and a LOD
   // of the summary that holds such a sub-object, stand out.
   CellEmphasis Emphasis(const StringGrid& table, int col, int row) const;
-  // What the generation does with a sub-object above the limit: ask (the
-  // window), refuse (the command line unless told otherwise) or go on after
-  // a warning.
-  enum class OversizeHandling { Ask, Refuse, Proceed };
-  OversizeHandling oversizeHandling = OversizeHandling::Ask;
-  // Set when the generation last refused for the vertex limit alone.
-  bool refusedForVertexLimit = false;
 
   // ---- LOD distance levels -------------------------------------------------
   void LODAnzSpinEditChange(int value);
@@ -242,12 +236,9 @@ class Form {
   }
 
   // ==== State ===============================================================
-  ShapeText shapeText;  // the lines of SMemo
-  // What the analysis found, the plan and what it comes to: the tables below
-  // show them.
-  ShapeTables tables;
-  Plan plan;
-  PlanSummary summary;
+  // The shape, its plan and the operations on them; SMemo and the tables
+  // below show them.
+  Session session;
 
   // The five tables (see the aliases below).
   StringGrid StringGrid1{4, 2};  // ElementTable
@@ -261,33 +252,12 @@ class Form {
   StringGrid& DistanceTable() { return StringGrid4; }
   StringGrid& LodSummaryTable() { return StringGrid5; }
 
-  ShapeIndex shapeIndex;
-
   // Window state.
-  std::string CurrentFileName;
-  int& LodCount = plan.lodCount;
-  // The most vertices a sub-object should hold (program INI, "Limits").
-  int VertexLimit = kDefaultVertexLimit;
   // The command-line program works without leaving traces in the program INI.
   bool persistProgramIni = true;
-  // When set, the settings are loaded from this file instead of the one beside
-  // the shape (the command-line program's --settings).
-  std::string settingsFileOverride;
-  long double& PointTolerance = plan.pointTolerance;
-  long double& NormalTolerance = plan.normalTolerance;
-  // Filled afresh by every run of point or normal merging.
-  MergeTable mergeTable;
   std::unique_ptr<IniFile> ProgramIni;
   std::unique_ptr<IniFile> LanguageFile;
   std::string LanguageSection = "Deutsch";
-  std::vector<std::string> UndoLines;
-  std::string FileBom;
-  // The form the shape came in, which a save keeps.
-  format::ShapeFileInfo shapeFile;
-  // The file the text was last read from or saved to. A save keeps it as the
-  // backup at most; it never replaces it.
-  std::optional<FileIdentity> textSourceFile;
-  Cursor SavedCursor = Cursor::Normal;
 
   // The window.
   std::string Caption;
@@ -332,11 +302,9 @@ class Form {
   ComboBox SpracheComboBox;
 
  private:
-  // The save dialog; the chosen name becomes CurrentFileName and the chosen
+  // The save dialog; the chosen name becomes the session's path and the chosen
   // form the one the text is saved in. False: cancelled.
   bool ChooseFileNameToSave();
-  // The refusal of a text that the binary forms cannot hold.
-  Outcome RefuseUnencodable(const ShapeProblem& problem);
   // The shape file the compression command converts.
   std::optional<std::string> ChooseShapeToConvert();
   // The built-in conversion of the file at `path` between the text and the
@@ -345,29 +313,38 @@ class Form {
   void AttachChangeNotification();
   void DetachChangeNotification();
   void ShowWritingProgress(std::size_t index);
-  // The settings file's content for the plan as it stands.
-  std::string PlanText() const;
-  void TakePlanAsSaved() { savedPlan_ = PlanText(); }
   void FlushIniFiles();
   Outcome RunHandler(const std::function<Outcome()>& handler);
   void PlaceCaret(std::size_t offset);
   Outcome SearchForward(const std::string& key);
   // "Punkte zusammenfassen" and "Normalen zusammenfassen".
-  Outcome MergeSectionCommand(MergeKind kind);
-  // The most vertices of a sub-object in each LOD (index 1..LodCount), for
-  // the summary's marks; counted whenever the plan is evaluated.
-  void CountLargestSubobjects();
-  Outcome ConfirmOversizedSubobjects(const OversizedSubobjects& oversized);
-
+  Outcome MergeSectionCommand(MergeKind kind, Button& button);
+  // What the window shows while the session rewrites the text: SMemo hides,
+  // `spent` (the command's button) is disabled.
+  SessionView RewritingView(Button* spent);
+  // The LOD count a settings file brought, shown and applied.
+  void ShowLoadedLodCount(int lods);
+  // How the window shows a settings file being read.
+  SettingsView ShownSettings();
+  // The generation goes at the analysis's first warning, even when the
+  // analysis then fails.
+  struct DisableGenerationAfterWarning {
+    explicit DisableGenerationAfterWarning(Form& form)
+        : form(form), warnings(form.session.analysisWarnings) {}
+    ~DisableGenerationAfterWarning() {
+      if (form.session.analysisWarnings != warnings) form.Sub_ObjectsButton.enabled = false;
+    }
+    Form& form;
+    int warnings;
+  };
   FormPorts ports_;
-  ElementTableView elementView_{{tables, plan, summary}};
-  SubobjectTableView subobjectView_{{tables, plan, summary}};
-  MatrixTableView matrixView_{{tables, plan, summary}};
-  DistanceTableView distanceView_{{tables, plan, summary}};
-  LodSummaryView lodSummaryView_{{tables, plan, summary}};
-  std::string savedPlan_;
+  PlanData planData_{session.tables, session.plan, session.summary};
+  ElementTableView elementView_{planData_};
+  SubobjectTableView subobjectView_{planData_};
+  MatrixTableView matrixView_{planData_};
+  DistanceTableView distanceView_{planData_};
+  LodSummaryView lodSummaryView_{planData_};
   std::optional<std::string> lastSearchKey_;
-  std::vector<int> largestSubobject_;
 };
 
 }  // namespace quarvel

@@ -1,10 +1,9 @@
 #include "form/Form.h"
-#include "generation/AnimationCleanup.h"
 
 namespace quarvel {
 
 void Form::ReadAnimations() {
-  ReadAnimationMarks(shapeText, tables, plan);
+  session.ReadAnimationMarks();
 }
 
 Outcome Form::AnimResetButtonClick() {
@@ -14,16 +13,7 @@ Outcome Form::AnimResetButtonClick() {
 }
 
 Outcome Form::AnimButtonClick() {
-  if (shapeText.Empty()) return Outcome::Done();
-  AnimationCleanupResult result;
-  {
-    BusyCursor busy(dialogs());
-    result = DeleteUnmarkedAnimations(shapeText, tables, plan);
-  }
-  if (!result.sectionFound) return Outcome::Done();
-  if (result.refusal) return Refuse(BoxKind::Error, *result.refusal);
-  ShowLineCount();
-  return Outcome::Done();
+  return session.DeleteAnimations(RewritingView(nullptr));
 }
 
 }  // namespace quarvel

@@ -4,7 +4,6 @@
 #include "common/Convert.h"
 #include "form/Form.h"
 #include "form/TableColumns.h"
-#include "shape/AnalyseShape.h"
 
 namespace quarvel {
 
@@ -26,29 +25,25 @@ constexpr const char* kOverwriteQuestion =
 }  // namespace
 
 void Form::AnalyseShape() {
-  quarvel::AnalyseShape(shapeText, shapeIndex, tables, [this](const std::string& warning) {
-    Message(BoxKind::Warning, warning, Buttons::Ok);
-    Sub_ObjectsButton.enabled = false;
-  });
+  const DisableGenerationAfterWarning disable(*this);
+  session.Analyse();
 }
 
 bool Form::InSubobject(int row, int lod, int subobject) const {
-  return plan.Choice(row, lod).IsIn(subobject);
+  return session.plan.Choice(row, lod).IsIn(subobject);
 }
 
 int Form::SubobjectVertexCount(int lod, int subobject) {
-  return quarvel::SubobjectVertexCount(plan, PlannedElements(tables), shapeIndex, lod, subobject);
+  return quarvel::SubobjectVertexCount(session.plan, PlannedElements(session.tables), session.index,
+                                       lod, subobject);
 }
 
 void Form::RefreshAssignment() {
-  quarvel::RefreshAssignment(tables, plan, summary, shapeIndex, LODSpinEdit.value);
-  CountLargestSubobjects();
+  session.Refresh();
 }
 
 void Form::DefaultAssignment() {
-  ResetAssignment(plan, summary, ElementCount(), LodCount);
-  RefreshAssignment();
-  ReadAnimations();
+  session.DefaultPlan();
 }
 
 bool Form::StringGrid1SelectCell(int col, int row) {
@@ -108,7 +103,7 @@ void Form::LODSpinEditChange(int value) {
 Outcome Form::DoButtonClick() {
   if (!Confirmed(LangText(62))) return Outcome::Declined();
   if (!IsAcceptedFillNumber(NrEdit.text)) return Refuse(BoxKind::Warning, kFillNumberWarning);
-  FillLod(plan, ElementCount(), LODSpinEdit.value, SubobjectChoice::FromText(NrEdit.text));
+  FillLod(session.plan, ElementCount(), LODSpinEdit.value, SubobjectChoice::FromText(NrEdit.text));
   RefreshAssignment();
   return Outcome::Done();
 }
@@ -117,21 +112,21 @@ Outcome Form::DoButton1Click() {
   const int n = LODSpinEdit.value;
   if (n < 2) return Outcome::Done();  // there is no previous LOD to copy from
   if (!Confirmed(LangText(62))) return Outcome::Declined();
-  CopyLod(plan, ElementCount(), n - 1, n);
+  CopyLod(session.plan, ElementCount(), n - 1, n);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeilePlusButtonClick() {
   if (!Confirmed(kShiftDownQuestion)) return Outcome::Declined();
-  ShiftAssignmentDown(plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
+  ShiftAssignmentDown(session.plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeileMinusButtonClick() {
   if (!Confirmed(kShiftUpQuestion)) return Outcome::Declined();
-  ShiftAssignmentUp(plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
+  ShiftAssignmentUp(session.plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }

@@ -87,7 +87,7 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
       return Outcome::Declined();
     const format::ShapeSaveResult saved = format::SaveShapeFile(
         path, text.All(), format::ShapeForm::Compressed, bom, format::kUsualSubHeaderTail);
-    if (saved.refusal) return RefuseUnencodable(*saved.refusal);
+    if (saved.refusal) return session.RefuseUnencodable(*saved.refusal);
     failure = saved.failure;
   }
   if (failure) return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);

@@ -19,7 +19,7 @@ constexpr int kRepaintRounds = 9;
 }  // namespace
 
 bool Form::AskSaveChanges() {
-  if (shapeText.Modified()) {
+  if (session.text.Modified()) {
     // Saving the text saves the plan with it.
     switch (
         Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?", Buttons::YesNoCancel)) {
@@ -27,7 +27,7 @@ bool Form::AskSaveChanges() {
         SpeichernButtonClick();
         // When the save did not happen (the name dialog was cancelled, the
         // file could not be written) going on would throw the changes away.
-        return !shapeText.Modified();
+        return !session.text.Modified();
       case Answer::No:
         return true;
       default:
@@ -77,116 +77,66 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
   DetachChangeNotification();
   for (int round = 0; round < kRepaintRounds; ++round) dialogs().ProcessMessages();
   std::optional<BusyCursor> busy(std::in_place, dialogs());
+  const DisableGenerationAfterWarning disable(*this);
 
-  // A file that was not read (declined or unreadable) leaves the mark of the
-  // last one that was, so that a text typed afterwards is saved as Unicode.
-  const std::string previousBom = FileBom;
-  textSourceFile.reset();
-  const std::optional<FileIdentity> opened = IdentityOf(path);
-  bool readingFinished = false;
-  bool analysed = false;
-  auto readAndAnalyse = [&] {
-    const std::string linesWord = LangText(22);
-    ReadShapeCallbacks callbacks;
-    callbacks.continueWithoutUnicodeMark = [&] {
-      const Cursor during = dialogs().CurrentCursor();
-      dialogs().SetCursor(Cursor::Normal);
-      const bool goOn = Message(BoxKind::Confirmation, LangText(61), Buttons::YesNo) == Answer::Yes;
-      dialogs().SetCursor(during);
-      return goOn;
-    };
-    callbacks.progress = [&](std::size_t lines) {
-      Label2.caption = IntToStr(static_cast<long long>(lines)) + " " + linesWord;
-      dialogs().ProcessMessages();
-      dialogs().ProcessMessages();
-    };
-    if (format::ReadShapeFileInAnyForm(path, shapeText, FileBom, shapeFile, callbacks) ==
-        ReadOutcome::Declined)
-      return;
-    readingFinished = true;
-    textSourceFile = opened;
-
-    shapeText.SetModified(false);
+  const std::string linesWord = LangText(22);
+  OpenView view;
+  view.reading.continueWithoutUnicodeMark = [&] {
+    const Cursor during = dialogs().CurrentCursor();
+    dialogs().SetCursor(Cursor::Normal);
+    const bool goOn = Message(BoxKind::Confirmation, LangText(61), Buttons::YesNo) == Answer::Yes;
+    dialogs().SetCursor(during);
+    return goOn;
+  };
+  view.reading.progress = [&](std::size_t lines) {
+    Label2.caption = IntToStr(static_cast<long long>(lines)) + " " + linesWord;
+    dialogs().ProcessMessages();
+    dialogs().ProcessMessages();
+  };
+  view.read = [&] {
     AttachChangeNotification();
-    CurrentFileName = path;
     Label1.caption = path;
     Caption = CaptionForFile(kProgramTitle, path);
     ShowLineCount();
-
     if (ProgramIni) {
       ProgramIni->WriteString("Dir", "InitialDir", FolderWithSeparator(path));
       ProgramIni->WriteString("Dir", "Filename", FileNameOf(path));
     }
-
-    // What the file carried that a reader passes over, before the boxes of
-    // the analysis.
-    for (const std::string& warning : shapeFile.warnings)
-      Message(BoxKind::Warning, warning, Buttons::Ok);
-    shapeFile.warnings.clear();
-
     EnableOncePerTextCommands();
-    AnalyseAndPlan();
-    analysed = true;
   };
-  auto finish = [&] {
-    if (!readingFinished) FileBom = previousBom;
+  view.finished = [&] {
     SMemo.visible = true;
     AttachChangeNotification();
     busy.reset();
-    UndoLines = shapeText.All();
   };
-
-  std::optional<std::string> failure;
-  try {
-    readAndAnalyse();
-  } catch (const Error& error) {
-    failure = error.what();
-  } catch (...) {
-    finish();
-    throw;
-  }
-  finish();
-  if (failure) {
-    // The numbered text says that opening failed; the second line says why
-    // and where, which the user needs to repair the file.
-    std::string text = LangText(60);
-    if (!failure->empty()) text += "\n" + *failure;
-    return Refuse(BoxKind::Warning, text);
-  }
-  return analysed ? Outcome::Done() : Outcome::Declined();
+  view.settings = ShownSettings();
+  return session.Open(path, view);
 }
 
 void Form::AnalyseAndPlan() {
-  // A failure on the way leaves a plan nobody typed: it is no change to ask about.
-  struct TakeAsSaved {
-    Form& form;
-    ~TakeAsSaved() { form.TakePlanAsSaved(); }
-  } takeAsSaved{*this};
-  AnalyseShape();
-  DefaultAssignment();
-  LoadSettings();
-  RefreshAssignment();
+  const DisableGenerationAfterWarning disable(*this);
+  session.AnalyseAndPlan(ShownSettings());
 }
 
 bool Form::ChooseFileNameToSave() {
   SaveFileRequest request;
   request.initialDir = DirValue("InitialDir");
   // A copy beside the file only needs the name edited, not typed whole.
-  if (!CurrentFileName.empty()) request.fileName = FileNameOf(CurrentFileName);
+  if (!session.path.empty()) request.fileName = FileNameOf(session.path);
   request.filter = LangText(kSaveFormsFilterText);
-  request.filterIndex = static_cast<int>(shapeFile.form);
+  request.filterIndex = static_cast<int>(session.file.form);
   const std::optional<SavedFileChoice> chosen = dialogs().SaveFile(request);
   if (!chosen) return false;
-  CurrentFileName = FullShapePath(chosen->path);
+  session.path = FullShapePath(chosen->path);
   // A language file without the forms' filter leaves the form as it is.
   if (!request.filter.empty() && chosen->filterIndex >= 0 &&
       chosen->filterIndex <= static_cast<int>(format::ShapeForm::Compressed))
-    shapeFile.form = static_cast<format::ShapeForm>(chosen->filterIndex);
+    session.file.form = static_cast<format::ShapeForm>(chosen->filterIndex);
   return true;
 }
 
 Outcome Form::SpeichernButtonClick() {
-  if (CurrentFileName.empty() && !ChooseFileNameToSave()) return Outcome::Declined();
+  if (session.path.empty() && !ChooseFileNameToSave()) return Outcome::Declined();
   // The settings belong to the shape as saved: when it was not, they wait.
   if (const Outcome written = WriteShapeText(); !written.IsDone()) return written;
   SaveSettings();
@@ -201,15 +151,11 @@ Outcome Form::SpeichernUnterButtonClick() {
 }
 
 Outcome Form::UndoButtonClick() {
-  if (UndoLines.empty()) return Refuse(BoxKind::Warning, LangText(68));
-  if (!Confirmed(LangText(69))) return Outcome::Declined();
-  BusyCursor busy(dialogs());
-  shapeText.Assign(UndoLines);
-  shapeText.SetModified(false);
-  EnableOncePerTextCommands();
-  AnalyseShape();
-  ShowLineCount();
-  return Outcome::Done();
+  const DisableGenerationAfterWarning disable(*this);
+  SessionView view;
+  view.reopened = [this] { EnableOncePerTextCommands(); };
+  view.lineCountChanged = [this] { ShowLineCount(); };
+  return session.Undo(view);
 }
 
 bool Form::FormCloseQuery() {

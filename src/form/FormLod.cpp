@@ -15,14 +15,14 @@ void Form::LODAnzSpinEditChange(int value) {
   if (value < 100) StringGrid4.SetRowCount(value + 1);
   const int rows = StringGrid4.RowCount() - 1;
   for (int row = 1; row <= rows; ++row) StringGrid4.SetCell(kLodNumberColumn, row, IntToStr(row));
-  FillEmptyDistances(plan, rows);
+  FillEmptyDistances(session.plan, rows);
 }
 
 // The count takes effect only here, so that clicking through several values
 // does not reshape the element tables at every step.
 void Form::LODAnzSpinEditExit() {
   const int n = LODAnzSpinEdit.value;
-  LodCount = n;
+  session.plan.lodCount = n;
   LODSpinEdit.maxValue = n;
   LODSpinEdit.enabled = n != 1;
   if (LODSpinEdit.value > n) {
@@ -36,8 +36,7 @@ void Form::LODAnzSpinEditExit() {
     StringGrid1.SetCell(AssignmentColumn(lod), 0, header);
     StringGrid2.SetCell(SortMarkColumn(lod), 0, header);
   }
-  ApplyLodCount(plan, summary, ElementCount(), n);
-  CountLargestSubobjects();
+  session.SetLodCount(n);
 }
 
 bool Form::StringGrid4SelectCell(int col, int) {
@@ -55,7 +54,7 @@ void Form::StringGrid4SetEditText(int col, int row, const std::string& text) {
 }
 
 void Form::StringGrid4Exit() {
-  const std::optional<int> row = FirstEmptyDistance(plan, StringGrid4.RowCount() - 1);
+  const std::optional<int> row = FirstEmptyDistance(session.plan, StringGrid4.RowCount() - 1);
   if (!row) return;
   StringGrid4.SetCurrent(1, *row);
   focusRequest = FocusRequest::StringGrid4;

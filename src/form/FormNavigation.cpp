@@ -23,12 +23,12 @@ Outcome Form::SButton1Click() {
 }
 
 Outcome Form::SButton2Click() {
-  PlaceCaret(TextLength(shapeText.All()));
+  PlaceCaret(TextLength(session.text.All()));
   return Outcome::Done();
 }
 
 Outcome Form::SButton3Click() {
-  PlaceCaret(FirstOccurrence(shapeText.All(), "matrices"));
+  PlaceCaret(FirstOccurrence(session.text.All(), "matrices"));
   return Outcome::Done();
 }
 
@@ -64,7 +64,7 @@ Outcome Form::FindNextShortcut() {
 
 Outcome Form::SearchForward(const std::string& key) {
   lastSearchKey_ = key;
-  const SearchOutcome outcome = ForwardSearch(shapeText.All(), SMemo.caretPosition, key);
+  const SearchOutcome outcome = ForwardSearch(session.text.All(), SMemo.caretPosition, key);
   SMemo.caretPosition = outcome.caret;
   if (!outcome.found) return Refuse(BoxKind::Information, kNotFound);
   focusRequest = FocusRequest::SMemo;

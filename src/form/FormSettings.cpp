@@ -1,11 +1,7 @@
-#include <filesystem>
-#include <system_error>
-
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "form/Form.h"
 #include "form/TableColumns.h"
-#include "settings/SettingsFile.h"
 
 namespace quarvel {
 
@@ -29,72 +25,48 @@ constexpr const char* kAskOverwriteCurrentSettings =
 }  // namespace
 
 std::string Form::SettingsFilePath() const {
-  return SettingsPathFor(CurrentFileName);
-}
-
-std::string Form::PlanText() const {
-  IniFile file("");  // in memory only
-  WritePlan(file, tables, plan, summary);
-  return file.Text();
+  return session.SettingsPath();
 }
 
 bool Form::PlanChanged() const {
-  return !CurrentFileName.empty() && PlanText() != savedPlan_;
+  return session.PlanChanged();
 }
 
 void Form::SaveSettings() {
-  if (CurrentFileName.empty()) return;
-  // A shape named like its own settings file ("x.Quarvel") would be
-  // replaced by them right after it was saved.
-  const std::optional<FileIdentity> shape = IdentityOf(CurrentFileName);
-  if (shape && shape == IdentityOf(SettingsFilePath())) throw WriteError(SettingsFilePath());
-  IniFile file(SettingsFilePath());
-  WritePlan(file, tables, plan, summary);
-  // One write at the end: a failure leaves the previous file as it was.
-  file.Flush();
-  TakePlanAsSaved();
+  session.SaveSettings();
 }
 
 void Form::LoadSettings() {
-  if (CurrentFileName.empty()) return;
-  const std::string path = settingsFileOverride.empty() ? SettingsFilePath() : settingsFileOverride;
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return;
-  const IniFile file(path);
-  if (!file.ExistedOnDisk()) return;
-  PointTolerance = ReadTolerance(file, "Points");
-  DeltaPointsEdit.text = FloatToStr(PointTolerance);
-  NormalTolerance = ReadTolerance(file, "Normals");
-  DeltaNormalsEdit.text = FloatToStr(NormalTolerance);
+  session.LoadSettings(ShownSettings());
+}
 
-  const int lodCount = ReadLodCount(file);
-  if (lodCount > 0) {
-    LodCount = lodCount;
-    ReadDistances(file, lodCount, plan, summary);
-    // The distance table shows as many LODs, numbered.
-    StringGrid4.SetRowCount(lodCount + 1);
-    for (int lod = 1; lod <= lodCount; ++lod)
-      StringGrid4.SetCell(kLodNumberColumn, lod, IntToStr(lod));
-    LODAnzSpinEdit.value = lodCount;
-    LODAnzSpinEditExit();
-  }
+SettingsView Form::ShownSettings() {
+  SettingsView view;
+  view.lodCountShown = [this](int lods) { ShowLoadedLodCount(lods); };
+  view.loaded = [this] {
+    DeltaPointsEdit.text = FloatToStr(session.plan.pointTolerance);
+    DeltaNormalsEdit.text = FloatToStr(session.plan.normalTolerance);
+  };
+  return view;
+}
 
-  ReadElementAssignment(file, LodCount, ElementCount(), plan, summary);
-  RefreshAssignment();
-  ReadSortMarks(file, LodCount, summary.subobjects.Count(), plan);
-  ReadAnimationMarks(file, tables.matrices.Count(), plan);
-  TakePlanAsSaved();
+void Form::ShowLoadedLodCount(int lods) {
+  // The distance table shows as many LODs, numbered.
+  StringGrid4.SetRowCount(lods + 1);
+  for (int lod = 1; lod <= lods; ++lod) StringGrid4.SetCell(kLodNumberColumn, lod, IntToStr(lod));
+  LODAnzSpinEdit.value = lods;
+  LODAnzSpinEditExit();
 }
 
 Outcome Form::E_SpeichernButtonClick() {
-  if (CurrentFileName.empty()) return Refuse(BoxKind::Information, kNoShapeToSaveFor);
+  if (session.path.empty()) return Refuse(BoxKind::Information, kNoShapeToSaveFor);
   if (!Confirmed(kAskOverwriteStoredSettings)) return Outcome::Declined();
   SaveSettings();
   return Outcome::Done();
 }
 
 Outcome Form::E_LadenButtonClick() {
-  if (CurrentFileName.empty()) return Refuse(BoxKind::Information, kNoShapeToLoadFor);
+  if (session.path.empty()) return Refuse(BoxKind::Information, kNoShapeToLoadFor);
   if (!Confirmed(kAskOverwriteCurrentSettings)) return Outcome::Declined();
   LoadSettings();
   return Outcome::Done();

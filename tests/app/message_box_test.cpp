@@ -178,7 +178,7 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r.closer.texts[0], QString::fromUtf8("Bitte positive Zahl eintragen, "
                                                   "Dezimaltrennzeichen wie im Betriebssystem "
                                                   "eingestellt."));
-    QCOMPARE(r.f.form().PointTolerance, -1.0L);  // kept, and it merges nothing
+    QCOMPARE(r.f.form().session.plan.pointTolerance, -1.0L);  // kept, and it merges nothing
     RealBoxes::ActiveAgain(r.f.window.get());
     QVERIFY(points->hasFocus());
     points->selectAll();
@@ -186,7 +186,7 @@ class MessageBoxTest : public QObject {
     RealBoxes::Type(points,
                     QStringLiteral("0") + QChar::fromLatin1(separator) + QStringLiteral("25"));
     r.f.Find<QLineEdit>("DeltaNormalsEdit")->setFocus(Qt::MouseFocusReason);
-    QTRY_COMPARE(r.f.form().PointTolerance, 0.25L);
+    QTRY_COMPARE(r.f.form().session.plan.pointTolerance, 0.25L);
     QCOMPARE(r.closer.texts.size(), 1);
   }
 };

@@ -39,7 +39,7 @@ class NavigationTest : public QObject {
  private slots:
   void jumpsScrollTheCaretIntoViewAndGiveTheTextViewTheFocus() {
     WindowFixture f;
-    f.window->Run([&] { f.form().shapeText.Assign(LongText()); });
+    f.window->Run([&] { f.form().session.text.Assign(LongText()); });
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     quarvel::ShapeTextView& view = f.window->textView();
     view.SetCaret({0, 0});
@@ -63,7 +63,7 @@ class NavigationTest : public QObject {
 
   void enterInTheSearchEditSearchesAndTheNotFoundBoxLeavesTheCaret() {
     WindowFixture f;
-    f.window->Run([&] { f.form().shapeText.Assign(LongText()); });
+    f.window->Run([&] { f.form().session.text.Assign(LongText()); });
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     quarvel::ShapeTextView& view = f.window->textView();
     auto* search = f.Find<QLineEdit>("SucheEdit");
@@ -90,7 +90,7 @@ class NavigationTest : public QObject {
 
   void aSearchFromAnotherPageShowsTheCaretOnTheTextPage() {
     WindowFixture f;  // the text page has never been shown
-    f.window->Run([&] { f.form().shapeText.Assign(LongText()); });
+    f.window->Run([&] { f.form().session.text.Assign(LongText()); });
     f.form().SucheEdit.text = "hierarchy";
     QTest::keyClick(f.window.get(), Qt::Key_F3);
     quarvel::ShapeTextView& view = f.window->textView();

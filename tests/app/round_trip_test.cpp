@@ -61,7 +61,7 @@ class RoundTripTest : public QObject {
       count->setFocus();
       QTest::keyClick(count, Qt::Key_Up);
       TypeIntoCell(f.window->grid(4), 0, 1, QStringLiteral("300"));
-      QCOMPARE(f.form().LodCount, 2);
+      QCOMPARE(f.form().session.plan.lodCount, 2);
       QCOMPARE(f.form().StringGrid4.Cell(1, 1), std::string("300"));
 
       // LOD 1: two sub-objects; LOD 2: the second and fourth element left out.
@@ -78,7 +78,7 @@ class RoundTripTest : public QObject {
                f.dialogs.shown.empty() ? "" : f.dialogs.shown[0].text.c_str());
       QVERIFY(!f.form().Sub_ObjectsButton.enabled);
       QVERIFY(f.form().CaptionRed(f.form().SpeichernBitBtn));
-      split = f.form().shapeText.All();
+      split = f.form().session.text.All();
 
       Click(f, "SpeichernBitBtn");
       QVERIFY(!f.form().CaptionRed(f.form().SpeichernBitBtn));
@@ -101,10 +101,10 @@ class RoundTripTest : public QObject {
     }));
 
     WindowFixture again(home.path());
-    QCOMPARE(again.form().LodCount, 2);  // the program INI kept the last set-up
+    QCOMPARE(again.form().session.plan.lodCount, 2);  // the program INI kept the last set-up
     again.dialogs.ChooseFile(shape.toStdString());
     Click(again, "OeffnenButton");
-    QCOMPARE(again.form().shapeText.All(), saved.All());
+    QCOMPARE(again.form().session.text.All(), saved.All());
     // The split shape has two distance levels: the window says so and keeps
     // the generation off, but the plan comes back from the settings file.
     QVERIFY(!again.dialogs.shown.empty());
@@ -116,11 +116,11 @@ class RoundTripTest : public QObject {
     }
 
     // "Alles rückgängig" brings back the text as it was opened.
-    again.window->Run([&] { again.form().shapeText.Append("typed by hand"); });
+    again.window->Run([&] { again.form().session.text.Append("typed by hand"); });
     again.dialogs.Answer(quarvel::Answer::Yes);
     Click(again, "UndoButton");
-    QCOMPARE(again.form().shapeText.All(), saved.All());
-    QVERIFY(!again.form().shapeText.Modified());
+    QCOMPARE(again.form().session.text.All(), saved.All());
+    QVERIFY(!again.form().session.text.Modified());
   }
 
   // Compressed, as downloaded: opened with the button, shown as text, split
@@ -137,10 +137,10 @@ class RoundTripTest : public QObject {
     Click(f, "OeffnenButton");
     // A shape of four distance levels: the window says so, and no more.
     QCOMPARE(f.dialogs.shown.size(), std::size_t{2});
-    QCOMPARE(f.form().shapeText[2], std::string("shape ("));
-    QVERIFY(f.form().shapeFile.form == quarvel::format::ShapeForm::Compressed);
+    QCOMPARE(f.form().session.text[2], std::string("shape ("));
+    QVERIFY(f.form().session.file.form == quarvel::format::ShapeForm::Compressed);
 
-    f.window->Run([&] { f.form().shapeText.Replace(1, ""); });  // a change to save
+    f.window->Run([&] { f.form().session.text.Replace(1, ""); });  // a change to save
     QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!f.form().CaptionRed(f.form().SpeichernBitBtn));
     QFile saved(shape);

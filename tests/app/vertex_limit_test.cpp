@@ -60,9 +60,9 @@ class VertexLimitTest : public QObject {
     limit->setFocus();
     limit->selectAll();
     QTest::keyClicks(limit, QStringLiteral("1000"));
-    QCOMPARE(f.form().VertexLimit, 14000);  // not before the value is complete
+    QCOMPARE(f.form().session.vertexLimit, 14000);  // not before the value is complete
     QTest::keyClick(limit, Qt::Key_Return);
-    QCOMPARE(f.form().VertexLimit, 1000);
+    QCOMPARE(f.form().session.vertexLimit, 1000);
 
     QVERIFY(Red(subobjects, 0, 1));
     QVERIFY(!Bold(subobjects, 0, 1));

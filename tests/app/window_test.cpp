@@ -290,8 +290,8 @@ class WindowTest : public QObject {
 
   void typingInTheTextViewChangesTheShapeAndTurnsTheSaveCaptionsRed() {
     WindowFixture f;
-    f.form().shapeText.Assign({"shape (", "\tpoints ( 2", ")"});
-    f.form().shapeText.SetModified(false);
+    f.form().session.text.Assign({"shape (", "\tpoints ( 2", ")"});
+    f.form().session.text.SetModified(false);
     f.window->RefreshFromForm();
     f.Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     quarvel::ShapeTextView& view = f.window->textView();
@@ -300,7 +300,7 @@ class WindowTest : public QObject {
     QTest::keyClicks(&view, QStringLiteral("0"));
 
     const std::vector<std::string> expected = {"shape (", "\tpoints ( 20", ")"};
-    QCOMPARE(f.form().shapeText.All(), expected);
+    QCOMPARE(f.form().session.text.All(), expected);
     QVERIFY(f.form().CaptionRed(f.form().SpeichernBitBtn));
     QCOMPARE(f.Find<QPushButton>("SpeichernUnterBitBtn")->palette().color(QPalette::ButtonText),
              QColor(Qt::red));
@@ -308,10 +308,10 @@ class WindowTest : public QObject {
 
   void aCommandThatRewritesTheTextShowsItAgain() {
     WindowFixture f;
-    f.window->Run([&] { f.form().shapeText.Assign({"a", "b"}); });
+    f.window->Run([&] { f.form().session.text.Assign({"a", "b"}); });
     QCOMPARE(f.window->textView().Caret().line, std::size_t{0});
     f.window->Run([&] {
-      f.form().shapeText.Append("c");
+      f.form().session.text.Append("c");
       f.form().SMemo.caretPosition = 6;  // start of "c": "a\r\nb\r\n"
     });
     QCOMPARE(f.window->textView().Caret().line, std::size_t{2});
@@ -328,7 +328,7 @@ class WindowTest : public QObject {
     QCOMPARE(f.window->grid(1).model()->columnCount(), 4);  // takes effect when the box is left
 
     f.Find<QLineEdit>("DeltaPointsEdit")->setFocus();
-    QCOMPARE(f.form().LodCount, 2);
+    QCOMPARE(f.form().session.plan.lodCount, 2);
     QCOMPARE(f.window->grid(1).model()->columnCount(), 5);
     QCOMPARE(f.window->grid(1).model()->headerData(4, Qt::Horizontal).toString(),
              QStringLiteral("L 2"));
@@ -347,8 +347,8 @@ class WindowTest : public QObject {
 
   void theCloseBoxAndWegHierAskBeforeChangesAreLost() {
     WindowFixture f;
-    f.window->Run([&] { f.form().shapeText.Assign({"changed"}); });
-    QVERIFY(f.form().shapeText.Modified());
+    f.window->Run([&] { f.form().session.text.Assign({"changed"}); });
+    QVERIFY(f.form().session.text.Modified());
 
     f.dialogs.Answer(Answer::Cancel);
     QVERIFY(!f.window->close());

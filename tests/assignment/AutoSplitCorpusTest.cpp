@@ -28,8 +28,10 @@ void SplitAndCompare(FormFixture& f, int limit) {
   SCOPED_TRACE("limit " + std::to_string(limit));
   Form& form = f.form;
   AutoSplitPlan plan;
-  ASSERT_EQ(PlanAutoSplit(form.tables, form.plan, form.shapeIndex, 1, limit, plan), std::nullopt);
-  ApplyAutoSplit(form.plan, plan);
+  ASSERT_EQ(
+      PlanAutoSplit(form.session.tables, form.session.plan, form.session.index, 1, limit, plan),
+      std::nullopt);
+  ApplyAutoSplit(form.session.plan, plan);
   form.RefreshAssignment();
 
   ASSERT_EQ(form.StringGrid2.RowCount() - 1, plan.Subobjects());
@@ -69,14 +71,16 @@ TEST(AutoSplitCorpus, EverySplitCountsAsTheSubobjectTableAndLeavesNoGap) {
     f.form.StringGrid1.SetCell(AssignmentColumn(1), 2, "999");
     f.form.RefreshAssignment();
     // What every sub-object holds: no cell names sub-object 99.
-    const int every = SubobjectVertexCounts(f.form.plan, elements, f.form.shapeIndex, 1, 99)[98];
+    const int every =
+        SubobjectVertexCounts(f.form.session.plan, elements, f.form.session.index, 1, 99)[98];
     for (int limit : {total / 2 + 1, total})
       if (limit >= every) SplitAndCompare(f, limit);
     EXPECT_EQ(f.form.StringGrid1.Cell(AssignmentColumn(1), 1), "0");
     EXPECT_EQ(f.form.StringGrid1.Cell(AssignmentColumn(1), 2), "999");
     AutoSplitPlan plan;
     if (every > 1) {
-      EXPECT_NE(PlanAutoSplit(f.form.tables, f.form.plan, f.form.shapeIndex, 1, every - 1, plan),
+      EXPECT_NE(PlanAutoSplit(f.form.session.tables, f.form.session.plan, f.form.session.index, 1,
+                              every - 1, plan),
                 std::nullopt);
     }
   }

@@ -162,7 +162,7 @@ TEST(VertexCounts, OnePassCountsEqualTheSingleCountsForAnyPlan) {
           f.form.StringGrid1.SetCell(AssignmentColumn(lod), row, values[random() % values.size()]);
       for (int lod = 1; lod <= 3; ++lod) {
         const std::vector<int> counts =
-            SubobjectVertexCounts(f.form.plan, 10, f.form.shapeIndex, lod, 11);
+            SubobjectVertexCounts(f.form.session.plan, 10, f.form.session.index, lod, 11);
         for (int s = 1; s <= 11; ++s)
           ASSERT_EQ(counts[static_cast<std::size_t>(s - 1)], f.form.SubobjectVertexCount(lod, s))
               << "round " << round << ", LOD " << lod << ", sub-object " << s;
@@ -172,7 +172,7 @@ TEST(VertexCounts, OnePassCountsEqualTheSingleCountsForAnyPlan) {
   compareRandomPlans();
   // A damaged vertex count makes the sets after it count only while the
   // vertices removed before them stay at zero or more.
-  f.form.shapeIndex.VertexSets[1].vertexCount = -25;
+  f.form.session.index.VertexSets[1].vertexCount = -25;
   compareRandomPlans();
 }
 

@@ -65,7 +65,7 @@ TEST(ElementAssignment, SharedVertexSetCountsOnceAndShiftsSkipTheSetsLeftOut) {
   f.form.StringGrid1Exit();
   EXPECT_EQ(Vertices(f.form), (Cells{"30", "10", "0", "0", "0", "0", "20"}));
 
-  const auto& shift = f.form.shapeIndex.VertexShift;
+  const auto& shift = f.form.session.index.VertexShift;
   EXPECT_EQ(f.form.SubobjectVertexCount(1, 1), 30);
   EXPECT_EQ((std::vector<int>{shift[0], shift[1], shift[2]}), (std::vector<int>{-1, -1, 30}));
   EXPECT_EQ(f.form.SubobjectVertexCount(1, 7), 20);

@@ -37,11 +37,11 @@ TEST(LodLevels, RaisingTheCountAddsLodsAtOneAndLoweringHidesThemUntilRaisedAgain
   form.LODAnzSpinEditChange(4);
   // The distance table follows the arrows; the rest waits for the box to be left.
   EXPECT_EQ(form.StringGrid4.RowCount(), 5);
-  EXPECT_EQ(form.LodCount, 2);
+  EXPECT_EQ(form.session.plan.lodCount, 2);
   EXPECT_EQ(form.StringGrid1.ColCount(), 5);
 
   form.LODAnzSpinEditExit();
-  EXPECT_EQ(form.LodCount, 4);
+  EXPECT_EQ(form.session.plan.lodCount, 4);
   const char* distances[] = {"300", "800", "2000", "2000"};
   const char* firstRow[] = {"1", "2", "1", "1"};
   for (int lod = 1; lod <= 4; ++lod) {
@@ -102,10 +102,10 @@ TEST(LodLevels, TheChosenLodAndTheCountStayWithinRange) {
   EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
 
   SetLodCount(form, 0);
-  EXPECT_EQ(form.LodCount, 1);
+  EXPECT_EQ(form.session.plan.lodCount, 1);
   EXPECT_EQ(form.StringGrid4.RowCount(), 2);
   SetLodCount(form, 250);
-  EXPECT_EQ(form.LodCount, 99);
+  EXPECT_EQ(form.session.plan.lodCount, 99);
   EXPECT_EQ(form.StringGrid4.RowCount(), 100);
 }
 

@@ -120,7 +120,7 @@ class CleanupCorpus : public MergeTest, public ::testing::WithParamInterface<std
     const ScanPlan expected = PlanByScan(before, kind, tolerance);
     const bool merges = expected.kept != expected.section.count;
     if (merges) f.dialogs.Answer(Answer::Yes);
-    (points ? f.form.PointTolerance : f.form.NormalTolerance) = tolerance;
+    (points ? f.form.session.plan.pointTolerance : f.form.session.plan.normalTolerance) = tolerance;
     f.dialogs.shown.clear();
     ASSERT_TRUE(Run(points ? &Form::PunkteButtonClick : &Form::NormalenButtonClick))
         << LastMessage();
@@ -132,8 +132,8 @@ class CleanupCorpus : public MergeTest, public ::testing::WithParamInterface<std
     }
     EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Confirmation);
     for (std::size_t k = 0; k < static_cast<std::size_t>(expected.section.count); ++k) {
-      ASSERT_EQ(f.form.mergeTable[k].newIndex, expected.table[k].newIndex) << "entry " << k;
-      ASSERT_EQ(f.form.mergeTable[k].keep, expected.table[k].keep) << "entry " << k;
+      ASSERT_EQ(f.form.session.mergeTable[k].newIndex, expected.table[k].newIndex) << "entry " << k;
+      ASSERT_EQ(f.form.session.mergeTable[k].keep, expected.table[k].keep) << "entry " << k;
     }
     EXPECT_EQ(Line(std::string(SectionKeyword(kind)) + " ("),
               before[expected.section.header].substr(0, before[expected.section.header].find('(')) +

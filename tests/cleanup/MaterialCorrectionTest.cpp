@@ -56,9 +56,9 @@ class MaterialCorrection : public ::testing::Test {
   // Adds lines before the text's last one, after the analysis.
   void AddBeforeLastLine(const Lines& lines) {
     for (const std::string& line : lines)
-      f.form.shapeText.Insert(f.form.shapeText.Count() - 1, line);
+      f.form.session.text.Insert(f.form.session.text.Count() - 1, line);
   }
-  const Lines& Text() const { return f.form.shapeText.All(); }
+  const Lines& Text() const { return f.form.session.text.All(); }
   const std::string& Line(const std::string& holding) const {
     return Text()[LineWith(Text(), holding)];
   }
@@ -88,7 +88,7 @@ TEST_F(MaterialCorrection, TheShineInAnElementsNameDecidesEachStateOnce) {
   EXPECT_EQ(HeaderFlags(), (std::vector<std::string>{"00000000"}));
   EXPECT_EQ(Line("vtx_state ( 00000000 0 -7"), "\t\tvtx_state ( 00000000 0 -7 0 00000002 )");
   EXPECT_FALSE(f.form.MatButton.enabled);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
 }
@@ -98,11 +98,11 @@ TEST_F(MaterialCorrection, WhenEveryStateIsFiveNothingChangesButTheButtonGoes) {
   Load(lines);
   f.form.MatButtonClick();
   EXPECT_EQ(Text(), lines);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_FALSE(f.form.MatButton.enabled);
 
   f.form.MatButton.enabled = true;
-  f.form.shapeText.Clear();
+  f.form.session.text.Clear();
   f.form.MatButtonClick();
   EXPECT_TRUE(f.form.MatButton.enabled);
 }
@@ -110,13 +110,13 @@ TEST_F(MaterialCorrection, WhenEveryStateIsFiveNothingChangesButTheButtonGoes) {
 TEST_F(MaterialCorrection, AnotherMaterialLowersTheHundredsOfLaterFlagsOfFourHundredOrMore) {
   Load(Shape({"-6"}, {{"Plain", 0}}));
   // Before the states, a header is not touched.
-  f.form.shapeText.Insert(4, "sub_object_header ( 00000400 -1 -1");
+  f.form.session.text.Insert(4, "sub_object_header ( 00000400 -1 -1");
   AddBeforeLastLine({"\tsub_object_header ( 00000399 -1", "\tsub_object_header ( 00000900 -1 -1",
                      "  sub_object_header\t(\t+0500 x",
                      // 1000 has no hundreds to lower: left as it is rather
                      // than given a character that is no digit.
                      "\tsub_object_header ( 00001000 -1"});
-  f.form.shapeText.Append("sub_object_header ( 00000400");  // the last line is never examined
+  f.form.session.text.Append("sub_object_header ( 00000400");  // the last line is never examined
   f.form.MatButtonClick();
   EXPECT_EQ(Materials(Text()), std::vector<std::string>{"-6"});
   EXPECT_EQ(HeaderFlags(), (std::vector<std::string>{"00000400", "00000000", "00000399", "00000500",

@@ -53,9 +53,9 @@ class MergeTest : public ::testing::Test {
   void Load(const std::vector<std::string>& lines) {
     source = lines;
     f.form.ResetWindow();
-    f.form.shapeText.Assign(lines);
-    f.form.shapeText.SetModified(false);
-    f.form.CurrentFileName = f.dir.File("shape.s");
+    f.form.session.text.Assign(lines);
+    f.form.session.text.SetModified(false);
+    f.form.session.path = f.dir.File("shape.s");
     f.form.PunkteButton.enabled = true;
     f.form.NormalenButton.enabled = true;
     f.form.LoadSettings();
@@ -68,7 +68,7 @@ class MergeTest : public ::testing::Test {
     return static_cast<bool>(f.form.Run([this, handler] { return (f.form.*handler)(); }));
   }
 
-  const std::vector<std::string>& Text() const { return f.form.shapeText.All(); }
+  const std::vector<std::string>& Text() const { return f.form.session.text.All(); }
   const std::string& Line(const std::string& holding) const {
     return Text()[LineWith(Text(), holding)];
   }

@@ -27,7 +27,7 @@ class NormalMerging : public MergeTest {
   }
   void Merge(const Lines& lines, long double tolerance = 0.001L) {
     Load(lines);
-    f.form.NormalTolerance = tolerance;
+    f.form.session.plan.normalTolerance = tolerance;
     f.dialogs.Answer(Answer::Yes);
     ASSERT_TRUE(Run(&Form::NormalenButtonClick)) << LastMessage();
   }
@@ -40,7 +40,7 @@ TEST_F(NormalMerging, ComponentsMustShareTheirSignsBeforeTheirDifferencesCount) 
     MergeShape shape;
     shape.normals = {first, second};
     Load(shape);
-    f.form.NormalTolerance = 0.001L;
+    f.form.session.plan.normalTolerance = 0.001L;
     if (merge) f.dialogs.Answer(Answer::No);
     f.form.NormalenButtonClick();
     return f.dialogs.Count() > 0 ? f.dialogs.Shown(0).text : "";
@@ -95,8 +95,8 @@ TEST_F(NormalMerging, PointsAndNormalsMergeInEitherOrderToTheSameText) {
   const Lines lines = BuildMergeShape(shape);
   const auto both = [&](Outcome (Form::*first)(), Outcome (Form::*second)()) {
     Load(lines);
-    f.form.PointTolerance = 0.001L;
-    f.form.NormalTolerance = 0.001L;
+    f.form.session.plan.pointTolerance = 0.001L;
+    f.form.session.plan.normalTolerance = 0.001L;
     f.dialogs.Answer(Answer::Yes);
     f.dialogs.Answer(Answer::Yes);
     EXPECT_TRUE(Run(first));
@@ -115,7 +115,7 @@ TEST_F(NormalMerging, AFaceListItCannotRenumberLeavesTheWholeTextAsItWas) {
   const auto refusal = [&](const Lines& lines) {
     Load(lines);
     f.dialogs.Answer(Answer::Yes);
-    f.form.NormalTolerance = 0.001L;
+    f.form.session.plan.normalTolerance = 0.001L;
     EXPECT_FALSE(Run(&Form::NormalenButtonClick));
     EXPECT_EQ(Text(), source);
     EXPECT_TRUE(f.form.SMemo.visible);

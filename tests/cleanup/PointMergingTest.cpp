@@ -18,7 +18,7 @@ class PointMerging : public MergeTest {
   // Loads, answers the question Yes and merges at `tolerance`.
   void Merge(const MergeShape& shape, long double tolerance) {
     Load(shape);
-    f.form.PointTolerance = tolerance;
+    f.form.session.plan.pointTolerance = tolerance;
     f.dialogs.Answer(Answer::Yes);
     ASSERT_TRUE(Run(&Form::PunkteButtonClick)) << LastMessage();
   }
@@ -50,7 +50,7 @@ TEST_F(PointMerging, TheNearestEarlierIndexWinsAndOnlyTheIndicesChange) {
   EXPECT_FALSE(f.form.PunkteButton.enabled);
   EXPECT_TRUE(f.form.NormalenButton.enabled);
   EXPECT_TRUE(f.form.SMemo.visible);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
@@ -94,14 +94,14 @@ TEST_F(PointMerging, AnsweringNoOrFindingNothingLeavesTextAndButton) {
   EXPECT_EQ(f.dialogs.Shown(0).text, Question(1, "0"));
 
   // A negative tolerance stays in force and merges nothing.
-  f.form.PointTolerance = -0.5L;
+  f.form.session.plan.pointTolerance = -0.5L;
   f.form.PunkteButtonClick();
   // No points at all.
   shape.points.clear();
   shape.vertices.clear();
   const Lines empty = BuildMergeShape(shape);
-  f.form.shapeText.Assign(empty);
-  f.form.shapeText.SetModified(false);
+  f.form.session.text.Assign(empty);
+  f.form.session.text.SetModified(false);
   f.form.PunkteButtonClick();
 
   ASSERT_EQ(f.dialogs.Count(), 3u);
@@ -110,7 +110,7 @@ TEST_F(PointMerging, AnsweringNoOrFindingNothingLeavesTextAndButton) {
     EXPECT_EQ(f.dialogs.Shown(i).text, f.Lang(65));
   }
   EXPECT_EQ(Text(), empty);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.PunkteButton.enabled);
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
@@ -119,7 +119,7 @@ TEST_F(PointMerging, AnsweringNoOrFindingNothingLeavesTextAndButton) {
 TEST_F(PointMerging, WithoutAPointsHeaderBeforeTheLastLineNothingHappens) {
   for (const Lines& lines : {Lines{"SIMISA", "shape (", ")"}, Lines{"points ( 1", "shape (", ")"},
                              Lines{"SIMISA", "shape (", "\tpoints ( 0"}}) {
-    f.form.shapeText.Assign(lines);
+    f.form.session.text.Assign(lines);
     f.form.Label2.caption = "before";
     f.form.PunkteButtonClick();
     EXPECT_EQ(Text(), lines);
@@ -127,7 +127,7 @@ TEST_F(PointMerging, WithoutAPointsHeaderBeforeTheLastLineNothingHappens) {
     EXPECT_EQ(f.dialogs.Count(), 0u);
     EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
   }
-  f.form.shapeText.Clear();
+  f.form.session.text.Clear();
   f.form.PunkteButtonClick();
   EXPECT_EQ(f.dialogs.Count(), 0u);
 }
@@ -157,7 +157,7 @@ TEST_F(PointMerging, NumbersThatAreNoNumbersStopBeforeTheTextChanges) {
   Load(Lines{"SIMISA", "\tpoints ( 99999", "\t\tpoint ( 0 0 0 )", "\t\tpoint ( 1 1 1 )"});
   EXPECT_FALSE(Run(&Form::PunkteButtonClick));
   EXPECT_EQ(LastMessage(), "'' ist kein gültiger Gleitkommawert");
-  EXPECT_LT(f.form.mergeTable.Size(), 99999u);
+  EXPECT_LT(f.form.session.mergeTable.Size(), 99999u);
 
   lines = good;
   lines[header] = "\tpoints ( 3a";
@@ -187,7 +187,7 @@ TEST_F(PointMerging, AnIndexItCannotRenumberLeavesTheWholeTextAsItWas) {
     f.dialogs.Answer(Answer::Yes);
     EXPECT_FALSE(Run(&Form::PunkteButtonClick));
     EXPECT_EQ(Text(), source);
-    EXPECT_FALSE(f.form.shapeText.Modified());
+    EXPECT_FALSE(f.form.session.text.Modified());
     EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
     EXPECT_TRUE(f.form.SMemo.visible);
     EXPECT_FALSE(f.form.PunkteButton.enabled);  // the rebuild had begun
@@ -226,7 +226,7 @@ TEST_F(PointMerging, ASectionBeyondTheTablesFirstSizeIsMergedWhole) {
   EXPECT_EQ(f.dialogs.Shown(0).text, Question(35000, "0.25"));
   EXPECT_EQ(Line("points ("), "\tpoints ( 35000");
   EXPECT_EQ(Vertices(), (std::vector<std::pair<int, int>>{{34999, 0}, {1, 0}}));
-  EXPECT_GE(f.form.mergeTable.Size(), 70000u);
+  EXPECT_GE(f.form.session.mergeTable.Size(), 70000u);
 }
 
 TEST_F(PointMerging, TheToleranceEntryTakesTheSystemsSeparatorAndKeepsANegativeValue) {
@@ -238,9 +238,9 @@ TEST_F(PointMerging, TheToleranceEntryTakesTheSystemsSeparatorAndKeepsANegativeV
   };
   const std::string warning =
       "Bitte positive Zahl eintragen, Dezimaltrennzeichen wie im Betriebssystem eingestellt.";
-  for (const Entry& entry : {Entry{f.form.DeltaPointsEdit, f.form.PointTolerance,
+  for (const Entry& entry : {Entry{f.form.DeltaPointsEdit, f.form.session.plan.pointTolerance,
                                    &Form::DeltaPointsEditExit, FocusRequest::DeltaPointsEdit},
-                             Entry{f.form.DeltaNormalsEdit, f.form.NormalTolerance,
+                             Entry{f.form.DeltaNormalsEdit, f.form.session.plan.normalTolerance,
                                    &Form::DeltaNormalsEditExit, FocusRequest::DeltaNormalsEdit}}) {
     f.dialogs.shown.clear();
     f.form.focusRequest = FocusRequest::None;
@@ -277,10 +277,10 @@ TEST_F(PointMerging, TolerancesFromTheSettingsFileAreTheExtendedValuesOfTheirTex
   MergeShape shape;
   shape.points = {"0 0 0"};
   Load(shape);
-  EXPECT_EQ(f.form.PointTolerance, 0.1L);
-  EXPECT_NE(f.form.PointTolerance, static_cast<long double>(0.1));
-  EXPECT_EQ(f.form.NormalTolerance, 1.0000000000000000001L);
-  EXPECT_NE(f.form.NormalTolerance, 1.0L);
+  EXPECT_EQ(f.form.session.plan.pointTolerance, 0.1L);
+  EXPECT_NE(f.form.session.plan.pointTolerance, static_cast<long double>(0.1));
+  EXPECT_EQ(f.form.session.plan.normalTolerance, 1.0000000000000000001L);
+  EXPECT_NE(f.form.session.plan.normalTolerance, 1.0L);
 }
 
 }  // namespace

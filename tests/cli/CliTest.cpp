@@ -100,18 +100,27 @@ TEST_F(Cli, UsageMistakesExitWithTwo) {
   EXPECT_NE(out.str().find("Exit status"), std::string::npos);
 }
 
-TEST_F(Cli, ACommandWithAVerbInTheTableIsACommandOfTheCommandLine) {
-  const ScopedCommand row(DummyCommand::Row());
+TEST_F(Cli, AVerbOfTheSessionsTableIsACommandOfTheCommandLine) {
+  // The verb sees the session the shape was opened into.
+  int runs = 0;
+  bool available = true;
+  const ScopedVerb row({.name = "dummy",
+                        .run =
+                            [&](Session& session) {
+                              runs += session.Elements() > 0;
+                              return Outcome::Done();
+                            },
+                        .available = [&](const Session&) { return available; },
+                        .unavailable = "dummy: not now"});
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
   EXPECT_NE(out.str().find("generate, delete-animations"), std::string::npos);
   EXPECT_NE(out.str().find("dummy"), std::string::npos);
-  const int runs = DummyCommand::Runs();
   EXPECT_EQ(Run({loco, "--do", "dummy,dummy"}), cli::kSuccess) << err.str();
-  EXPECT_EQ(DummyCommand::Runs(), runs + 2);
-  DummyCommand::State().enabled = false;
+  EXPECT_EQ(runs, 2);
+  available = false;
   EXPECT_EQ(Run({loco, "--do", "dummy"}), cli::kCommandFailed);
-  DummyCommand::State().enabled = true;
-  EXPECT_EQ(DummyCommand::Runs(), runs + 2);
+  EXPECT_TRUE(ErrorSays("dummy: not now"));
+  EXPECT_EQ(runs, 2);
 }
 
 TEST_F(Cli, UnreadableShapesExitWithThreeAndCopiesAreWrittenAsShapes) {

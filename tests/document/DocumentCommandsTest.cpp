@@ -35,12 +35,12 @@ void ExpectOpeningFinished(const FormFixture& f) {
   EXPECT_TRUE(f.form.SMemo.visible);
   EXPECT_TRUE(f.form.SMemo.changeNotificationAttached);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
-  EXPECT_EQ(f.form.UndoLines, f.form.shapeText.All());
+  EXPECT_EQ(f.form.session.undoLines, f.form.session.text.All());
 }
 
 void ExpectNoFileOpen(const FormFixture& f) {
-  EXPECT_TRUE(f.form.shapeText.Empty());
-  EXPECT_EQ(f.form.CurrentFileName, "");
+  EXPECT_TRUE(f.form.session.text.Empty());
+  EXPECT_EQ(f.form.session.path, "");
   EXPECT_EQ(f.form.Caption, kProgramTitle);
   EXPECT_EQ(f.form.StringGrid1.RowCount(), 2);
   EXPECT_EQ(f.form.StringGrid1.Cell(0, 1), "");
@@ -86,14 +86,14 @@ TEST(OpenCommand, OpensTheFileShowsItAndRemembersItsPlace) {
 
   OpenThroughDialog(f, path);
   EXPECT_EQ(f.dialogs.Count(), 0u);
-  EXPECT_EQ(f.form.shapeText.All(), lines);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), lines);
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   EXPECT_EQ(f.form.Label1.caption, path);
   EXPECT_EQ(f.form.Caption, "Quarvel   [ loco.s ]");
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
-  EXPECT_EQ(f.form.FileBom, std::string("\xFF\xFE", 2));
+  EXPECT_EQ(f.form.session.bom, std::string("\xFF\xFE", 2));
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "InitialDir", ""), f.dir.path().string() + "/");
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "loco.s");
   for (const Button* command : commands) EXPECT_TRUE(command->enabled);
@@ -108,14 +108,14 @@ TEST(OpenCommand, OpensTheFileShowsItAndRemembersItsPlace) {
   fs::current_path(f.dir.path());
   f.form.OpenShape("rel.s");
   fs::current_path(before);
-  EXPECT_EQ(f.form.CurrentFileName, f.dir.File("rel.s"));
+  EXPECT_EQ(f.form.session.path, f.dir.File("rel.s"));
 }
 
 TEST(OpenCommand, ModifiedTextAsksFirstAndOnlyYesOrNoGoOn) {
   FormFixture f;
   const std::string first = ShapeFile(f, "first.s");
   OpenThroughDialog(f, first);
-  f.form.shapeText.Replace(1, "edited");
+  f.form.session.text.Replace(1, "edited");
 
   // Cancel: not even the dialog appears.
   f.dialogs.Answer(Answer::Cancel);
@@ -129,15 +129,15 @@ TEST(OpenCommand, ModifiedTextAsksFirstAndOnlyYesOrNoGoOn) {
   f.dialogs.ChooseFile(std::nullopt);
   f.form.OeffnenButtonClick();
   EXPECT_EQ(f.dialogs.openRequests.size(), 2u);
-  EXPECT_TRUE(f.form.shapeText.Modified());
-  EXPECT_EQ(f.form.shapeText[1], "edited");
-  EXPECT_EQ(f.form.CurrentFileName, first);
+  EXPECT_TRUE(f.form.session.text.Modified());
+  EXPECT_EQ(f.form.session.text[1], "edited");
+  EXPECT_EQ(f.form.session.path, first);
 
   // Yes: the edit reaches the file before the next one is opened.
   const std::string second = ShapeFile(f, "second.s");
   f.dialogs.Answer(Answer::Yes);
   OpenThroughDialog(f, second);
-  EXPECT_EQ(f.form.CurrentFileName, second);
+  EXPECT_EQ(f.form.session.path, second);
   EXPECT_EQ(ReadShapeLines(first).at(1), "edited");
 }
 
@@ -159,10 +159,10 @@ TEST(OpenCommand, DecliningAFileWithoutUnicodeMarkLeavesNoFileOpen) {
   for (int lod = 1; lod <= 3; ++lod) EXPECT_EQ(f.form.StringGrid5.Cell(2, lod), "");
   EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
   ExpectNoFileOpen(f);
-  EXPECT_TRUE(f.form.UndoLines.empty());
+  EXPECT_TRUE(f.form.session.undoLines.empty());
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "good.s");
   // The mark of the last file really read stays for a text typed from here.
-  EXPECT_EQ(f.form.FileBom, std::string("\xFF\xFE", 2));
+  EXPECT_EQ(f.form.session.bom, std::string("\xFF\xFE", 2));
 
   f.form.UndoButtonClick();
   EXPECT_EQ(f.dialogs.Shown(1).text, f.Lang(68));
@@ -191,9 +191,9 @@ TEST(OpenCommand, ReadingOrAnalysisFailuresWarnAndKeepWhatWasDoneBefore) {
             0u);
   // Reading had finished: the file counts as open; the matrices came before
   // the textures, and the default assignment never ran.
-  EXPECT_EQ(f.form.shapeText.All(), lines);
-  EXPECT_FALSE(f.form.shapeText.Modified());
-  EXPECT_EQ(f.form.CurrentFileName, f.dir.File("broken.s"));
+  EXPECT_EQ(f.form.session.text.All(), lines);
+  EXPECT_FALSE(f.form.session.text.Modified());
+  EXPECT_EQ(f.form.session.path, f.dir.File("broken.s"));
   EXPECT_EQ(f.form.Caption, "Quarvel   [ broken.s ]");
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "broken.s");
   EXPECT_TRUE(f.form.PunkteButton.enabled);
@@ -214,10 +214,10 @@ TEST(OpenCommand, ReadingOrAnalysisFailuresWarnAndKeepWhatWasDoneBefore) {
 TEST(SaveCommands, SaveAsksForANameOnlyWhenThereIsNone) {
   FormFixture f;
   f.form.ProgramIni->WriteString("Dir", "InitialDir", f.dir.path().string() + "/");
-  f.form.shapeText.Append("typed");
+  f.form.session.text.Append("typed");
   f.dialogs.ChooseFile(std::nullopt);
   f.form.SpeichernButtonClick();
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
 
   const std::string path = f.dir.File("new.s");
   f.dialogs.ChooseFile(path);
@@ -225,15 +225,15 @@ TEST(SaveCommands, SaveAsksForANameOnlyWhenThereIsNone) {
   ASSERT_EQ(f.dialogs.saveRequests.size(), 2u);
   EXPECT_EQ(f.dialogs.saveRequests[1].initialDir, f.dir.path().string() + "/");
   EXPECT_TRUE(f.dialogs.saveRequests[1].askBeforeOverwrite);
-  EXPECT_EQ(f.form.CurrentFileName, path);
+  EXPECT_EQ(f.form.session.path, path);
   // A text typed after start-up was never read from a file: no mark.
   EXPECT_EQ(ReadBytes(path), EncodeShapeBytes({"typed"}, ""));
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   // Saving names no file in the window; only opening does.
   EXPECT_EQ(f.form.Caption, kProgramTitle);
   EXPECT_EQ(f.form.Label1.caption, "");
 
-  f.form.CurrentFileName = "";
+  f.form.session.path = "";
   f.form.WriteShapeText();
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
@@ -247,14 +247,14 @@ TEST(SaveCommands, SaveWritesAtOnceAndKeepsThePreviousFileAsBackup) {
   const std::string originalBytes = ReadBytes(path);
 
   // The first change of the text colours both save buttons; saving clears them.
-  f.form.shapeText.Replace(1, "first edit");
+  f.form.session.text.Replace(1, "first edit");
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   f.form.SpeichernButtonClick();
   EXPECT_TRUE(f.dialogs.saveRequests.empty());
   EXPECT_EQ(ReadBytes(f.dir.File("lok.BAK")), originalBytes);
   EXPECT_EQ(ReadShapeLines(path).at(1), "first edit");
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
 
@@ -277,8 +277,8 @@ TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
   Form form(FormPorts{dialogs, f.system, f.registry, f.launcher});
   form.FormCreate();
   dialogs.label = &form.Label2;
-  form.shapeText.Assign(Lines(2500, "\tline"));
-  form.CurrentFileName = f.dir.File("lok.s");
+  form.session.text.Assign(Lines(2500, "\tline"));
+  form.session.path = f.dir.File("lok.s");
   form.WriteShapeText();
   const std::string of = " " + form.LangText(24) + " 2500 " + form.LangText(23);
   EXPECT_EQ(dialogs.seen, (Lines{"1000" + of, "1000" + of, "2000" + of, "2000" + of}));
@@ -286,15 +286,15 @@ TEST(SaveCommands, WritingShowsItsProgressAndAFailureKeepsTheTextUnsaved) {
 
   // A folder that is not there: the warning, the text still unsaved, and no
   // folder made on the way.
-  form.shapeText.Assign({"a", "b"});
-  form.CurrentFileName = f.dir.File("gone/lok.s");
+  form.session.text.Assign({"a", "b"});
+  form.session.path = f.dir.File("gone/lok.s");
   form.WriteShapeText();
   ASSERT_EQ(dialogs.Count(), 1u);
   EXPECT_EQ(dialogs.Shown(0).text, form.LangText(59) + "\nIm Ordner " + f.dir.File("gone") +
                                        " kann keine Datei angelegt werden (der Ordner existiert "
                                        "nicht).");
   EXPECT_EQ(dialogs.Shown(0).kind, BoxKind::Warning);
-  EXPECT_TRUE(form.shapeText.Modified());
+  EXPECT_TRUE(form.session.text.Modified());
   EXPECT_TRUE(form.CaptionRed(form.SpeichernBitBtn));
   EXPECT_EQ(dialogs.CurrentCursor(), Cursor::Normal);
   EXPECT_EQ(form.Label2.caption, "2 " + form.LangText(24) + " 2 " + form.LangText(23));
@@ -321,14 +321,14 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   EXPECT_EQ(f.form.Label1.caption, opened);
   EXPECT_EQ(f.form.ProgramIni->ReadString("Dir", "Filename", ""), "a.s");
 
-  f.form.shapeText.Replace(1, "later");
+  f.form.session.text.Replace(1, "later");
   f.form.SpeichernButtonClick();
   EXPECT_EQ(ReadBytes(opened), openedBytes);
   EXPECT_EQ(ReadShapeLines(copy).at(1), "later");
 
   f.dialogs.ChooseFile(std::nullopt);  // cancelled: nothing changes
   f.form.SpeichernUnterButtonClick();
-  EXPECT_EQ(f.form.CurrentFileName, copy);
+  EXPECT_EQ(f.form.session.path, copy);
 }
 
 // What a refused or failed save leaves: the warning that nothing changed on
@@ -338,7 +338,7 @@ void ExpectSaveRefused(const FormFixture& f, const std::string& reason) {
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
   EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(59) + "\n" + reason);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
 }
@@ -350,8 +350,8 @@ TEST(SaveCommands, TheOpenedBackupIsNeverReplacedBySavingOverOrBesideIt) {
     const std::string original = ShapeFile(f, "x.BAK");               // the only unsplit original
     ShapeFile(f, "x.s", BuildExportedShape(ElementsWithOwnSets(3)));  // an older split
     OpenThroughDialog(f, original);
-    f.form.shapeText.Replace(1, "split");
-    const Lines text = f.form.shapeText.All();
+    f.form.session.text.Replace(1, "split");
+    const Lines text = f.form.session.text.All();
     const FolderPicture before = PictureOf(f.dir.path());
 
     if (saveAs) {
@@ -370,7 +370,7 @@ TEST(SaveCommands, TheOpenedBackupIsNeverReplacedBySavingOverOrBesideIt) {
                                "ihre eigene Sicherung (.BAK); sie ginge beim Speichern verloren. "
                                "Bitte unter einem anderen Namen speichern.");
     }
-    EXPECT_EQ(f.form.shapeText.All(), text);
+    EXPECT_EQ(f.form.session.text.All(), text);
     // No settings file either: they belong to a shape that was not saved.
     EXPECT_EQ(PictureOf(f.dir.path()), before);
 
@@ -378,7 +378,7 @@ TEST(SaveCommands, TheOpenedBackupIsNeverReplacedBySavingOverOrBesideIt) {
     f.dialogs.ChooseFile(f.dir.File("y.s"));
     f.form.SpeichernUnterButtonClick();
     EXPECT_EQ(ReadShapeLines(f.dir.File("y.s")), text);
-    EXPECT_FALSE(f.form.shapeText.Modified());
+    EXPECT_FALSE(f.form.session.text.Modified());
   }
 }
 
@@ -387,7 +387,7 @@ TEST(SaveCommands, AShapeThatCouldNotBeWrittenLeavesItsSettingsFileAlone) {
   const std::string path = ShapeFile(f, "lok.s");
   WriteBytes(f.dir.File("lok.Quarvel"), "; the plan of the last save\r\n[LODs]\r\nAnzahl=1\r\n");
   OpenThroughDialog(f, path);
-  f.form.shapeText.Assign(Lines(5000, std::string(100, 'q')));
+  f.form.session.text.Assign(Lines(5000, std::string(100, 'q')));
   const FolderPicture before = PictureOf(f.dir.path());
   // The disk fills up before the shape is complete; the settings file would
   // still fit.
@@ -404,7 +404,7 @@ TEST(SaveCommands, ASettingsFileThatCannotBeWrittenIsTheOnlyFailureShown) {
   OpenThroughDialog(f, path);
   fs::create_directory(f.dir.File("lok.Quarvel"));
   WriteBytes(f.dir.File("lok.Quarvel/notes.txt"), "mine");
-  f.form.shapeText.Replace(1, "edited");
+  f.form.session.text.Replace(1, "edited");
   FolderPicture expected = PictureOf(f.dir.path());
 
   EXPECT_FALSE(f.form.Run([&] { f.form.SpeichernButtonClick(); }));
@@ -413,7 +413,7 @@ TEST(SaveCommands, ASettingsFileThatCannotBeWrittenIsTheOnlyFailureShown) {
   EXPECT_EQ(f.dialogs.Shown(0).text,
             "In " + f.dir.File("lok.Quarvel") + " kann nicht geschrieben werden");
   // The shape itself was saved, with its backup, and the folder is whole.
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   expected["lok.BAK"] = expected["lok.s"];
   expected["lok.s"] = EntryOf(f.dir.path(), "lok.s");
   expected["quarvel.INI"] = EntryOf(f.dir.path(), "quarvel.INI");  // the folder last opened
@@ -437,21 +437,21 @@ TEST(UndoCommand, RestoresTheTextAsOpenedAfterConfirmation) {
 
   const Lines lines = BuildExportedShape(ElementsWithOwnSets(2));
   OpenThroughDialog(f, ShapeFile(f, "u.s", lines));
-  f.form.shapeText.DeleteRange(5, 10);
+  f.form.session.text.DeleteRange(5, 10);
   f.form.SpeichernButtonClick();  // saving does not move the point of return
-  f.form.shapeText.Replace(1, "x");
+  f.form.session.text.Replace(1, "x");
   f.form.MatButton.enabled = false;
 
   f.dialogs.Answer(Answer::No);
   f.form.UndoButtonClick();
   EXPECT_EQ(f.dialogs.Shown(1).text, f.Lang(69));
   EXPECT_EQ(f.dialogs.Shown(1).buttons, Buttons::YesNo);
-  EXPECT_EQ(f.form.shapeText[1], "x");
+  EXPECT_EQ(f.form.session.text[1], "x");
 
   f.dialogs.Answer(Answer::Yes);
   f.form.UndoButtonClick();
-  EXPECT_EQ(f.form.shapeText.All(), lines);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), lines);
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernUnterBitBtn));
   EXPECT_TRUE(f.form.MatButton.enabled);
@@ -467,7 +467,7 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   f.form.WegButtonClick();
   EXPECT_TRUE(f.form.closeRequested);
 
-  f.form.shapeText.Append("typed");
+  f.form.session.text.Append("typed");
   f.dialogs.Answer(Answer::Cancel);
   EXPECT_FALSE(f.form.FormCloseQuery());
   f.dialogs.Answer(Answer::No);
@@ -478,14 +478,14 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   EXPECT_FALSE(f.form.FormCloseQuery());
 
   // Yes, but the file cannot be written: stay as well.
-  f.form.CurrentFileName = (f.dir.path() / "no such folder" / "x.s").string();
+  f.form.session.path = (f.dir.path() / "no such folder" / "x.s").string();
   f.dialogs.Answer(Answer::Yes);
   bool allowed = true;
   f.form.Run([&] { allowed = f.form.FormCloseQuery(); });
   EXPECT_FALSE(allowed);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
 
-  f.form.CurrentFileName = f.dir.File("x.s");
+  f.form.session.path = f.dir.File("x.s");
   f.dialogs.Answer(Answer::Yes);
   EXPECT_TRUE(f.form.FormCloseQuery());
   EXPECT_TRUE(fs::exists(f.dir.File("x.s")));
@@ -527,7 +527,7 @@ TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
   EXPECT_FALSE(f.form.PlanChanged());
   f.form.LODAnzSpinEditChange(2);
   f.form.LODAnzSpinEditExit();
-  f.form.shapeText.Append("typed");
+  f.form.session.text.Append("typed");
   const std::size_t boxesBefore = f.dialogs.Count();
   f.dialogs.Answer(Answer::Yes);
   EXPECT_TRUE(f.form.FormCloseQuery());

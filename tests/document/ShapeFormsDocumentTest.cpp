@@ -38,7 +38,7 @@ struct CompressedShape : FormFixture {
 TEST(ShapeFormsDocument, ACompressedShapeOpensSplitsAndIsSavedCompressed) {
   CompressedShape f;
   ASSERT_EQ(f.dialogs.Count(), 0u);  // no question about the Unicode mark
-  EXPECT_EQ(f.form.shapeFile.form, ShapeForm::Compressed);
+  EXPECT_EQ(f.form.session.file.form, ShapeForm::Compressed);
   EXPECT_EQ(f.form.ElementCount(), 3);
   f.form.LODAnzSpinEditChange(2);
   f.form.LODAnzSpinEditExit();
@@ -47,15 +47,15 @@ TEST(ShapeFormsDocument, ACompressedShapeOpensSplitsAndIsSavedCompressed) {
   EXPECT_EQ(f.dialogs.Count(), 0u);
   const std::string saved = ReadBytes(f.path);
   EXPECT_EQ(saved.substr(0, 8), "SIMISA@F");
-  EXPECT_TRUE(InflatedPayload(saved) == PayloadOf(f.form.shapeText.All()));
+  EXPECT_TRUE(InflatedPayload(saved) == PayloadOf(f.form.session.text.All()));
   EXPECT_EQ(ReadBytes(f.dir.File("packed.BAK")), f.original);
   EXPECT_FALSE(f.form.CaptionRed(f.form.SpeichernBitBtn));
 }
 
 TEST(ShapeFormsDocument, AnEditTheBinaryFormCannotHoldIsNotSaved) {
   CompressedShape f;
-  const std::size_t point = LineWith(f.form.shapeText.All(), "point (");
-  f.form.shapeText.Replace(point, "\t\tpoint ( 0x10 0.2 0 )");
+  const std::size_t point = LineWith(f.form.session.text.All(), "point (");
+  f.form.session.text.Replace(point, "\t\tpoint ( 0x10 0.2 0 )");
   EXPECT_FALSE(f.form.SpeichernButtonClick().IsDone());
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
@@ -64,7 +64,7 @@ TEST(ShapeFormsDocument, AnEditTheBinaryFormCannotHoldIsNotSaved) {
                                          ": '0x10' in \"point\" ist keine gültige Gleitkommazahl.");
   EXPECT_EQ(ReadBytes(f.path), f.original);
   EXPECT_FALSE(fs::exists(f.dir.File("packed.BAK")));
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
 }
 
@@ -83,7 +83,7 @@ TEST(ShapeFormsDocument, SaveAsOffersTheThreeFormsAndSavesInTheChosenOne) {
   EXPECT_EQ(f.dialogs.saveRequests.back().filterIndex, static_cast<int>(ShapeForm::Text));
   EXPECT_TRUE(InflatedPayload(ReadBytes(packed)) == PayloadOf(lines));
   // The next "Speichern" keeps the form, and the next dialog offers it.
-  f.form.shapeText.Replace(1, "");
+  f.form.session.text.Replace(1, "");
   ASSERT_TRUE(f.form.SpeichernButtonClick().IsDone());
   EXPECT_EQ(ReadBytes(packed).substr(0, 8), "SIMISA@F");
   f.dialogs.ChooseFile(f.dir.File("binary.s"));

@@ -60,8 +60,8 @@ struct CompressFixture : FormFixture {
 TEST(CompressCommand, TheRegisteredUtilityConvertsTheChosenShapeWithoutTouchingTheText) {
   CompressFixture f;
   f.LoadShape(BuildExportedShape(ExportedShape{}));
-  f.form.shapeText.Replace(3, "\tge\xE4ndert");
-  const std::vector<std::string> text = f.form.shapeText.All();
+  f.form.session.text.Replace(3, "\tge\xE4ndert");
+  const std::vector<std::string> text = f.form.session.text.All();
   f.registry.path = f.simulator.string();
   f.dialogs.ChooseFile(f.shape);
   f.Compress();
@@ -80,8 +80,8 @@ TEST(CompressCommand, TheRegisteredUtilityConvertsTheChosenShapeWithoutTouchingT
   EXPECT_EQ(ReadBytes(f.dir.File("temp.bat")), f.launcher.starts[0].bytes) << "kept afterwards";
 
   EXPECT_EQ(f.FFEdit(), "?") << "only a search writes the utility's path";
-  EXPECT_EQ(f.form.shapeText.All(), text);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), text);
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_EQ(ReadBytes(f.shape), "\xFF\xFE");
 }
 

@@ -16,7 +16,7 @@ const std::vector<std::string> kText = {"shape (", "\tmatrices ( 1", "\thierarch
                                         "\tlod_control ( hierarchy", "\tgeometry_nodes ( 1"};
 
 struct Navigation : ::testing::Test {
-  Navigation() { f.form.shapeText.Assign(kText); }
+  Navigation() { f.form.session.text.Assign(kText); }
   // Clicks like the window: the focus request is handled afterwards.
   FocusRequest Click(Outcome (Form::*handler)()) {
     f.form.focusRequest = FocusRequest::None;
@@ -36,7 +36,7 @@ TEST_F(Navigation, JumpsGoToTheStartTheEndAndJustBehindTheFirstLetterOfMatrices)
   EXPECT_EQ(Click(&Form::SButton3Click), FocusRequest::SMemo);
   EXPECT_EQ(Caret(), 11u);
 
-  f.form.shapeText.Assign({"shape (", "\timages ( 1"});
+  f.form.session.text.Assign({"shape (", "\timages ( 1"});
   Caret() = 12;
   EXPECT_EQ(Click(&Form::SButton3Click), FocusRequest::SMemo);
   EXPECT_EQ(Caret(), 0u);

@@ -70,7 +70,7 @@ TEST_F(Printout, NothingIsPrintedWithoutYesOrWithoutADefaultPrinter) {
 TEST(PrintoutWithoutShape, DoesNothingAndSaysNothing) {
   FormFixture f;
   f.form.Run([&] { f.form.E_DruckenButtonClick(); });
-  f.form.shapeText.Assign({"shape ("});  // text, but no element analysed
+  f.form.session.text.Assign({"shape ("});  // text, but no element analysed
   f.form.Run([&] { f.form.E_DruckenButtonClick(); });
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_TRUE(f.printer.texts.empty());

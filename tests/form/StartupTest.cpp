@@ -57,15 +57,15 @@ TEST(Startup, ThreeLodsWithOneStoredDistanceSurviveResetAndShutdown) {
   EXPECT_EQ(HeaderRow(form.StringGrid2), (Cells{"Nr.", "Vert. L 1", "L 1", "L 2", "L 3"}));
   EXPECT_TRUE(form.LODSpinEdit.enabled);
   EXPECT_EQ(form.LODSpinEdit.maxValue, 3);
-  EXPECT_EQ(form.LodCount, 3);
+  EXPECT_EQ(form.session.plan.lodCount, 3);
 
   // Reset after a file was open: six columns stay, the data rows go.
   form.StringGrid1.SetRowCount(5);
   for (int col = 0; col < 6; ++col) form.StringGrid1.SetCell(col, 1, "x");
   form.StringGrid3.SetRowCount(4);
   form.StringGrid3.SetCell(0, 1, "MAIN");
-  form.shapeText.Assign({"line"});
-  form.CurrentFileName = "lok.s";
+  form.session.text.Assign({"line"});
+  form.session.path = "lok.s";
   form.ResetWindow();
   EXPECT_EQ(form.StringGrid1.ColCount(), 6);
   EXPECT_EQ(form.StringGrid1.RowCount(), 2);
@@ -73,10 +73,10 @@ TEST(Startup, ThreeLodsWithOneStoredDistanceSurviveResetAndShutdown) {
   EXPECT_EQ(form.StringGrid1.Cell(5, 1), "x") << "only columns 0 to 4 are emptied";
   EXPECT_EQ(form.StringGrid3.RowCount(), 2);
   EXPECT_EQ(form.StringGrid3.Cell(0, 1), "");
-  EXPECT_TRUE(form.shapeText.Empty());
-  EXPECT_FALSE(form.shapeText.Modified());
-  EXPECT_EQ(form.CurrentFileName, "");
-  EXPECT_EQ(form.LodCount, 3);
+  EXPECT_TRUE(form.session.text.Empty());
+  EXPECT_FALSE(form.session.text.Modified());
+  EXPECT_EQ(form.session.path, "");
+  EXPECT_EQ(form.session.plan.lodCount, 3);
 
   // Shutdown writes what the settings tab shows: two LODs, an empty
   // distance as 2000; the third key of the old section goes, "Dir" stays.

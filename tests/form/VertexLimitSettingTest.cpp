@@ -10,7 +10,7 @@ namespace {
 TEST(VertexLimitSetting, StartsFromTheProgramIniAndIsKeptAtShutdown) {
   {
     FormFixture f;
-    EXPECT_EQ(f.form.VertexLimit, 14000);
+    EXPECT_EQ(f.form.session.vertexLimit, 14000);
     EXPECT_EQ(f.form.VertLimitSpinEdit.value, 14000);
     EXPECT_EQ(f.form.VertLimitSpinEdit.minValue, 1000);
     EXPECT_EQ(f.form.VertLimitSpinEdit.maxValue, 65535);
@@ -21,7 +21,7 @@ TEST(VertexLimitSetting, StartsFromTheProgramIniAndIsKeptAtShutdown) {
     EXPECT_EQ(IniFile(f.ProgramIniPath()).ReadString("Limits", "Vertices", ""), "12000");
   }
   FormFixture again("[LODs]\r\nAnzahl=1\r\n[Limits]\r\nVertices=60000\r\n");
-  EXPECT_EQ(again.form.VertexLimit, 60000);
+  EXPECT_EQ(again.form.session.vertexLimit, 60000);
   EXPECT_EQ(again.form.VertLimitSpinEdit.value, 60000);
 }
 
@@ -29,7 +29,7 @@ TEST(VertexLimitSetting, ValuesOutsideTheRangeAreBroughtIntoIt) {
   for (const auto& [stored, expected] :
        std::vector<std::pair<std::string, int>>{{"70000", 65535}, {"12", 1000}, {"viel", 14000}}) {
     FormFixture f("[Limits]\r\nVertices=" + stored + "\r\n");
-    EXPECT_EQ(f.form.VertexLimit, expected) << stored;
+    EXPECT_EQ(f.form.session.vertexLimit, expected) << stored;
   }
 }
 

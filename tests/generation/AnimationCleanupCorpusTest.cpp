@@ -75,7 +75,7 @@ TEST_P(AnimationCleanupCorpus, DeletingEveryAnimationKeepsTheShapeWellFormed) {
   f.dialogs.shown.clear();
   form.AnimButtonClick();
   EXPECT_EQ(f.dialogs.Count(), 0u);
-  const Lines& text = form.shapeText.All();
+  const Lines& text = form.session.text.All();
   ASSERT_EQ(text.size(), original.size() - deleted);
   EXPECT_EQ(form.Label2.caption, f.LineCountCaption());
   for (std::size_t i = 0; i <= nodes.front().line; ++i) ASSERT_EQ(text[i], original[i]) << i;

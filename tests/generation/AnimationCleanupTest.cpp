@@ -44,8 +44,8 @@ TEST(AnimationMarks, ReadingMarksExactlyTheMatricesWhoseNodeHasControllers) {
   SetMarks(f.form, {"", ""});
   f.form.Label2.caption = "before";
   f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.All(), lines);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), lines);
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_EQ(f.form.Label2.caption, "before");
 
   f.LoadShape(Animated());
@@ -70,8 +70,8 @@ TEST(AnimationCleanup, OnlyUnmarkedMatricesLoseTheirControllers) {
   // Marked in either case, or no matrix of the node's name: nothing to do.
   SetMarks(f.form, {"", "x", "X"});
   f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.All(), original);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), original);
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
 
   // WHEEL1: 5 keys and 2 keys, each block with its header and closing line.
@@ -82,12 +82,12 @@ TEST(AnimationCleanup, OnlyUnmarkedMatricesLoseTheirControllers) {
   expected.push_back("\t\t\t\t\tcontrollers ( 0");
   expected.insert(expected.end(), original.begin() + static_cast<std::ptrdiff_t>(node) + 13,
                   original.end());
-  ASSERT_EQ(f.form.shapeText.All(), expected);
+  ASSERT_EQ(f.form.session.text.All(), expected);
   EXPECT_EQ(expected.size(), original.size() - 11);
   EXPECT_EQ(expected[node + 2], "\t\t\t\t\t)");
   EXPECT_EQ(Marks(f.form), "[][][X]");
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.CaptionRed(f.form.SpeichernBitBtn));
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
@@ -98,7 +98,7 @@ TEST(AnimationCleanup, OnlyUnmarkedMatricesLoseTheirControllers) {
   f.form.AnimResetButtonClick();
   EXPECT_EQ(Marks(f.form), "[][][x]");
   f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.All(), expected);
+  EXPECT_EQ(f.form.session.text.All(), expected);
 }
 
 TEST(AnimationCleanup, TwoRowsWithTheNodesNameLeaveTheTextUnchanged) {
@@ -109,8 +109,8 @@ TEST(AnimationCleanup, TwoRowsWithTheNodesNameLeaveTheTextUnchanged) {
   f.form.Label2.caption = "before";
 
   f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.All(), original);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_EQ(f.form.session.text.All(), original);
+  EXPECT_FALSE(f.form.session.text.Modified());
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Error);
   EXPECT_EQ(f.dialogs.Shown(0).text,
@@ -122,7 +122,7 @@ TEST(AnimationCleanup, TwoRowsWithTheNodesNameLeaveTheTextUnchanged) {
   // With one of the two marked, one row acts on the node, and DOOR goes too.
   f.form.StringGrid3.SetCell(2, 3, "x");
   f.form.AnimButtonClick();
-  EXPECT_EQ(f.form.shapeText.Count(), original.size() - 11 - 5);
+  EXPECT_EQ(f.form.session.text.Count(), original.size() - 11 - 5);
 }
 
 TEST(AnimationCleanup, CountsThatCannotBeReadLeaveTheTextUnchanged) {
@@ -154,7 +154,7 @@ TEST(AnimationCleanup, CountsThatCannotBeReadLeaveTheTextUnchanged) {
     // DOOR comes later and would be cleaned: nothing may happen to it either.
     SetMarks(f.form, {"", "", ""});
     f.form.AnimButtonClick();
-    EXPECT_EQ(f.form.shapeText.All(), lines);
+    EXPECT_EQ(f.form.session.text.All(), lines);
     ASSERT_EQ(f.dialogs.Count(), 1u);
     EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Error);
     EXPECT_EQ(f.dialogs.Shown(0).text, c.message);

@@ -68,10 +68,10 @@ TEST_F(GenerationGolden, ThreeLodsWithSharedStatesAndSortMarksMatchTheHandMadeFi
 
   const std::vector<std::string> expected = ReadLinesFile("split_three_lods.expected.s-lines");
   const std::string mark("\xFF\xFE", 2);
-  f.form.FileBom = mark;
+  f.form.session.bom = mark;
   f.form.WriteShapeText();
   ASSERT_EQ(f.dialogs.Count(), 0u);
-  const std::string written = ReadBytes(f.form.CurrentFileName);
+  const std::string written = ReadBytes(f.form.session.path);
   const std::string wanted = EncodeShapeBytes(expected, mark);
   EXPECT_EQ(written.size(), wanted.size());
   EXPECT_TRUE(written == wanted);

@@ -77,7 +77,7 @@ class GenerationTest : public ::testing::Test {
     return f.dialogs.Count() == 1 ? f.dialogs.Shown(0).text : "";
   }
 
-  const std::vector<std::string>& Text() const { return f.form.shapeText.All(); }
+  const std::vector<std::string>& Text() const { return f.form.session.text.All(); }
 
   // The lines of the n-th sub-object (from 0) of the whole text, from its
   // opening line to its closing line.

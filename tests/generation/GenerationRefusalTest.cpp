@@ -263,13 +263,13 @@ TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   Load(TwoElements());
   const std::optional<GenerationLayout> layout =
-      PrepareGeneration(f.form.shapeText, f.form.plan, 2);
+      PrepareGeneration(f.form.session.text, f.form.session.plan, 2);
   ASSERT_TRUE(layout);
   Form& form = f.form;
   const GenerationInput input{
-      form.tables,
-      form.plan,
-      form.shapeIndex,
+      form.session.tables,
+      form.session.plan,
+      form.session.index,
       2,
       1,
       [&form](int row, int lod, int subobject) { return form.InSubobject(row, lod, subobject); },

@@ -73,7 +73,7 @@ TEST_F(Generation, LeftOutSetsLeaveTheirVerticesAndNodesBehind) {
   EXPECT_EQ(f.dialogs.processed, 2 * 9 * (2 + 3));
   EXPECT_EQ(f.form.Label2.caption, f.LineCountCaption());
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);
-  EXPECT_TRUE(f.form.shapeText.Modified());
+  EXPECT_TRUE(f.form.session.text.Modified());
 }
 
 TEST_F(Generation, TheSplitOfAOneLineSortVectorListStaysWhenTheCommandIsAbandoned) {
@@ -106,8 +106,8 @@ TEST_F(Generation, AShapeWithoutDistanceLevelsKeepsItsText) {
   // Edited in the text view after opening, so the analysis did not see it.
   const std::size_t line = LineWith(source, "distance_levels (");
   source[line] = Tabs(3) + "distance_levelz ( 1";
-  f.form.shapeText.Replace(line, source[line]);
-  f.form.shapeText.SetModified(false);
+  f.form.session.text.Replace(line, source[line]);
+  f.form.session.text.SetModified(false);
   Generate();
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
@@ -117,7 +117,7 @@ TEST_F(Generation, AShapeWithoutDistanceLevelsKeepsItsText) {
                 "): Im Block \"lod_control\" fehlt der Block \"distance_levels\". Abbruch der "
                 "Aktion.");
   EXPECT_EQ(Text(), source);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.Sub_ObjectsButton.enabled);
   EXPECT_TRUE(f.form.SMemo.visible);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);

@@ -40,7 +40,7 @@ TEST_F(VertexLimitQuestion, NoLeavesTheTextAndTheCommandAsTheyWere) {
             "Subobjekt 1 von LOD 1 hat 1200 Vertices, mehr als die Grenze von 1000 Vertices, "
             "trotzdem erzeugen?");
   EXPECT_EQ(Text(), source);
-  EXPECT_FALSE(f.form.shapeText.Modified());
+  EXPECT_FALSE(f.form.session.text.Modified());
   EXPECT_TRUE(f.form.Sub_ObjectsButton.enabled);
   EXPECT_TRUE(f.form.SMemo.visible);
   EXPECT_EQ(f.dialogs.CurrentCursor(), Cursor::Normal);

@@ -26,29 +26,29 @@ const char* const kAskLoad =
 // every element in sub-object 1 of every LOD, distances 2000.
 void SetUpPlan(FormFixture& f, int lods, int elements, int matrices) {
   Form& form = f.form;
-  form.CurrentFileName = f.dir.File("loco.s");
-  form.LodCount = lods;
+  form.session.path = f.dir.File("loco.s");
+  form.session.plan.lodCount = lods;
   form.LODAnzSpinEdit.value = lods;
-  form.tables = ShapeTables{};
-  form.plan = Plan{};
-  form.plan.lodCount = lods;
-  form.summary = PlanSummary{};
+  form.session.tables = ShapeTables{};
+  form.session.plan = Plan{};
+  form.session.plan.lodCount = lods;
+  form.session.summary = PlanSummary{};
   form.StringGrid1.SetColCount(lods + 3);
-  form.tables.elements.SetCount(elements);
+  form.session.tables.elements.SetCount(elements);
   for (int r = 1; r <= elements; ++r) {
-    form.tables.elements.At(r) = {"E" + IntToStr(r), "", 10};
-    for (int lod = 1; lod <= lods; ++lod) form.plan.SetChoice(r, lod, SubobjectChoice(1));
+    form.session.tables.elements.At(r) = {"E" + IntToStr(r), "", 10};
+    for (int lod = 1; lod <= lods; ++lod) form.session.plan.SetChoice(r, lod, SubobjectChoice(1));
   }
   form.StringGrid2.SetColCount(lods + 2);
-  form.summary.subobjects.SetCount(1);
-  form.summary.subobjects.At(1).number = 1;
-  form.tables.matrices.SetCount(matrices);
-  for (int r = 1; r <= matrices; ++r) form.tables.matrices.At(r).name = "M" + IntToStr(r);
+  form.session.summary.subobjects.SetCount(1);
+  form.session.summary.subobjects.At(1).number = 1;
+  form.session.tables.matrices.SetCount(matrices);
+  for (int r = 1; r <= matrices; ++r) form.session.tables.matrices.At(r).name = "M" + IntToStr(r);
   form.StringGrid4.SetRowCount(lods + 1);
-  form.summary.lods.SetCount(lods);
+  form.session.summary.lods.SetCount(lods);
   for (int lod = 1; lod <= lods; ++lod) {
     form.StringGrid4.SetCell(0, lod, IntToStr(lod));
-    form.plan.distances.Set(lod, "2000");
+    form.session.plan.distances.Set(lod, "2000");
   }
 }
 
@@ -79,8 +79,8 @@ TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
   FormFixture f;
   SetUpPlan(f, 2, 3, 1);
   Form& form = f.form;
-  form.PointTolerance = 0.001L;
-  form.NormalTolerance = 0.25L;
+  form.session.plan.pointTolerance = 0.001L;
+  form.session.plan.normalTolerance = 0.25L;
   form.StringGrid1.SetCell(3, 2, "2");
   form.StringGrid1.SetCell(4, 1, "999");
   form.StringGrid1.SetCell(4, 3, "0");
@@ -99,10 +99,10 @@ TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
 
   // Start over from a different plan with a single LOD.
   SetUpPlan(f, 1, 3, 1);
-  form.PointTolerance = form.NormalTolerance = 0;
+  form.session.plan.pointTolerance = form.session.plan.normalTolerance = 0;
   Load(f);
   EXPECT_EQ(f.dialogs.Shown(1).text, kAskLoad);
-  EXPECT_EQ(form.LodCount, 2);
+  EXPECT_EQ(form.session.plan.lodCount, 2);
   EXPECT_EQ(form.LODAnzSpinEdit.value, 2);
   EXPECT_EQ(form.StringGrid1.ColCount(), 5);
   EXPECT_EQ(Column(form.StringGrid1, 3), "1,2,1");
@@ -113,8 +113,8 @@ TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
   EXPECT_EQ(Column(form.StringGrid3, 2), "x");
   EXPECT_EQ(Column(form.StringGrid4, 1), "150,900");
   EXPECT_EQ(Column(form.StringGrid5, 1), "150,900");
-  EXPECT_EQ(form.PointTolerance, 0.001L);
-  EXPECT_EQ(form.NormalTolerance, 0.25L);
+  EXPECT_EQ(form.session.plan.pointTolerance, 0.001L);
+  EXPECT_EQ(form.session.plan.normalTolerance, 0.25L);
   EXPECT_EQ(form.DeltaPointsEdit.text, "0.001");
   EXPECT_EQ(form.DeltaNormalsEdit.text, "0.25");
 }
@@ -122,7 +122,7 @@ TEST(SettingsFile, PlanTolerancesAndLodSetUpComeBack) {
 TEST(SettingsFile, SingleLodFilesAndMissingKeysFallBackToTheOldSections) {
   FormFixture f;
   SetUpPlan(f, 2, 4, 0);
-  f.form.PointTolerance = 0.5L;
+  f.form.session.plan.pointTolerance = 0.5L;
   WriteBytes(SettingsPath(f),
              "[SONR_L1]\r\n1=-1\r\n2=3\r\n[SONR]\r\n1=2\r\n2=7\r\n4=3\r\n"
              "[SOSORT_L1]\r\n2=-1\r\n[SOSORT]\r\n1=x\r\n2=X\r\n[SONR_L2]\r\n2=2\r\n");
@@ -131,8 +131,8 @@ TEST(SettingsFile, SingleLodFilesAndMissingKeysFallBackToTheOldSections) {
   EXPECT_EQ(Column(f.form.StringGrid1, 4), "1,2,1,1");
   EXPECT_EQ(Column(f.form.StringGrid2, 2), "x,X,");
   EXPECT_EQ(Column(f.form.StringGrid2, 3), ",,");
-  EXPECT_EQ(f.form.LodCount, 2);  // no "LODs": the set-up stays
-  EXPECT_EQ(f.form.PointTolerance, 0);
+  EXPECT_EQ(f.form.session.plan.lodCount, 2);  // no "LODs": the set-up stays
+  EXPECT_EQ(f.form.session.plan.pointTolerance, 0);
 }
 
 TEST(SettingsFile, UnreadableValuesFallBackAndNumbersGrowTheTablesWithinLimits) {
@@ -152,13 +152,13 @@ TEST(SettingsFile, UnreadableValuesFallBackAndNumbersGrowTheTablesWithinLimits) 
   SetUpPlan(f, 2, 1, 0);
   WriteBytes(SettingsPath(f), "[Delta]\nPoints=abc\nNormals=\n[LODs]\nAnzahl=zwei\n1=5\n");
   Load(f);
-  EXPECT_EQ(f.form.LodCount, 2);
+  EXPECT_EQ(f.form.session.plan.lodCount, 2);
   EXPECT_EQ(Column(f.form.StringGrid4, 1), "2000,2000");
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0");
 
   WriteBytes(SettingsPath(f), "[LODs]\nAnzahl=2000000000\n1=5\n");
   Load(f);
-  EXPECT_EQ(f.form.LodCount, 99);
+  EXPECT_EQ(f.form.session.plan.lodCount, 99);
   EXPECT_EQ(f.form.StringGrid4.RowCount(), 100);
   EXPECT_EQ(f.form.StringGrid4.Cell(1, 1), "5");
   EXPECT_EQ(f.form.StringGrid4.Cell(1, 99), "2000");
@@ -180,7 +180,7 @@ TEST(SettingsFile, FewerLodsLeaveTheSectionsOfHigherLodsAlone) {
 
   f.form.StringGrid1.SetCell(5, 1, "4");  // a hidden column of LOD 3
   Load(f);
-  EXPECT_EQ(f.form.LodCount, 1);
+  EXPECT_EQ(f.form.session.plan.lodCount, 1);
   EXPECT_EQ(Column(f.form.StringGrid1, 3), "1,2");
   EXPECT_EQ(f.form.StringGrid1.Cell(5, 1), "4");
 }
@@ -189,17 +189,17 @@ TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
   FormFixture f;
   SetUpPlan(f, 1, 1, 0);
   SetDecimalSeparator(',');
-  f.form.PointTolerance = 0.001L;
+  f.form.session.plan.pointTolerance = 0.001L;
   Save(f);
   EXPECT_EQ(IniFile(SettingsPath(f)).ReadString("Delta", "Points", ""), "0,001");
-  f.form.PointTolerance = 0;
+  f.form.session.plan.pointTolerance = 0;
   Load(f);
-  EXPECT_EQ(f.form.PointTolerance, 0.001L);
+  EXPECT_EQ(f.form.session.plan.pointTolerance, 0.001L);
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0,001");
   // A file written under a decimal point reads back as 0.
   WriteBytes(SettingsPath(f), "[Delta]\nPoints=0.001\n");
   Load(f);
-  EXPECT_EQ(f.form.PointTolerance, 0);
+  EXPECT_EQ(f.form.session.plan.pointTolerance, 0);
 }
 
 TEST(SettingsFile, WithoutAShapeOrAYesNothingHappens) {
@@ -221,12 +221,12 @@ TEST(SettingsFile, WithoutAShapeOrAYesNothingHappens) {
   f.dialogs.Answer(Answer::No);
   f.form.E_LadenButtonClick();
   EXPECT_EQ(Column(f.form.StringGrid1, 3), "1,1");
-  EXPECT_EQ(f.form.PointTolerance, 0);
+  EXPECT_EQ(f.form.session.plan.pointTolerance, 0);
 }
 
 TEST(SettingsFile, SavingBeforeAnyAnalysisWritesAReadableFile) {
   FormFixture f;
-  f.form.CurrentFileName = f.dir.File("loco.s");
+  f.form.session.path = f.dir.File("loco.s");
   f.form.SaveSettings();
   const IniFile file(SettingsPath(f));
   EXPECT_EQ(file.ReadString("LODs", "Anzahl", ""), "1");

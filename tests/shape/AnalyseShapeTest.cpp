@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 // Analyses `lines` as undo does, through the general error handler; returns
 // the error shown, "" on success.
 std::string Analyse(FormFixture& f, const Lines& lines) {
-  f.form.shapeText.Assign(lines);
+  f.form.session.text.Assign(lines);
   f.dialogs.shown.clear();
   if (f.form.Run([&f] { f.form.AnalyseShape(); })) return "";
   return f.dialogs.shown.back().text;
@@ -49,7 +49,7 @@ TEST(AnalyseShape, ElementsShowNameImageAndFacesAndMatricesSumTheirPrimitives) {
   EXPECT_EQ(f.form.StringGrid3.Cell(0, 2), "WHEEL");
   EXPECT_EQ(f.form.StringGrid3.Cell(1, 1), "12");
   EXPECT_EQ(f.form.StringGrid3.Cell(1, 2), "13");
-  const ShapeIndex& index = f.form.shapeIndex;
+  const ShapeIndex& index = f.form.session.index;
   EXPECT_EQ(index.VtxStateMatrices[index.ElementVtxStates[1]], 1);
   EXPECT_EQ(index.VertexSetCount, 3);
   EXPECT_EQ(index.VertexSets[2].firstVertex, 20);

@@ -107,17 +107,17 @@ FormFixture::~FormFixture() {
 }
 
 std::string FormFixture::LineCountCaption() const {
-  return std::to_string(form.shapeText.Count()) + " " + Lang(22);
+  return std::to_string(form.session.text.Count()) + " " + Lang(22);
 }
 
 void FormFixture::LoadShape(const std::vector<std::string>& lines, const std::string& fileName) {
   form.ResetWindow();
-  form.shapeText.Assign(lines);
-  form.shapeText.SetModified(false);
-  form.CurrentFileName = dir.File(fileName);
+  form.session.text.Assign(lines);
+  form.session.text.SetModified(false);
+  form.session.path = dir.File(fileName);
   form.EnableOncePerTextCommands();
   form.AnalyseAndPlan();
-  form.UndoLines = form.shapeText.All();
+  form.session.undoLines = form.session.text.All();
 }
 
 }  // namespace quarvel::testing

@@ -6,6 +6,7 @@
 
 #include "form/Commands.h"
 #include "form/Form.h"
+#include "session/Verbs.h"
 
 namespace quarvel::testing {
 
@@ -22,6 +23,23 @@ class ScopedCommand {
   }
   ScopedCommand(const ScopedCommand&) = delete;
   ScopedCommand& operator=(const ScopedCommand&) = delete;
+
+ private:
+  std::string name_;
+};
+
+// A verb of the test's own in the session's table for as long as it lives.
+class ScopedVerb {
+ public:
+  explicit ScopedVerb(Verb verb) : name_(verb.name) { VerbTable().push_back(std::move(verb)); }
+  ~ScopedVerb() {
+    auto& table = VerbTable();
+    table.erase(std::remove_if(table.begin(), table.end(),
+                               [this](const Verb& verb) { return verb.name == name_; }),
+                table.end());
+  }
+  ScopedVerb(const ScopedVerb&) = delete;
+  ScopedVerb& operator=(const ScopedVerb&) = delete;
 
  private:
   std::string name_;
@@ -49,8 +67,7 @@ struct DummyCommand {
                 },
             .builtInCaption = "Dummy",
             .caption = 11,
-            .place = {Area::StatusPanel, 680, 13, 145, 25},
-            .verb = "dummy"};
+            .place = {Area::StatusPanel, 680, 13, 145, 25}};
   }
 };
 

@@ -1,0 +1,50 @@
+// The texts of the language file by what they say: the number is the key
+// "S<number>" of every language's section. S1 to S16 and S72 are the
+// commands' captions, which the command table names.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace quarvel {
+
+enum class Text : int {
+  TabAssignment = 17,
+  TabFile = 18,
+  TabSettings = 19,
+  SmallScreen = 20,
+  SystemFound = 21,
+  Lines = 22,
+  LinesWritten = 23,
+  Of = 24,
+  SystemUnreliable = 25,
+  SystemUntested = 26,
+  Number = 27,
+  Distance = 28,
+  AllElements = 38,
+  ShapeFilter = 57,
+  ConverterFilter = 58,
+  NotWritten = 59,
+  NotRead = 60,
+  NoUnicodeMark = 61,
+  OverwriteEntries = 62,
+  PointsMergeable = 63,
+  MergeNow = 64,
+  NoPointsToMerge = 65,
+  NormalsMergeable = 66,
+  NoNormalsToMerge = 67,
+  NothingToUndo = 68,
+  AskUndo = 69,
+  PlanChanged = 70,
+  VertexLimitLabel = 71,
+  SaveFormsFilter = 73,
+  NotEncodable = 74,
+  BuiltInConverter = 75,
+  ConvertedToText = 76,
+  ConvertedToCompressed = 77,
+  LineWord = 78,  // "Zeile", before a line's number
+};
+
+// The text of the language in use ("" when the language file lacks it).
+using TextSource = std::function<std::string(Text)>;
+
+}  // namespace quarvel

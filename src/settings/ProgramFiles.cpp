@@ -1,0 +1,48 @@
+#include "settings/ProgramFiles.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "assignment/VertexLimit.h"
+#include "common/Convert.h"
+
+namespace quarvel {
+
+namespace fs = std::filesystem;
+
+std::string ProgramIniPath(const SystemInfo& system) {
+  const fs::path executable(system.ExecutablePath());
+  fs::path beside = executable;
+  beside.replace_extension(".INI");
+  const fs::path folder = beside.parent_path().empty() ? fs::path(".") : beside.parent_path();
+  if (::access(folder.c_str(), W_OK) == 0) return beside.string();
+  return (fs::path(system.UserConfigDir()) / beside.filename()).string();
+}
+
+std::string LanguageFilePath(const SystemInfo& system) {
+  return (fs::path(system.ExecutablePath()).parent_path() / "Quarvel_L.INI").string();
+}
+
+ProgramSetup ReadProgramSetup(const IniFile& programIni) {
+  ProgramSetup setup;
+  // A count beyond the spin box's range would size the tables beyond what
+  // every other command accepts.
+  setup.lods = std::clamp(programIni.ReadInteger("LODs", "Anzahl", 1), 1, 99);
+  for (int lod = 1; lod <= setup.lods; ++lod)
+    setup.distances.push_back(programIni.ReadString("LODs", IntToStr(lod), "2000"));
+  setup.vertexLimit =
+      ClampVertexLimit(programIni.ReadInteger("Limits", "Vertices", kDefaultVertexLimit));
+  return setup;
+}
+
+std::string ChosenLanguage(const IniFile& languageFile) {
+  return languageFile.ReadString("Languages", "Language", "Deutsch");
+}
+
+std::string LanguageText(const IniFile& languageFile, const std::string& language, int number) {
+  return languageFile.ReadString(language, "S" + IntToStr(number), "");
+}
+
+}  // namespace quarvel
