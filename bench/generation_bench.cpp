@@ -65,7 +65,7 @@ void BM_GenerateFourLodsOfEightSubobjects(benchmark::State& state) {
     form.StringGrid4.SetCell(1, lod, std::to_string(250 * lod * lod));
   form.LODAnzSpinEditExit();
   for (int lod = 1; lod <= kLods; ++lod) {
-    for (int row = 1; row <= form.ElementCount(); ++row)
+    for (int row = 1; row <= form.session.Elements(); ++row)
       form.StringGrid1.SetCell(lod + 2, row, std::to_string((row - 1) % kSubobjects + 1));
     form.StringGrid2.SetCell(lod + 1, 1, "x");
   }

@@ -28,7 +28,7 @@ void BM_OpenShape(benchmark::State& state) {
     benchmark::DoNotOptimize(form.session.undoLines.data());
   }
   state.counters["lines"] = static_cast<double>(form.session.text.Count());
-  state.counters["elements"] = form.ElementCount();
+  state.counters["elements"] = form.session.Elements();
   state.counters["messages"] = dialogs.messages;  // 0 unless the open failed
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }

@@ -16,11 +16,11 @@ Form::Form(FormPorts ports)
                            [this](Text text) { return LangText(static_cast<int>(text)); },
                            [this] { return LODSpinEdit.value; }}),
       ports_(ports) {
-  StringGrid1.Show(elementView_);
-  StringGrid2.Show(subobjectView_);
-  StringGrid3.Show(matrixView_);
-  StringGrid4.Show(distanceView_);
-  StringGrid5.Show(lodSummaryView_);
+  StringGrid1.Show(views_.elements);
+  StringGrid2.Show(views_.subobjects);
+  StringGrid3.Show(views_.matrices);
+  StringGrid4.Show(views_.distances);
+  StringGrid5.Show(views_.lodSummary);
   // The captions the controls carry in the window's definition; the
   // translated ones are replaced by ApplyLanguage at start-up.
   Caption = kProgramTitle;
@@ -112,7 +112,7 @@ Outcome Form::RunHandler(const std::function<Outcome()>& handler) {
     FlushIniFiles();
   } catch (const std::exception& error) {
     outcome = Outcome::Failed(error.what());
-    Message(BoxKind::Error, error.what(), Buttons::Ok);
+    session.Message(BoxKind::Error, error.what(), Buttons::Ok);
   }
   return outcome;
 }
@@ -143,15 +143,15 @@ std::string Form::ProgramIniPath() const {
   return quarvel::ProgramIniPath(ports_.system);
 }
 
-std::string Form::LanguageFilePath() const {
-  return quarvel::LanguageFilePath(ports_.system);
+std::string Form::DirValue(const char* key) const {
+  return ProgramIni ? ProgramIni->ReadString("Dir", key, "") : "";
 }
 
 void Form::FormCreate() {
   ResetWindow();
   Caption = kProgramTitle;
   ProgramIni = std::make_unique<IniFile>(ProgramIniPath());
-  LanguageFile = std::make_unique<IniFile>(LanguageFilePath());
+  LanguageFile = std::make_unique<IniFile>(quarvel::LanguageFilePath(ports_.system));
 
   SpracheComboBox.items.clear();
   for (int i = 1;; ++i) {
@@ -169,12 +169,14 @@ void Form::FormCreate() {
   }
 
   if (system().ScreenWidth() < 1024 || system().ScreenHeight() < 768)
-    Message(BoxKind::Information, LangText(20), Buttons::Ok);
+    session.Message(BoxKind::Information, LangText(Text::SmallScreen), Buttons::Ok);
   const WindowsVersionResult version = WindowsVersion();
   if (version.level < 2)
-    Message(BoxKind::Information,
-            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26),
-            Buttons::Ok);
+    session.Message(
+        BoxKind::Information,
+        LangText(Text::SystemFound) + " " + version.name +
+            LangText(version.level == 0 ? Text::SystemUnreliable : Text::SystemUntested),
+        Buttons::Ok);
 
   StringGrid1.SetRowCount(2);
   StringGrid1.SetCell(kNameColumn, 0, "Name");
@@ -322,13 +324,13 @@ std::string Form::LanguageLocale() const {
 void Form::ApplyLanguage() {
   for (const Command& command : CommandTable())
     if (command.caption > 0) command.control(*this).caption = LangText(command.caption);
-  TabSheet1.caption = LangText(17);
-  TabSheet2.caption = LangText(18);
-  TabSheet3.caption = LangText(19);
-  StringGrid5.SetCell(kSummaryLodColumn, 0, LangText(27));
-  StringGrid5.SetCell(kSummaryDistanceColumn, 0, LangText(28));
-  StringGrid4.SetCell(kLodNumberColumn, 0, "LOD " + LangText(27));
-  StringGrid2.SetCell(kSubobjectNumberColumn, 0, LangText(27));
+  TabSheet1.caption = LangText(Text::TabAssignment);
+  TabSheet2.caption = LangText(Text::TabFile);
+  TabSheet3.caption = LangText(Text::TabSettings);
+  StringGrid5.SetCell(kSummaryLodColumn, 0, LangText(Text::Number));
+  StringGrid5.SetCell(kSummaryDistanceColumn, 0, LangText(Text::Distance));
+  StringGrid4.SetCell(kLodNumberColumn, 0, "LOD " + LangText(Text::Number));
+  StringGrid2.SetCell(kSubobjectNumberColumn, 0, LangText(Text::Number));
   const std::pair<Label*, int> labels[] = {
       {&Label4, 30},  {&Label5, 31},  {&Label6, 32},  {&Label14, 33}, {&Label15, 34},
       {&Label26, 35}, {&Label25, 36}, {&Label10, 37}, {&Label7, 39},  {&Label17, 40},
@@ -336,7 +338,7 @@ void Form::ApplyLanguage() {
       {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50},
       {&Label34, 71}};
   for (const auto& [label, number] : labels) label->caption = LangText(number);
-  Label21.caption = LangText(38) + " L " + IntToStr(LODSpinEdit.value) + " =";
+  Label21.caption = LangText(Text::AllElements) + " L " + IntToStr(LODSpinEdit.value) + " =";
 }
 
 void Form::SpracheComboBoxSelect(int itemIndex) {
@@ -355,9 +357,11 @@ void Form::SpracheComboBoxSelect(int itemIndex) {
   ApplyLanguage();
   const WindowsVersionResult version = WindowsVersion();
   if (version.level < 2)
-    Message(BoxKind::Information,
-            LangText(21) + " " + version.name + LangText(version.level == 0 ? 25 : 26),
-            Buttons::Ok);
+    session.Message(
+        BoxKind::Information,
+        LangText(Text::SystemFound) + " " + version.name +
+            LangText(version.level == 0 ? Text::SystemUnreliable : Text::SystemUntested),
+        Buttons::Ok);
 }
 
 // ---- Shape text ---------------------------------------------------------------
@@ -378,12 +382,14 @@ void Form::SMemoChange() {
 }
 
 void Form::ShowLineCount() {
-  Label2.caption = IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(22);
+  Label2.caption =
+      IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(Text::Lines);
 }
 
 void Form::ShowWritingProgress(std::size_t index) {
-  Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(24) + " " +
-                   IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(23);
+  Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(Text::Of) + " " +
+                   IntToStr(static_cast<long long>(session.text.Count())) + " " +
+                   LangText(Text::LinesWritten);
 }
 
 Outcome Form::WriteShapeText() {

@@ -7,7 +7,7 @@ void Form::ReadAnimations() {
 }
 
 Outcome Form::AnimResetButtonClick() {
-  if (!Confirmed(LangText(62))) return Outcome::Declined();
+  if (!session.Confirmed(LangText(Text::OverwriteEntries))) return Outcome::Declined();
   ReadAnimations();
   return Outcome::Done();
 }

@@ -2,6 +2,7 @@
 
 #include "assignment/ElementAssignment.h"
 #include "common/Convert.h"
+#include "form/AnalysisWarnings.h"
 #include "form/Form.h"
 #include "form/TableColumns.h"
 
@@ -29,15 +30,6 @@ void Form::AnalyseShape() {
   session.Analyse();
 }
 
-bool Form::InSubobject(int row, int lod, int subobject) const {
-  return session.plan.Choice(row, lod).IsIn(subobject);
-}
-
-int Form::SubobjectVertexCount(int lod, int subobject) {
-  return quarvel::SubobjectVertexCount(session.plan, PlannedElements(session.tables), session.index,
-                                       lod, subobject);
-}
-
 void Form::RefreshAssignment() {
   session.Refresh();
 }
@@ -58,7 +50,7 @@ void Form::StringGrid1SetEditText(int col, int row, const std::string& text) {
   if (col <= kFacesColumn || row < 1) return;
   StringGrid1.SetCell(col, row, text);
   if (IsAcceptedAssignmentEntry(text)) return;
-  Message(BoxKind::Warning, kAssignmentEntryWarning, Buttons::Ok);
+  session.Message(BoxKind::Warning, kAssignmentEntryWarning, Buttons::Ok);
   StringGrid1.SetCell(col, row, "");
 }
 
@@ -80,7 +72,7 @@ void Form::StringGrid2SetEditText(StringGrid& sender, int col, int row, const st
   if (col < kAnimationMarkColumn || row < 1) return;
   sender.SetCell(col, row, text);
   if (IsAcceptedMark(text)) return;
-  Message(BoxKind::Warning, kMarkWarning, Buttons::Ok);
+  session.Message(BoxKind::Warning, kMarkWarning, Buttons::Ok);
   sender.SetCell(col, row, "");
 }
 
@@ -90,7 +82,7 @@ void Form::LODSpinEditChange(int value) {
   LODSpinEdit.value = n;
   RefreshAssignment();
   StringGrid2.SetCell(kVertexCountColumn, 0, "Vert. L " + IntToStr(n));
-  Label21.caption = LangText(38) + " L " + IntToStr(n) + " =";
+  Label21.caption = LangText(Text::AllElements) + " L " + IntToStr(n) + " =";
   if (n < 2) {
     Label22.caption.clear();
     DoButton1.enabled = false;
@@ -101,9 +93,11 @@ void Form::LODSpinEditChange(int value) {
 }
 
 Outcome Form::DoButtonClick() {
-  if (!Confirmed(LangText(62))) return Outcome::Declined();
-  if (!IsAcceptedFillNumber(NrEdit.text)) return Refuse(BoxKind::Warning, kFillNumberWarning);
-  FillLod(session.plan, ElementCount(), LODSpinEdit.value, SubobjectChoice::FromText(NrEdit.text));
+  if (!session.Confirmed(LangText(Text::OverwriteEntries))) return Outcome::Declined();
+  if (!IsAcceptedFillNumber(NrEdit.text))
+    return session.Refuse(BoxKind::Warning, kFillNumberWarning);
+  FillLod(session.plan, session.Elements(), LODSpinEdit.value,
+          SubobjectChoice::FromText(NrEdit.text));
   RefreshAssignment();
   return Outcome::Done();
 }
@@ -111,28 +105,28 @@ Outcome Form::DoButtonClick() {
 Outcome Form::DoButton1Click() {
   const int n = LODSpinEdit.value;
   if (n < 2) return Outcome::Done();  // there is no previous LOD to copy from
-  if (!Confirmed(LangText(62))) return Outcome::Declined();
-  CopyLod(session.plan, ElementCount(), n - 1, n);
+  if (!session.Confirmed(LangText(Text::OverwriteEntries))) return Outcome::Declined();
+  CopyLod(session.plan, session.Elements(), n - 1, n);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeilePlusButtonClick() {
-  if (!Confirmed(kShiftDownQuestion)) return Outcome::Declined();
-  ShiftAssignmentDown(session.plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
+  if (!session.Confirmed(kShiftDownQuestion)) return Outcome::Declined();
+  ShiftAssignmentDown(session.plan, session.Elements(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeileMinusButtonClick() {
-  if (!Confirmed(kShiftUpQuestion)) return Outcome::Declined();
-  ShiftAssignmentUp(session.plan, ElementCount(), StringGrid1.Row(), LODAnzSpinEdit.value);
+  if (!session.Confirmed(kShiftUpQuestion)) return Outcome::Declined();
+  ShiftAssignmentUp(session.plan, session.Elements(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::GrundButtonClick() {
-  if (!Confirmed(kOverwriteQuestion)) return Outcome::Declined();
+  if (!session.Confirmed(kOverwriteQuestion)) return Outcome::Declined();
   DefaultAssignment();
   return Outcome::Done();
 }

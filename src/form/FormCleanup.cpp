@@ -19,21 +19,17 @@ void EnterTolerance(Form& form, const Edit& edit, long double& tolerance, FocusR
   if (value) tolerance = *value;
   if (value && *value >= 0) return;
   form.focusRequest = back;
-  form.Message(BoxKind::Error, kToleranceWarning, Buttons::Ok);
+  form.session.Message(BoxKind::Error, kToleranceWarning, Buttons::Ok);
 }
 
 }  // namespace
 
 Outcome Form::PunkteButtonClick() {
-  return MergeSectionCommand(MergeKind::Points, PunkteButton);
+  return session.Merge(MergeKind::Points, RewritingView(&PunkteButton));
 }
 
 Outcome Form::NormalenButtonClick() {
-  return MergeSectionCommand(MergeKind::Normals, NormalenButton);
-}
-
-Outcome Form::MergeSectionCommand(MergeKind kind, Button& button) {
-  return session.Merge(kind, RewritingView(&button));
+  return session.Merge(MergeKind::Normals, RewritingView(&NormalenButton));
 }
 
 Outcome Form::MatButtonClick() {

@@ -14,20 +14,20 @@ Outcome Form::CompressButtonClick() {
   if (utility.empty())
     utility = JoinSimulatorPath(registry().SimulatorPath(), kUtilityBelowSimulator);
   if (!IsUtilityPath(utility)) {
-    Message(BoxKind::Warning,
-            "Bitte ffeditc_unicode.exe suchen, normalerweise im Verzeichnis "
-            "(trainsimulator)\\utils\\ffedit.",
-            Buttons::Ok);
+    session.Message(BoxKind::Warning,
+                    "Bitte ffeditc_unicode.exe suchen, normalerweise im Verzeichnis "
+                    "(trainsimulator)\\utils\\ffedit.",
+                    Buttons::Ok);
     OpenFileRequest request;
     request.initialDir = DirValue("InitialDir");
     request.fileName = std::string(kUtilityName);
-    request.filter = LangText(58);
+    request.filter = LangText(Text::ConverterFilter);
     request.mustExist = true;
     if (const std::optional<std::string> chosen = dialogs().OpenFile(request)) utility = *chosen;
     if (!IsUtilityPath(utility)) {
       // Without the simulator's utility the program converts by itself.
-      if (!Confirmed(LangText(kBuiltInConverterText)))
-        return Refuse(BoxKind::Error, "ffeditc_unicode.exe nicht gefunden, Abbruch!");
+      if (!session.Confirmed(LangText(Text::BuiltInConverter)))
+        return session.Refuse(BoxKind::Error, "ffeditc_unicode.exe nicht gefunden, Abbruch!");
       const std::optional<std::string> shape = ChooseShapeToConvert();
       if (!shape) return Outcome::Declined();
       return ConvertWithBuiltInConverter(*shape);
@@ -49,7 +49,7 @@ Outcome Form::CompressButtonClick() {
                                      launcher().PathForScript(fs::absolute(*shape).string())));
   RemoveStaleUtilityOutput(utility);
   if (!launcher().StartScript(script))
-    return Refuse(
+    return session.Refuse(
         BoxKind::Error,
         "ffeditc_unicode.exe konnte nicht gestartet werden. Dieser Programmteil wurde nur "
         "unter Windows 2000 getestet.");
@@ -60,7 +60,7 @@ std::optional<std::string> Form::ChooseShapeToConvert() {
   OpenFileRequest request;
   request.initialDir = DirValue("InitialDir");
   request.fileName = DirValue("Filename");
-  request.filter = LangText(57);
+  request.filter = LangText(Text::ShapeFilter);
   request.mustExist = true;
   return dialogs().OpenFile(request);
 }
@@ -76,13 +76,15 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
     format::ShapeFileInfo info;
     const std::string text = format::ConverterTextOfFile(original, info);
     for (const std::string& warning : info.warnings)
-      Message(BoxKind::Warning, warning, Buttons::Ok);
+      session.Message(BoxKind::Warning, warning, Buttons::Ok);
     failure = WriteShapeBytes(path, text);
   } else {
     ShapeText text;
     std::string bom;
     ReadShapeCallbacks callbacks;
-    callbacks.continueWithoutUnicodeMark = [this] { return Confirmed(LangText(61)); };
+    callbacks.continueWithoutUnicodeMark = [this] {
+      return session.Confirmed(LangText(Text::NoUnicodeMark));
+    };
     if (DecodeShapeBytes(original, text, bom, callbacks) != ReadOutcome::Read)
       return Outcome::Declined();
     const format::ShapeSaveResult saved = format::SaveShapeFile(
@@ -90,9 +92,11 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
     if (saved.refusal) return session.RefuseUnencodable(*saved.refusal);
     failure = saved.failure;
   }
-  if (failure) return Refuse(BoxKind::Warning, LangText(59) + "\n" + *failure);
-  Message(BoxKind::Information,
-          LangText(toText ? kConvertedToTextText : kConvertedToCompressedText), Buttons::Ok);
+  if (failure)
+    return session.Refuse(BoxKind::Warning, LangText(Text::NotWritten) + "\n" + *failure);
+  session.Message(BoxKind::Information,
+                  LangText(toText ? Text::ConvertedToText : Text::ConvertedToCompressed),
+                  Buttons::Ok);
   return Outcome::Done();
 }
 

@@ -3,6 +3,7 @@
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "document/DocumentPaths.h"
+#include "form/AnalysisWarnings.h"
 #include "form/Form.h"
 #include "form/TableColumns.h"
 #include "shape/ShapeFile.h"
@@ -21,8 +22,8 @@ constexpr int kRepaintRounds = 9;
 bool Form::AskSaveChanges() {
   if (session.text.Modified()) {
     // Saving the text saves the plan with it.
-    switch (
-        Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?", Buttons::YesNoCancel)) {
+    switch (session.Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?",
+                            Buttons::YesNoCancel)) {
       case Answer::Yes:
         SpeichernButtonClick();
         // When the save did not happen (the name dialog was cancelled, the
@@ -35,8 +36,9 @@ bool Form::AskSaveChanges() {
     }
   }
   // A plan typed for an unchanged text would be lost just as silently.
-  if (!PlanChanged()) return true;
-  switch (Message(BoxKind::Confirmation, LangText(kPlanChangedText), Buttons::YesNoCancel)) {
+  if (!session.PlanChanged()) return true;
+  switch (
+      session.Message(BoxKind::Confirmation, LangText(Text::PlanChanged), Buttons::YesNoCancel)) {
     case Answer::Yes:
       SaveSettings();  // a failure reaches the general error handler and nothing closes
       return true;
@@ -54,7 +56,7 @@ Outcome Form::OeffnenButtonClick() {
   if (request.initialDir.empty())
     request.initialDir = JoinSimulatorPath(registry().SimulatorPath(), "\\trains\\trainset");
   request.fileName = DirValue("Filename");
-  request.filter = LangText(57);
+  request.filter = LangText(Text::ShapeFilter);
   request.mustExist = true;
   const std::optional<std::string> chosen = dialogs().OpenFile(request);
   if (!chosen) return Outcome::Declined();
@@ -79,12 +81,13 @@ Outcome Form::OpenShape(const std::string& chosenPath) {
   std::optional<BusyCursor> busy(std::in_place, dialogs());
   const DisableGenerationAfterWarning disable(*this);
 
-  const std::string linesWord = LangText(22);
+  const std::string linesWord = LangText(Text::Lines);
   OpenView view;
   view.reading.continueWithoutUnicodeMark = [&] {
     const Cursor during = dialogs().CurrentCursor();
     dialogs().SetCursor(Cursor::Normal);
-    const bool goOn = Message(BoxKind::Confirmation, LangText(61), Buttons::YesNo) == Answer::Yes;
+    const bool goOn = session.Message(BoxKind::Confirmation, LangText(Text::NoUnicodeMark),
+                                      Buttons::YesNo) == Answer::Yes;
     dialogs().SetCursor(during);
     return goOn;
   };
@@ -123,7 +126,7 @@ bool Form::ChooseFileNameToSave() {
   request.initialDir = DirValue("InitialDir");
   // A copy beside the file only needs the name edited, not typed whole.
   if (!session.path.empty()) request.fileName = FileNameOf(session.path);
-  request.filter = LangText(kSaveFormsFilterText);
+  request.filter = LangText(Text::SaveFormsFilter);
   request.filterIndex = static_cast<int>(session.file.form);
   const std::optional<SavedFileChoice> chosen = dialogs().SaveFile(request);
   if (!chosen) return false;

@@ -66,7 +66,7 @@ Outcome Form::SearchForward(const std::string& key) {
   lastSearchKey_ = key;
   const SearchOutcome outcome = ForwardSearch(session.text.All(), SMemo.caretPosition, key);
   SMemo.caretPosition = outcome.caret;
-  if (!outcome.found) return Refuse(BoxKind::Information, kNotFound);
+  if (!outcome.found) return session.Refuse(BoxKind::Information, kNotFound);
   focusRequest = FocusRequest::SMemo;
   return Outcome::Done();
 }

@@ -24,14 +24,6 @@ constexpr const char* kAskOverwriteCurrentSettings =
 
 }  // namespace
 
-std::string Form::SettingsFilePath() const {
-  return session.SettingsPath();
-}
-
-bool Form::PlanChanged() const {
-  return session.PlanChanged();
-}
-
 void Form::SaveSettings() {
   session.SaveSettings();
 }
@@ -42,7 +34,13 @@ void Form::LoadSettings() {
 
 SettingsView Form::ShownSettings() {
   SettingsView view;
-  view.lodCountShown = [this](int lods) { ShowLoadedLodCount(lods); };
+  view.lodCountShown = [this](int lods) {
+    // The distance table shows as many LODs, numbered.
+    StringGrid4.SetRowCount(lods + 1);
+    for (int lod = 1; lod <= lods; ++lod) StringGrid4.SetCell(kLodNumberColumn, lod, IntToStr(lod));
+    LODAnzSpinEdit.value = lods;
+    LODAnzSpinEditExit();
+  };
   view.loaded = [this] {
     DeltaPointsEdit.text = FloatToStr(session.plan.pointTolerance);
     DeltaNormalsEdit.text = FloatToStr(session.plan.normalTolerance);
@@ -50,24 +48,16 @@ SettingsView Form::ShownSettings() {
   return view;
 }
 
-void Form::ShowLoadedLodCount(int lods) {
-  // The distance table shows as many LODs, numbered.
-  StringGrid4.SetRowCount(lods + 1);
-  for (int lod = 1; lod <= lods; ++lod) StringGrid4.SetCell(kLodNumberColumn, lod, IntToStr(lod));
-  LODAnzSpinEdit.value = lods;
-  LODAnzSpinEditExit();
-}
-
 Outcome Form::E_SpeichernButtonClick() {
-  if (session.path.empty()) return Refuse(BoxKind::Information, kNoShapeToSaveFor);
-  if (!Confirmed(kAskOverwriteStoredSettings)) return Outcome::Declined();
+  if (session.path.empty()) return session.Refuse(BoxKind::Information, kNoShapeToSaveFor);
+  if (!session.Confirmed(kAskOverwriteStoredSettings)) return Outcome::Declined();
   SaveSettings();
   return Outcome::Done();
 }
 
 Outcome Form::E_LadenButtonClick() {
-  if (session.path.empty()) return Refuse(BoxKind::Information, kNoShapeToLoadFor);
-  if (!Confirmed(kAskOverwriteCurrentSettings)) return Outcome::Declined();
+  if (session.path.empty()) return session.Refuse(BoxKind::Information, kNoShapeToLoadFor);
+  if (!session.Confirmed(kAskOverwriteCurrentSettings)) return Outcome::Declined();
   LoadSettings();
   return Outcome::Done();
 }

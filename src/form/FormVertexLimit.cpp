@@ -27,11 +27,7 @@ CellEmphasis Form::Emphasis(const StringGrid& table, int col, int row) const {
 
 Outcome Form::AufteilenMenuItemClick() {
   if (session.text.Empty()) return Outcome::Done();
-  return AutoSplitLod(LODSpinEdit.value);
-}
-
-Outcome Form::AutoSplitLod(int lod) {
-  return session.AutoSplit(lod);
+  return session.AutoSplit(LODSpinEdit.value);
 }
 
 }  // namespace quarvel

@@ -73,4 +73,15 @@ class LodSummaryView : public GridSource {  // StringGrid5
   PlanData d_;
 };
 
+// The five views, each shown by its table.
+struct PlanViews {
+  explicit PlanViews(PlanData data)
+      : elements(data), subobjects(data), matrices(data), distances(data), lodSummary(data) {}
+  ElementTableView elements;      // StringGrid1
+  SubobjectTableView subobjects;  // StringGrid2
+  MatrixTableView matrices;       // StringGrid3
+  DistanceTableView distances;    // StringGrid4
+  LodSummaryView lodSummary;      // StringGrid5
+};
+
 }  // namespace quarvel

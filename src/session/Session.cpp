@@ -85,6 +85,10 @@ void TakeTextBack(ShapeText& text, std::vector<std::string> lines, bool wasModif
   if (!wasModified) text.SetModified(false);
 }
 
+int Session::SubobjectVertices(int lod, int subobject) {
+  return SubobjectVertexCount(plan, PlannedElements(tables), index, lod, subobject);
+}
+
 int Session::LargestSubobject(int lod) const {
   return lod >= 0 && static_cast<std::size_t>(lod) < largestSubobject_.size()
              ? largestSubobject_[static_cast<std::size_t>(lod)]
@@ -239,9 +243,7 @@ Outcome Session::Generate(const SessionView& view) {
       Elements(),
       plan.lodCount,
       [this](int row, int lod, int subobject) { return plan.Choice(row, lod).IsIn(subobject); },
-      [this](int lod, int subobject) {
-        return SubobjectVertexCount(plan, PlannedElements(tables), index, lod, subobject);
-      }};
+      [this](int lod, int subobject) { return SubobjectVertices(lod, subobject); }};
   GenerationPlan counts;
   Refusal refusal = CountAndCheck(input, summary.subobjects.Count(), counts);
   if (!refusal) refusal = CheckDistances(input);
@@ -252,10 +254,8 @@ Outcome Session::Generate(const SessionView& view) {
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
   if (oversized) {
     if (const Outcome asked = ConfirmOversizedSubobjects(*oversized); !asked.IsDone()) {
-      if (text.Count() != unprepared->size()) {
-        text.Assign(std::move(*unprepared));
-        text.SetModified(modifiedBefore);
-      }
+      if (text.Count() != unprepared->size())
+        TakeTextBack(text, std::move(*unprepared), modifiedBefore);
       return asked;
     }
   }

@@ -110,6 +110,9 @@ class Session {
   std::string settingsOverride;
 
   int Elements() const { return tables.elements.Count(); }
+  // The vertices of sub-object `subobject` of LOD `lod`; leaves the shift of
+  // every vertex set in index.VertexShift (see SubobjectVertexCount).
+  int SubobjectVertices(int lod, int subobject);
   // The most vertices of a sub-object in LOD `lod` (1..lodCount), as the
   // last evaluation counted them.
   int LargestSubobject(int lod) const;

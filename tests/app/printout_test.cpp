@@ -102,8 +102,8 @@ class PrintoutTest : public QObject {
       WindowFixture f(home.path(), nullptr, &printer);
       f.dialogs.ChooseFile(home.filePath(QStringLiteral("loco.s")).toStdString());
       QTest::mouseClick(f.Find<QPushButton>("OeffnenButton"), Qt::LeftButton);
-      QCOMPARE(f.form().ElementCount(), 70);
-      QCOMPARE(f.form().SubobjectTable().RowCount(), 37);
+      QCOMPARE(f.form().session.Elements(), 70);
+      QCOMPARE(f.form().StringGrid2.RowCount(), 37);
       f.dialogs.Answer(Answer::Yes);
       f.dialogs.Answer(Answer::No);  // upright: 287 mm printable
       QTest::mouseClick(f.Find<QPushButton>("E_DruckenButton"), Qt::LeftButton);

@@ -52,7 +52,7 @@ class RoundTripTest : public QObject {
       WindowFixture f(home.path());
       f.dialogs.ChooseFile(shape.toStdString());
       Click(f, "OeffnenButton");
-      QCOMPARE(f.form().ElementCount(), 4);
+      QCOMPARE(f.form().session.Elements(), 4);
       QVERIFY(f.dialogs.shown.empty());
 
       // Two LODs, the first seen up to 300 m.

@@ -39,7 +39,7 @@ void SplitAndCompare(FormFixture& f, int limit) {
     SCOPED_TRACE("sub-object " + std::to_string(s));
     const long long vertices = plan.vertices[static_cast<std::size_t>(s - 1)];
     EXPECT_EQ(form.StringGrid2.Cell(kVertexCountColumn, s), IntToStr(vertices));
-    EXPECT_EQ(form.SubobjectVertexCount(1, s), vertices);
+    EXPECT_EQ(form.session.SubobjectVertices(1, s), vertices);
     EXPECT_GT(vertices, 0) << "a gap";
     const bool holdsOversized =
         std::any_of(plan.oversized.begin(), plan.oversized.end(),
@@ -60,9 +60,9 @@ TEST(AutoSplitCorpus, EverySplitCountsAsTheSubobjectTableAndLeavesNoGap) {
     SCOPED_TRACE(shape);
     FormFixture f;
     f.LoadShape(ReadShapeLines(CorpusDir() + "/" + shape));
-    const int elements = f.form.ElementCount();
+    const int elements = f.form.session.Elements();
     ASSERT_GT(elements, 0);
-    const int total = f.form.SubobjectVertexCount(1, 1);
+    const int total = f.form.session.SubobjectVertices(1, 1);
     for (int limit : {total / 5 + 1, total / 2 + 1, total, 1000, 14000}) SplitAndCompare(f, limit);
 
     if (elements < 3) continue;

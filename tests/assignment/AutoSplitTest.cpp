@@ -164,7 +164,8 @@ TEST(VertexCounts, OnePassCountsEqualTheSingleCountsForAnyPlan) {
         const std::vector<int> counts =
             SubobjectVertexCounts(f.form.session.plan, 10, f.form.session.index, lod, 11);
         for (int s = 1; s <= 11; ++s)
-          ASSERT_EQ(counts[static_cast<std::size_t>(s - 1)], f.form.SubobjectVertexCount(lod, s))
+          ASSERT_EQ(counts[static_cast<std::size_t>(s - 1)],
+                    f.form.session.SubobjectVertices(lod, s))
               << "round " << round << ", LOD " << lod << ", sub-object " << s;
       }
     }

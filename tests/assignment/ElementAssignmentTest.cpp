@@ -46,7 +46,7 @@ TEST(ElementAssignment, MembershipComparesTextsWhileCountsReadNumbers) {
   EXPECT_EQ(f.dialogs.Count(), 0u);
   EXPECT_EQ(Vertices(form), (Cells{"22", "10", "10", "10", "10"}));
   EXPECT_EQ(form.StringGrid5.Cell(2, 1), "9");
-  EXPECT_FALSE(form.InSubobject(2, 1, 5));
+  EXPECT_FALSE(form.session.plan.Choice(2, 1).IsIn(5));
 
   Type(form, 2, 1, "999");
   EXPECT_TRUE(form.StringGrid1SelectCell(3, 1));  // selecting another cell refreshes
@@ -66,9 +66,9 @@ TEST(ElementAssignment, SharedVertexSetCountsOnceAndShiftsSkipTheSetsLeftOut) {
   EXPECT_EQ(Vertices(f.form), (Cells{"30", "10", "0", "0", "0", "0", "20"}));
 
   const auto& shift = f.form.session.index.VertexShift;
-  EXPECT_EQ(f.form.SubobjectVertexCount(1, 1), 30);
+  EXPECT_EQ(f.form.session.SubobjectVertices(1, 1), 30);
   EXPECT_EQ((std::vector<int>{shift[0], shift[1], shift[2]}), (std::vector<int>{-1, -1, 30}));
-  EXPECT_EQ(f.form.SubobjectVertexCount(1, 7), 20);
+  EXPECT_EQ(f.form.session.SubobjectVertices(1, 7), 20);
   EXPECT_EQ(shift[1], 10);
 }
 

@@ -312,7 +312,7 @@ TEST(SaveCommands, SaveAsKeepsTheOpenedNameOnShowButLaterSavesGoToTheNewFile) {
   f.form.SpeichernUnterButtonClick();
   ASSERT_EQ(f.dialogs.saveRequests.size(), 1u);
   // The three forms, the one the shape came in chosen.
-  EXPECT_EQ(f.dialogs.saveRequests[0].filter, f.Lang(kSaveFormsFilterText));
+  EXPECT_EQ(f.dialogs.saveRequests[0].filter, f.Lang(Text::SaveFormsFilter));
   EXPECT_EQ(f.dialogs.saveRequests[0].filterIndex, 0);
   EXPECT_EQ(f.dialogs.saveRequests[0].initialDir, f.dir.path().string() + "/");
   EXPECT_EQ(f.dialogs.saveRequests[0].fileName, "a.s");  // offered for editing
@@ -495,14 +495,14 @@ TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
   FormFixture f;
   OpenThroughDialog(f, ShapeFile(f, "loco.s"));
   const std::string settings = f.dir.File("loco.Quarvel");
-  EXPECT_FALSE(f.form.PlanChanged());
+  EXPECT_FALSE(f.form.session.PlanChanged());
   EXPECT_TRUE(f.form.FormCloseQuery());  // opened and untouched: no question
 
   f.form.StringGrid1SetEditText(3, 2, "2");
-  ASSERT_TRUE(f.form.PlanChanged());
+  ASSERT_TRUE(f.form.session.PlanChanged());
   f.dialogs.Answer(Answer::Cancel);
   EXPECT_FALSE(f.form.FormCloseQuery());
-  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kPlanChangedText));
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(Text::PlanChanged));
   EXPECT_EQ(f.dialogs.shown.back().buttons, Buttons::YesNoCancel);
   f.dialogs.Answer(Answer::No);
   EXPECT_TRUE(f.form.FormCloseQuery());
@@ -518,13 +518,13 @@ TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
   const IniFile saved(settings);
   EXPECT_EQ(saved.ReadString("SONR_L1", "2", ""), "2");
   EXPECT_EQ(saved.ReadString("LODs", "1", ""), "500");
-  EXPECT_FALSE(f.form.PlanChanged());
+  EXPECT_FALSE(f.form.session.PlanChanged());
 
   // Typing a value back to what was saved is no change; a changed text asks
   // once for both, and saving it saves the plan.
   f.form.StringGrid1SetEditText(3, 2, "1");
   f.form.StringGrid1SetEditText(3, 2, "2");
-  EXPECT_FALSE(f.form.PlanChanged());
+  EXPECT_FALSE(f.form.session.PlanChanged());
   f.form.LODAnzSpinEditChange(2);
   f.form.LODAnzSpinEditExit();
   f.form.session.text.Append("typed");
@@ -533,7 +533,7 @@ TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
   EXPECT_TRUE(f.form.FormCloseQuery());
   EXPECT_EQ(f.dialogs.Count(), boxesBefore + 1);
   EXPECT_EQ(IniFile(settings).ReadInteger("LODs", "Anzahl", 0), 2);
-  EXPECT_FALSE(f.form.PlanChanged());
+  EXPECT_FALSE(f.form.session.PlanChanged());
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(ShapeFormsDocument, ACompressedShapeOpensSplitsAndIsSavedCompressed) {
   CompressedShape f;
   ASSERT_EQ(f.dialogs.Count(), 0u);  // no question about the Unicode mark
   EXPECT_EQ(f.form.session.file.form, ShapeForm::Compressed);
-  EXPECT_EQ(f.form.ElementCount(), 3);
+  EXPECT_EQ(f.form.session.Elements(), 3);
   f.form.LODAnzSpinEditChange(2);
   f.form.LODAnzSpinEditExit();
   ASSERT_TRUE(f.form.Sub_ObjectsButtonClick().IsDone());
@@ -59,7 +59,7 @@ TEST(ShapeFormsDocument, AnEditTheBinaryFormCannotHoldIsNotSaved) {
   EXPECT_FALSE(f.form.SpeichernButtonClick().IsDone());
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Warning);
-  EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(kNotEncodableText) + "\n" + f.Lang(kLineWordText) +
+  EXPECT_EQ(f.dialogs.Shown(0).text, f.Lang(Text::NotEncodable) + "\n" + f.Lang(Text::LineWord) +
                                          " " + std::to_string(point + 1) +
                                          ": '0x10' in \"point\" ist keine gültige Gleitkommazahl.");
   EXPECT_EQ(ReadBytes(f.path), f.original);

@@ -136,7 +136,7 @@ TEST(CompressCommand, ASearchThatFindsNoUtilityEndsTheCommand) {
   ASSERT_EQ(f.dialogs.Count(), 6u);
   for (std::size_t run = 0; run < 2; ++run) {
     EXPECT_EQ(f.dialogs.Shown(3 * run).text, kSearchPlease);
-    EXPECT_EQ(f.dialogs.Shown(3 * run + 1).text, f.Lang(kBuiltInConverterText));
+    EXPECT_EQ(f.dialogs.Shown(3 * run + 1).text, f.Lang(Text::BuiltInConverter));
     EXPECT_EQ(f.dialogs.Shown(3 * run + 2).kind, BoxKind::Error);
     EXPECT_EQ(f.dialogs.Shown(3 * run + 2).text, kNotFound);
   }
@@ -195,7 +195,7 @@ TEST(CompressCommand, WithoutTheUtilityTheBuiltInConverterConvertsBothWays) {
   format::ShapeFileInfo info;
   EXPECT_TRUE(ReadBytes(f.shape) == format::ConverterTextOfFile(packed, info));
   EXPECT_TRUE(ReadBytes(f.dir.File("Meine Modelle/Lok 1.BAK")) == packed);
-  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kConvertedToTextText));
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(Text::ConvertedToText));
 
   convert(Answer::Yes);
   const std::string again = ReadBytes(f.shape);
@@ -203,7 +203,7 @@ TEST(CompressCommand, WithoutTheUtilityTheBuiltInConverterConvertsBothWays) {
   info = {};
   EXPECT_TRUE(format::ConverterTextOfFile(again, info) ==
               format::ConverterTextOfFile(packed, info));
-  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(kConvertedToCompressedText));
+  EXPECT_EQ(f.dialogs.shown.back().text, f.Lang(Text::ConvertedToCompressed));
 
   convert(Answer::No);  // as before there was a converter: nothing found, nothing done
   EXPECT_EQ(f.dialogs.shown.back().text, kNotFound);

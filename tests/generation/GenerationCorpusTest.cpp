@@ -51,7 +51,7 @@ TEST_P(GenerationCorpus, SplitsIntoTwoLodsOrIsRefused) {
 
   // LOD 1: rows spread over up to three sub-objects in turn; LOD 2: every
   // second row left out. Sorted: sub-object 2 of LOD 1 and 1 of LOD 2.
-  const int elements = f.form.ElementCount();
+  const int elements = f.form.session.Elements();
   ASSERT_GT(elements, 0);
   SetLods({"300", "2000"});
   std::vector<std::string> first, second;

@@ -272,8 +272,10 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
       form.session.index,
       2,
       1,
-      [&form](int row, int lod, int subobject) { return form.InSubobject(row, lod, subobject); },
-      [&form](int lod, int subobject) { return form.SubobjectVertexCount(lod, subobject); }};
+      [&form](int row, int lod, int subobject) {
+        return form.session.plan.Choice(row, lod).IsIn(subobject);
+      },
+      [&form](int lod, int subobject) { return form.session.SubobjectVertices(lod, subobject); }};
   GenerationPlan plan;
   ASSERT_EQ(CountAndCheck(input, 1, plan), std::nullopt);
   Lines lines = source;

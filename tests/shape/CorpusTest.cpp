@@ -99,7 +99,7 @@ void ForEachShape(const std::string& folder, Check check) {
     FormFixture f;
     ASSERT_NO_THROW(f.LoadShape(ReadShapeLines(folder + "/" + row.at("file"))));
     check(f, [&row](const char* column) { return StrToInt(row.at(column)); });
-    EXPECT_EQ(f.form.ElementCount(), StrToInt(row.at("prim_states")));
+    EXPECT_EQ(f.form.session.Elements(), StrToInt(row.at("prim_states")));
     EXPECT_EQ(f.form.StringGrid3.RowCount() - 1, StrToInt(row.at("matrices")));
   }
 }

@@ -54,6 +54,7 @@ class FormFixture {
   // settings file and refresh.
   void LoadShape(const std::vector<std::string>& lines, const std::string& fileName = "shape.s");
   std::string Lang(int number) const { return form.LangText(number); }
+  std::string Lang(Text text) const { return form.LangText(text); }
   std::string ProgramIniPath() const { return dir.File("quarvel.INI"); }
   // The line count as `Label2` shows it after a command.
   std::string LineCountCaption() const;
