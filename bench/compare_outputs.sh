@@ -53,6 +53,8 @@ declare -A args=(
   [check]='--check'
   [print-pdf]='--print-pdf out.pdf'
   [in-place]='--do generate --in-place'
+  # A plan saved beside the shape, then read back by the next runs.
+  [settings]='--lods 2 --distances 300,2000 --auto-split --force-limit --in-place ;; --info --json ;; --print-pdf out.pdf'
 )
 IFS=, read -ra verb_list <<<"$verbs"
 for verb in "${verb_list[@]}"; do
@@ -60,11 +62,12 @@ for verb in "${verb_list[@]}"; do
   cases+=("$verb")
   args[$verb]="--do $verb -o out.s"
 done
-cases+=(all-verbs info-json check print-pdf in-place)
+cases+=(all-verbs info-json check print-pdf in-place settings)
 
 declare -A wall_us=([old]=0 [new]=0)
-# Runs one build on a fresh copy of the shape; leaves run dir, rc, stdout and
-# stderr (temp dir and build folder replaced by placeholders) under $work/$side.
+# Runs one build on a fresh copy of the shape, once per " ;; "-separated
+# step of the case; leaves run dir, the last rc, stdout and stderr (temp dir
+# and build folder replaced by placeholders) under $work/$side.
 run_one() {
   local side=$1 cli=$2 shape=$3 case=$4 dir start
   rm -rf "${work:?}/$side"
@@ -74,10 +77,17 @@ run_one() {
   cp "$shape" "$dir/"
   chmod u+w "$dir/$(basename "$shape")"
   local -a extra
-  read -ra extra <<<"${args[$case]}"
+  local step steps=${args[$case]}
+  : >"$work/$side/out.raw"
+  : >"$work/$side/err.raw"
   start=${EPOCHREALTIME/./}
-  (cd "$dir" && exec timeout "$limit" "$cli" "$(basename "$shape")" "${extra[@]}") \
-    >"$work/$side/out.raw" 2>"$work/$side/err.raw" </dev/null && echo 0 >"$work/$side/rc" || echo $? >"$work/$side/rc"
+  while [[ -n $steps ]]; do
+    step=${steps%% ;; *}
+    [[ $step == "$steps" ]] && steps='' || steps=${steps#* ;; }
+    read -ra extra <<<"$step"
+    (cd "$dir" && exec timeout "$limit" "$cli" "$(basename "$shape")" "${extra[@]}") \
+      >>"$work/$side/out.raw" 2>>"$work/$side/err.raw" </dev/null && echo 0 >"$work/$side/rc" || echo $? >"$work/$side/rc"
+  done
   wall_us[$side]=$((wall_us[$side] + ${EPOCHREALTIME/./} - start))
   local quoted_dir quoted_bin
   quoted_dir=$(printf '%s' "$dir" | sed 's/[][\.*^$/]/\\&/g')

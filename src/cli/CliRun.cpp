@@ -231,9 +231,9 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       err << "error: " << verb.unavailable << "\n";
       return kCommandFailed;
     }
-    if (run([&] { return verb.run(session); }).Stopped()) {
+    if (const Outcome outcome = run([&] { return verb.run(session); }); outcome.Stopped()) {
       err << "error: " << name << " was refused or failed; nothing is written\n";
-      if (session.refusedForVertexLimit)
+      if (outcome.cause() == Outcome::Cause::VertexLimit)
         err << "error: a sub-object has more than " << session.vertexLimit
             << " vertices; --auto-split splits every LOD within the limit, --vertex-limit sets "
                "another one, --force-limit generates anyway\n";

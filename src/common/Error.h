@@ -2,12 +2,35 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace quarvel {
 
 // A command that declines to go on says why: the message to show the user.
 // None means it may go on.
 using Refusal = std::optional<std::string>;
+
+// What a step that may decline returns: its result, or the message why
+// there is none.
+template <typename T>
+class Checked {
+ public:
+  Checked(T value) : value_(std::move(value)) {}  // NOLINT: a result converts
+  static Checked Refused(std::string why) { return Checked(std::move(why), 0); }
+
+  explicit operator bool() const { return value_.has_value(); }
+  const T& operator*() const { return *value_; }
+  T& operator*() { return *value_; }
+  const T* operator->() const { return &*value_; }
+  // The message; only when there is no result.
+  const std::string& refusal() const { return refusal_; }
+  Refusal AsRefusal() const { return value_ ? Refusal() : Refusal(refusal_); }
+
+ private:
+  Checked(std::string why, int) : refusal_(std::move(why)) {}
+  std::optional<T> value_;
+  std::string refusal_;
+};
 
 // Every failure that ends a command and is shown by the general error handler
 // derives from this type; what() is the text the user sees, word for word.

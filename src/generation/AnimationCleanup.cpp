@@ -125,9 +125,10 @@ bool ReadAnimationMarks(const ShapeText& text, const ShapeTables& tables, Plan& 
   return true;
 }
 
-AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
-                                                const Plan& plan) {
-  AnimationCleanupResult result;
+Checked<AnimationCleanup> DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
+                                                   const Plan& plan) {
+  AnimationCleanup result;
+  Refusal refusal;
   const std::optional<std::size_t> section = FindAnimationsLine(text);
   if (!section) return result;
   result.sectionFound = true;
@@ -146,31 +147,31 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTabl
                         // Cleaning one node twice would take the second time's "controllers"
                         // line from whatever follows the deleted controllers.
                         if (acting > 1) {
-                          result.refusal = DuplicateNameMessage(name);
+                          refusal = DuplicateNameMessage(name);
                           return kStopWalk;
                         }
                         const std::optional<int> controllerCount = ReadCount(countToken.text);
                         if (!controllerCount) {
-                          result.refusal = BadCountMessage(name, i, countToken.text);
+                          refusal = BadCountMessage(name, i, countToken.text);
                           return kStopWalk;
                         }
 
                         std::size_t block = i + 1;
                         for (int c = 0; c < *controllerCount; ++c) {
                           if (block > last) {
-                            result.refusal = PastEndMessage(name, i + 1);
+                            refusal = PastEndMessage(name, i + 1);
                             return kStopWalk;
                           }
                           const std::string_view keyToken = KeyCountToken(text[block]);
                           const std::optional<int> keys = ReadCount(keyToken);
                           if (!keys) {
-                            result.refusal = BadCountMessage(name, block, keyToken);
+                            refusal = BadCountMessage(name, block, keyToken);
                             return kStopWalk;
                           }
                           // Header, keys and closing line.
                           const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
                           if (blockEnd - 1 > last) {
-                            result.refusal = PastEndMessage(name, i + 1);
+                            refusal = PastEndMessage(name, i + 1);
                             return kStopWalk;
                           }
                           block = blockEnd;
@@ -180,7 +181,7 @@ AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTabl
                         // controller list is passed over as well.
                         return block;
                       });
-  if (result.refusal) return result;
+  if (refusal) return Checked<AnimationCleanup>::Refused(*refusal);
   if (cleanups.empty()) return result;
 
   // Rebuild only the stretch from the first to the last cleaned node, in one

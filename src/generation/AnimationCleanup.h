@@ -22,20 +22,18 @@ std::optional<std::size_t> FindAnimationsLine(const ShapeText& text);
 // stay as they are and the result is false.
 bool ReadAnimationMarks(const ShapeText& text, const ShapeTables& tables, Plan& plan);
 
-struct AnimationCleanupResult {
+struct AnimationCleanup {
   bool sectionFound = false;
   std::size_t cleanedNodes = 0;
   std::size_t deletedLines = 0;
-  // The text is then unchanged.
-  Refusal refusal;
 };
 
 // Deletes the controllers of every node whose matrix row (matched ignoring
 // case) has no animation mark, and sets the node's controller
 // count to 0. Everything is checked before the first line changes: a node
 // that two unmarked rows would act on, a count that is not a number, or
-// controllers that run past the end leave the text as it was.
-AnimationCleanupResult DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
-                                                const Plan& plan);
+// controllers that run past the end refuse, with the text as it was.
+Checked<AnimationCleanup> DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
+                                                   const Plan& plan);
 
 }  // namespace quarvel

@@ -12,11 +12,11 @@ using rewrite::IntTokenAfter;
 using rewrite::LineAt;
 using rewrite::ReplaceAfter;
 
-std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan,
-                                                  int elementCount) {
-  if (text.Empty()) return std::nullopt;
+Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount) {
+  const auto refused = [] { return Checked<GenerationLayout>::Refused(kGeneralGenerationError); };
+  if (text.Empty()) return refused();
   for (int row = 1; row <= elementCount; ++row)
-    if (!plan.Choice(row, 1).Value()) return std::nullopt;
+    if (!plan.Choice(row, 1).Value()) return refused();
 
   GenerationLayout layout;
   bool sortVectorsFound = true;
@@ -49,8 +49,8 @@ std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& p
     }
     return false;
   };
-  if (!find(i + 1, "sub_object ", layout.firstSubobjectLine)) return std::nullopt;
-  if (!find(layout.firstSubobjectLine + 1, "vertices", layout.verticesLine)) return std::nullopt;
+  if (!find(i + 1, "sub_object ", layout.firstSubobjectLine)) return refused();
+  if (!find(layout.firstSubobjectLine + 1, "vertices", layout.verticesLine)) return refused();
 
   std::size_t flagsLine = 0;
   bool flagsFound = false;
@@ -58,16 +58,16 @@ std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& p
     if (Contains(text[k], "sub_object ")) break;
     if (Contains(text[k], "flags")) flagsFound = true, flagsLine = k;
   }
-  if (!flagsFound) return std::nullopt;
+  if (!flagsFound) return refused();
   std::size_t closing = flagsLine;
   while (closing < count && !Contains(text[closing], ")")) ++closing;
   layout.subobjectEndLine = closing + 3;
-  if (!sortVectorsFound) return std::nullopt;
+  if (!sortVectorsFound) return refused();
   return layout;
 }
 
-Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan) {
-  plan.sortCount = 0;
+Checked<GenerationPlan> CountAndCheck(const GenerationInput& input, int subobjectRows) {
+  GenerationPlan plan;
   for (int lod = 1; lod <= input.lodCount; ++lod) {
     plan.lodSubobjectCount[static_cast<std::size_t>(lod)] = 0;
     int previous = 1;
@@ -78,13 +78,14 @@ Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, Generatio
         if (input.plan.SortMarked(lod, s)) ++plan.sortCount;
       }
       if ((previous == 0 && vertices > 0) || (s == 1 && vertices == 0))
-        return "LOD " + IntToStr(lod) + " ist leer oder ein leeres " +
-               "Subobjekt liegt vor nicht-leeren Subobjekten. Dies würde zum Absturz " +
-               "des Simulators führen. Abbruch der Aktion.";
+        return Checked<GenerationPlan>::Refused(
+            "LOD " + IntToStr(lod) + " ist leer oder ein leeres " +
+            "Subobjekt liegt vor nicht-leeren Subobjekten. Dies würde zum Absturz " +
+            "des Simulators führen. Abbruch der Aktion.");
       previous = vertices;
     }
   }
-  return std::nullopt;
+  return plan;
 }
 
 namespace {
@@ -142,7 +143,9 @@ std::size_t OutputLinesBound(const std::vector<std::string>& source, const Gener
 
 }  // namespace
 
-std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
+namespace {
+
+std::vector<std::string> RewriteLines(const std::vector<std::string>& source,
                                       const GenerationLayout& layout, const GenerationInput& input,
                                       const GenerationPlan& plan,
                                       const GenerationProgress& progress) {
@@ -217,6 +220,25 @@ std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
   for (index = layout.subobjectEndLine + 3; index < source.size(); ++index)
     out.push_back(source[index]);
   return out;
+}
+
+}  // namespace
+
+Checked<std::vector<std::string>> RewriteShape(const std::vector<std::string>& source,
+                                               const GenerationLayout& layout,
+                                               const GenerationInput& input,
+                                               const GenerationPlan& plan,
+                                               const GenerationProgress& progress) {
+  using Lines = Checked<std::vector<std::string>>;
+  try {
+    return RewriteLines(source, layout, input, plan, progress);
+  } catch (const MissingDistanceLevel& error) {
+    return Lines::Refused(error.what());
+  } catch (const RewriteError& error) {
+    // Never a half-rebuilt text: the shape stays as it was.
+    return Lines::Refused(std::string("Die LOD's und Subobjekte konnten nicht erzeugt werden: ") +
+                          error.what() + " Der Text ist unverändert.");
+  }
 }
 
 }  // namespace quarvel

@@ -58,16 +58,15 @@ struct GenerationProgress {
   std::function<void()> processMessages;
 };
 
-// Finds the landmarks, none when the text or the first LOD's plan lacks them;
-// splits a one-line "sort_vectors ( 0 )" into two lines in `text` at once
-// (that change stays even when the command is abandoned).
-std::optional<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan,
-                                                  int elementCount);
+// Finds the landmarks; refuses with the general error when the text or the
+// first LOD's plan lacks them. Splits a one-line "sort_vectors ( 0 )" into
+// two lines in `text` at once (that change stays even when the command is
+// abandoned).
+Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount);
 
-// Counts the non-empty sub-objects per LOD and the sorted ones into `plan`.
-// Refuses when a LOD is empty or an empty sub-object lies before a
-// non-empty one.
-Refusal CountAndCheck(const GenerationInput& input, int subobjectRows, GenerationPlan& plan);
+// Counts the non-empty sub-objects per LOD and the sorted ones. Refuses when
+// a LOD is empty or an empty sub-object lies before a non-empty one.
+Checked<GenerationPlan> CountAndCheck(const GenerationInput& input, int subobjectRows);
 
 // Every LOD's distance must be a plain positive number, since it is written
 // into the shape as it stands.
@@ -83,8 +82,7 @@ Refusal CheckSourceLayout(const std::vector<std::string>& source, const Generati
 // into damaged sub-objects. The refusal names the first error and its line.
 Refusal CheckSourceIntegrity(const std::vector<std::string>& source);
 
-// A number or landmark the rewrite needed and did not find; the text is then
-// restored as it was before the rewrite.
+// A number or landmark the rewrite needed and did not find.
 class RewriteError : public Error {
  public:
   using Error::Error;
@@ -100,10 +98,12 @@ class MissingDistanceLevel : public RewriteError {
 };
 
 // Writes the new text: header, one distance level per LOD with its
-// sub-objects, tail. Throws RewriteError; `source` is not changed.
-std::vector<std::string> RewriteShape(const std::vector<std::string>& source,
-                                      const GenerationLayout& layout, const GenerationInput& input,
-                                      const GenerationPlan& plan,
-                                      const GenerationProgress& progress);
+// sub-objects, tail. Refuses, with the message for the user, when a number
+// or landmark it needs is missing; `source` is not changed.
+Checked<std::vector<std::string>> RewriteShape(const std::vector<std::string>& source,
+                                               const GenerationLayout& layout,
+                                               const GenerationInput& input,
+                                               const GenerationPlan& plan,
+                                               const GenerationProgress& progress);
 
 }  // namespace quarvel

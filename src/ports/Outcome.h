@@ -12,15 +12,22 @@ namespace quarvel {
 class Outcome {
  public:
   enum class Kind { Done, Declined, Refused, Failed, Unavailable };
+  // What a refusal was for, where a script can do something about it.
+  enum class Cause { Other, VertexLimit };
 
   static Outcome Done() { return Outcome(Kind::Done, {}); }
   static Outcome Declined() { return Outcome(Kind::Declined, {}); }
-  static Outcome Refused(std::string message) { return Outcome(Kind::Refused, std::move(message)); }
+  static Outcome Refused(std::string message, Cause cause = Cause::Other) {
+    Outcome outcome(Kind::Refused, std::move(message));
+    outcome.cause_ = cause;
+    return outcome;
+  }
   static Outcome Failed(std::string message) { return Outcome(Kind::Failed, std::move(message)); }
   static Outcome Unavailable(std::string why) { return Outcome(Kind::Unavailable, std::move(why)); }
 
   Kind kind() const { return kind_; }
   const std::string& message() const { return message_; }
+  Cause cause() const { return cause_; }
   bool IsDone() const { return kind_ == Kind::Done; }
   // What a script has to stop for.
   bool Stopped() const { return kind_ != Kind::Done && kind_ != Kind::Declined; }
@@ -31,6 +38,7 @@ class Outcome {
   Outcome(Kind kind, std::string message) : kind_(kind), message_(std::move(message)) {}
   Kind kind_;
   std::string message_;
+  Cause cause_ = Cause::Other;
 };
 
 }  // namespace quarvel

@@ -212,8 +212,8 @@ Outcome Session::ConfirmOversizedSubobjects(const OversizedSubobjects& oversized
       return Outcome::Done();
     }
     case OversizeHandling::Refuse:
-      refusedForVertexLimit = true;
-      return Refuse(BoxKind::Warning, message + ". Abbruch der Aktion.");
+      return Refuse(BoxKind::Warning, message + ". Abbruch der Aktion.",
+                    Outcome::Cause::VertexLimit);
     case OversizeHandling::Proceed:
       Message(BoxKind::Warning, message + ". Es wird trotzdem erzeugt.", Buttons::Ok);
       return Outcome::Done();
@@ -224,7 +224,6 @@ Outcome Session::ConfirmOversizedSubobjects(const OversizedSubobjects& oversized
 Outcome Session::Generate(const SessionView& view) {
   if (text.Empty()) return Outcome::Done();
   BusyCursor busy(dialogs());
-  refusedForVertexLimit = false;
   // A sub-object above the limit is asked about after every other check; a
   // No then leaves the text as it was, without the split that the
   // preparation may make of a one-line "sort_vectors" list.
@@ -234,8 +233,8 @@ Outcome Session::Generate(const SessionView& view) {
   if (oversized) unprepared = text.All();
   const bool modifiedBefore = text.Modified();
 
-  const std::optional<GenerationLayout> layout = PrepareGeneration(text, plan, Elements());
-  if (!layout) return Refuse(BoxKind::Warning, kGeneralGenerationError);
+  const Checked<GenerationLayout> layout = PrepareGeneration(text, plan, Elements());
+  if (!layout) return Refuse(BoxKind::Warning, layout.refusal());
   const GenerationInput input{
       tables,
       plan,
@@ -244,13 +243,13 @@ Outcome Session::Generate(const SessionView& view) {
       plan.lodCount,
       [this](int row, int lod, int subobject) { return plan.Choice(row, lod).IsIn(subobject); },
       [this](int lod, int subobject) { return SubobjectVertices(lod, subobject); }};
-  GenerationPlan counts;
-  Refusal refusal = CountAndCheck(input, summary.subobjects.Count(), counts);
+  const Checked<GenerationPlan> counts = CountAndCheck(input, summary.subobjects.Count());
+  Refusal refusal = counts.AsRefusal();
   if (!refusal) refusal = CheckDistances(input);
   // A damaged shape is named as damaged, by the check --check runs, before
   // the layout is looked at.
   if (!refusal) refusal = CheckSourceIntegrity(text.All());
-  if (!refusal) refusal = CheckSourceLayout(text.All(), *layout, input, counts);
+  if (!refusal) refusal = CheckSourceLayout(text.All(), *layout, input, *counts);
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
   if (oversized) {
     if (const Outcome asked = ConfirmOversizedSubobjects(*oversized); !asked.IsDone()) {
@@ -264,46 +263,38 @@ Outcome Session::Generate(const SessionView& view) {
   Rewriting(view, true);
   const bool wasModified = text.Modified();
   std::vector<std::string> sourceLines = text.Take();
-  const auto finish = [&] {
-    Rewriting(view, false);
-    Notify(view.lineCountChanged);
-  };
   const GenerationProgress progress{view.generationCaption, view.generationContent,
                                     [this] { dialogs().ProcessMessages(); }};
-  std::string failure;
+  std::optional<Checked<std::vector<std::string>>> rewritten;
   try {
-    text.Assign(RewriteShape(sourceLines, *layout, input, counts, progress));
-  } catch (const MissingDistanceLevel& error) {
-    failure = error.what();
-  } catch (const RewriteError& error) {
-    // Never leave a half-rebuilt text: the shape stays as it was.
-    failure = std::string("Die LOD's und Subobjekte konnten nicht erzeugt werden: ") +
-              error.what() + " Der Text ist unverändert.";
+    rewritten.emplace(RewriteShape(sourceLines, *layout, input, *counts, progress));
   } catch (...) {
     // Whatever else stops the rewrite (memory running out, say) reaches the
     // general error handler, but with the text as it was.
     TakeTextBack(text, std::move(sourceLines), wasModified);
-    finish();
+    Rewriting(view, false);
+    Notify(view.lineCountChanged);
     throw;
   }
-  if (failure.empty()) {
-    finish();
-    return Outcome::Done();
+  if (*rewritten) {
+    text.Assign(std::move(**rewritten));
+  } else {
+    TakeTextBack(text, std::move(sourceLines), wasModified);
   }
-  TakeTextBack(text, std::move(sourceLines), wasModified);
-  finish();
-  return Refuse(BoxKind::Error, failure);
+  Rewriting(view, false);
+  Notify(view.lineCountChanged);
+  if (!*rewritten) return Refuse(BoxKind::Error, rewritten->refusal());
+  return Outcome::Done();
 }
 
 Outcome Session::DeleteAnimations(const SessionView& view) {
   if (text.Empty()) return Outcome::Done();
-  AnimationCleanupResult result;
-  {
+  const Checked<AnimationCleanup> result = [&] {
     BusyCursor busy(dialogs());
-    result = DeleteUnmarkedAnimations(text, tables, plan);
-  }
-  if (!result.sectionFound) return Outcome::Done();
-  if (result.refusal) return Refuse(BoxKind::Error, *result.refusal);
+    return DeleteUnmarkedAnimations(text, tables, plan);
+  }();
+  if (!result) return Refuse(BoxKind::Error, result.refusal());
+  if (!result->sectionFound) return Outcome::Done();
   Notify(view.lineCountChanged);
   return Outcome::Done();
 }

@@ -101,8 +101,6 @@ class Session {
   OversizeHandling oversize = OversizeHandling::Ask;
   // How many warnings the analyses have shown.
   int analysisWarnings = 0;
-  // Set when the generation last refused for the vertex limit alone.
-  bool refusedForVertexLimit = false;
   // Filled afresh by every run of point or normal merging.
   MergeTable mergeTable;
   // When set, the settings are loaded from this file instead of the one
@@ -174,9 +172,10 @@ class Session {
     return ports_.dialogs.Message(kind, message, buttons);
   }
   // Shows `message` in a box of `kind` with OK: the operation refuses.
-  Outcome Refuse(BoxKind kind, const std::string& message) {
+  Outcome Refuse(BoxKind kind, const std::string& message,
+                 Outcome::Cause cause = Outcome::Cause::Other) {
     Message(kind, message, Buttons::Ok);
-    return Outcome::Refused(message);
+    return Outcome::Refused(message, cause);
   }
   // The refusal of a text that the binary forms cannot hold.
   Outcome RefuseUnencodable(const ShapeProblem& problem);

@@ -262,7 +262,7 @@ TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
 // it slipped past the checks, ends it with the line named.
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   Load(TwoElements());
-  const std::optional<GenerationLayout> layout =
+  const Checked<GenerationLayout> layout =
       PrepareGeneration(f.form.session.text, f.form.session.plan, 2);
   ASSERT_TRUE(layout);
   Form& form = f.form;
@@ -276,19 +276,18 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
         return form.session.plan.Choice(row, lod).IsIn(subobject);
       },
       [&form](int lod, int subobject) { return form.session.SubobjectVertices(lod, subobject); }};
-  GenerationPlan plan;
-  ASSERT_EQ(CountAndCheck(input, 1, plan), std::nullopt);
+  const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
+  ASSERT_TRUE(plan) << plan.refusal();
   Lines lines = source;
   const std::size_t set = LineWith(lines, "vertex_set ( 1");
   lines[set] = Tabs(8) + "vertex_set ( 1 six 6 )";
   const Lines before = lines;
-  try {
-    RewriteShape(lines, *layout, input, plan, {});
-    ADD_FAILURE() << "no error";
-  } catch (const RewriteError& error) {
-    EXPECT_EQ(std::string(error.what()), "'six' ist kein gültiger Integerwert (Zeile " +
-                                             Number(set) + ": \"" + lines[set] + "\").");
-  }
+  const Checked<Lines> rewritten = RewriteShape(lines, *layout, input, *plan, {});
+  ASSERT_FALSE(rewritten);
+  EXPECT_EQ(rewritten.refusal(),
+            "Die LOD's und Subobjekte konnten nicht erzeugt werden: 'six' ist kein gültiger "
+            "Integerwert (Zeile " +
+                Number(set) + ": \"" + lines[set] + "\"). Der Text ist unverändert.");
   EXPECT_EQ(lines, before);
 }
 
