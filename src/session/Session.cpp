@@ -85,6 +85,10 @@ void TakeTextBack(ShapeText& text, std::vector<std::string> lines, bool wasModif
   if (!wasModified) text.SetModified(false);
 }
 
+Session::Session(SessionPorts ports) : ports_(std::move(ports)) {
+  plan.distances.Set(1, kNewLodDistance);
+}
+
 int Session::SubobjectVertices(int lod, int subobject) {
   return SubobjectVertexCount(plan, PlannedElements(tables), index, lod, subobject);
 }

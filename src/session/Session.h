@@ -76,7 +76,9 @@ struct SessionPorts {
 
 class Session {
  public:
-  explicit Session(SessionPorts ports) : ports_(std::move(ports)) {}
+  // One LOD as far as any LOD may reach, until a program setup or a settings
+  // file says otherwise.
+  explicit Session(SessionPorts ports);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
