@@ -386,17 +386,19 @@ void Form::ShowLineCount() {
       IntToStr(static_cast<long long>(session.text.Count())) + " " + LangText(Text::Lines);
 }
 
-void Form::ShowWritingProgress(std::size_t index) {
-  Label2.caption = IntToStr(static_cast<long long>(index)) + " " + LangText(Text::Of) + " " +
-                   IntToStr(static_cast<long long>(session.text.Count())) + " " +
-                   LangText(Text::LinesWritten);
+SessionView Form::SavingView() {
+  SessionView view;
+  view.writing = [this](std::size_t line) {
+    Label2.caption = IntToStr(static_cast<long long>(line)) + " " + LangText(Text::Of) + " " +
+                     IntToStr(static_cast<long long>(session.text.Count())) + " " +
+                     LangText(Text::LinesWritten);
+  };
+  view.lineCountChanged = [this] { ShowLineCount(); };
+  return view;
 }
 
 Outcome Form::WriteShapeText() {
-  SessionView view;
-  view.writing = [this](std::size_t line) { ShowWritingProgress(line); };
-  view.lineCountChanged = [this] { ShowLineCount(); };
-  return session.WriteText(view);
+  return session.WriteText(SavingView());
 }
 
 SessionView Form::RewritingView(Button* spent) {

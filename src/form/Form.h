@@ -28,13 +28,10 @@ struct FormPorts {
   Printer& printer = NoDefaultPrinter();
 };
 
-inline constexpr const char* kProgramTitle = "Quarvel";
 class Form : public FormControls {
  public:
   explicit Form(FormPorts ports);
   ~Form();
-  Form(const Form&) = delete;
-  Form& operator=(const Form&) = delete;
 
   // Runs one handler as the window does (see RunGuarded), then pending INI
   // changes reach the disk. A handler without an outcome counts as done.
@@ -174,9 +171,13 @@ class Form : public FormControls {
  private:
   // A value of the program INI's section "Dir" ("" when absent).
   std::string DirValue(const char* key) const;
-  // The save dialog; the chosen name becomes the session's path and the chosen
-  // form the one the text is saved in. False: cancelled.
-  bool ChooseFileNameToSave();
+  // The save dialog's name and form; none: cancelled.
+  struct SaveChoice {
+    std::string path;
+    format::ShapeForm form;
+  };
+  std::optional<SaveChoice> ChooseFileNameToSave();
+  SessionView SavingView();
   // The shape file the compression command converts.
   std::optional<std::string> ChooseShapeToConvert();
   // The built-in conversion of the file at `path` between the text and the
@@ -184,7 +185,6 @@ class Form : public FormControls {
   Outcome ConvertWithBuiltInConverter(const std::string& path);
   void AttachChangeNotification();
   void DetachChangeNotification();
-  void ShowWritingProgress(std::size_t index);
   void FlushIniFiles();
   Outcome RunHandler(const std::function<Outcome()>& handler);
   void PlaceCaret(std::size_t offset);

@@ -8,6 +8,8 @@
 
 namespace quarvel {
 
+inline constexpr const char* kProgramTitle = "Quarvel";
+
 struct FormControls {
   // The window.
   std::string Caption;

@@ -121,7 +121,7 @@ void Form::AnalyseAndPlan() {
   session.AnalyseAndPlan(ShownSettings());
 }
 
-bool Form::ChooseFileNameToSave() {
+std::optional<Form::SaveChoice> Form::ChooseFileNameToSave() {
   SaveFileRequest request;
   request.initialDir = DirValue("InitialDir");
   // A copy beside the file only needs the name edited, not typed whole.
@@ -129,28 +129,24 @@ bool Form::ChooseFileNameToSave() {
   request.filter = LangText(Text::SaveFormsFilter);
   request.filterIndex = static_cast<int>(session.file.form);
   const std::optional<SavedFileChoice> chosen = dialogs().SaveFile(request);
-  if (!chosen) return false;
-  session.path = FullShapePath(chosen->path);
+  if (!chosen) return std::nullopt;
+  SaveChoice choice{FullShapePath(chosen->path), session.file.form};
   // A language file without the forms' filter leaves the form as it is.
   if (!request.filter.empty() && chosen->filterIndex >= 0 &&
       chosen->filterIndex <= static_cast<int>(format::ShapeForm::Compressed))
-    session.file.form = static_cast<format::ShapeForm>(chosen->filterIndex);
-  return true;
+    choice.form = static_cast<format::ShapeForm>(chosen->filterIndex);
+  return choice;
 }
 
 Outcome Form::SpeichernButtonClick() {
-  if (session.path.empty() && !ChooseFileNameToSave()) return Outcome::Declined();
-  // The settings belong to the shape as saved: when it was not, they wait.
-  if (const Outcome written = WriteShapeText(); !written.IsDone()) return written;
-  SaveSettings();
-  return Outcome::Done();
+  if (!session.path.empty()) return session.Save(SavingView());
+  return SpeichernUnterButtonClick();
 }
 
 Outcome Form::SpeichernUnterButtonClick() {
-  if (!ChooseFileNameToSave()) return Outcome::Declined();
-  if (const Outcome written = WriteShapeText(); !written.IsDone()) return written;
-  SaveSettings();
-  return Outcome::Done();
+  const std::optional<SaveChoice> chosen = ChooseFileNameToSave();
+  if (!chosen) return Outcome::Declined();
+  return session.SaveAs(chosen->path, chosen->form, SavingView());
 }
 
 Outcome Form::UndoButtonClick() {

@@ -420,6 +420,19 @@ Outcome Session::WriteText(const SessionView& view) {
   return Outcome::Done();
 }
 
+Outcome Session::Save(const SessionView& view) {
+  if (const Outcome written = WriteText(view); !written.IsDone()) return written;
+  SaveSettings();
+  return Outcome::Done();
+}
+
+Outcome Session::SaveAs(const std::string& newPath, format::ShapeForm form,
+                        const SessionView& view) {
+  path = newPath;
+  file.form = form;
+  return Save(view);
+}
+
 Outcome Session::RefuseUnencodable(const ShapeProblem& problem) {
   return Refuse(BoxKind::Warning, TextOf(Text::NotEncodable) + "\n" + TextOf(Text::LineWord) + " " +
                                       ShownLineText(problem.line) + ": " + problem.message);

@@ -152,6 +152,12 @@ class Session {
   Outcome Print(Printer& printer, const SystemInfo& system);
   // Writes the text to `path` in its form; the settings are not touched.
   Outcome WriteText(const SessionView& view);
+  // "Speichern": the text, then the plan beside it. The settings belong to
+  // the shape as saved: when it was not, they wait.
+  Outcome Save(const SessionView& view);
+  // "Speichern unter...": the shape is `newPath` in `form` from now on,
+  // whether the save then succeeds or not.
+  Outcome SaveAs(const std::string& newPath, format::ShapeForm form, const SessionView& view);
   Outcome Undo(const SessionView& view);
 
   // ---- The settings file ---------------------------------------------------
