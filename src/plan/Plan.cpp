@@ -30,34 +30,42 @@ SubobjectChoice SubobjectChoice::FromText(std::string text) {
   return choice;
 }
 
+namespace {
+
+// The value of number `number` in the rows of `lod`.
+template <typename T>
+const T& ValueOf(const std::vector<Rows<T>>& lods, int lod, int number) {
+  static const T empty{};
+  if (lod < 0 || static_cast<std::size_t>(lod) >= lods.size()) return empty;
+  return lods[static_cast<std::size_t>(lod)][number];
+}
+
+template <typename T>
+void SetValue(std::vector<Rows<T>>& lods, int lod, int number, T value) {
+  if (lod < 0 || number < 1) return;
+  if (static_cast<std::size_t>(lod) >= lods.size()) {
+    if (value == T{}) return;
+    lods.resize(static_cast<std::size_t>(lod) + 1);
+  }
+  lods[static_cast<std::size_t>(lod)].Set(number, std::move(value));
+}
+
+}  // namespace
+
 const SubobjectChoice& Plan::Choice(int row, int lod) const {
-  static const SubobjectChoice empty;
-  if (lod < 0 || static_cast<std::size_t>(lod) >= assignment.size()) return empty;
-  return assignment[static_cast<std::size_t>(lod)][row];
+  return ValueOf(assignment, lod, row);
 }
 
 void Plan::SetChoice(int row, int lod, SubobjectChoice choice) {
-  if (lod < 0 || row < 1) return;
-  if (static_cast<std::size_t>(lod) >= assignment.size()) {
-    if (choice.Empty()) return;
-    assignment.resize(static_cast<std::size_t>(lod) + 1);
-  }
-  assignment[static_cast<std::size_t>(lod)].Set(row, std::move(choice));
+  SetValue(assignment, lod, row, std::move(choice));
 }
 
 const Mark& Plan::SortMark(int lod, int subobject) const {
-  static const Mark none;
-  if (lod < 0 || static_cast<std::size_t>(lod) >= sortMarks.size()) return none;
-  return sortMarks[static_cast<std::size_t>(lod)][subobject];
+  return ValueOf(sortMarks, lod, subobject);
 }
 
 void Plan::SetSortMark(int lod, int subobject, Mark mark) {
-  if (lod < 0 || subobject < 1) return;
-  if (static_cast<std::size_t>(lod) >= sortMarks.size()) {
-    if (mark == Mark{}) return;
-    sortMarks.resize(static_cast<std::size_t>(lod) + 1);
-  }
-  sortMarks[static_cast<std::size_t>(lod)].Set(subobject, std::move(mark));
+  SetValue(sortMarks, lod, subobject, std::move(mark));
 }
 
 std::string NumberText(std::optional<long long> number) {

@@ -1,5 +1,6 @@
-// A command of the test's own in the window's command table for as long as
-// it lives: what a new command costs is this row and nothing else.
+// A command of the test's own in the window's command table, or a verb in the
+// session's, for as long as it lives: what a new command costs is this row
+// and nothing else.
 #pragma once
 #include <algorithm>
 #include <string>
@@ -10,40 +11,26 @@
 
 namespace quarvel::testing {
 
-class ScopedCommand {
+template <typename Row, std::vector<Row>& (*Table)()>
+class ScopedRow {
  public:
-  explicit ScopedCommand(Command command) : name_(command.name) {
-    CommandTable().push_back(std::move(command));
-  }
-  ~ScopedCommand() {
-    auto& table = CommandTable();
+  explicit ScopedRow(Row row) : name_(row.name) { Table().push_back(std::move(row)); }
+  ~ScopedRow() {
+    auto& table = Table();
     table.erase(std::remove_if(table.begin(), table.end(),
-                               [this](const Command& command) { return command.name == name_; }),
+                               [this](const Row& row) { return row.name == name_; }),
                 table.end());
   }
-  ScopedCommand(const ScopedCommand&) = delete;
-  ScopedCommand& operator=(const ScopedCommand&) = delete;
+  ScopedRow(const ScopedRow&) = delete;
+  ScopedRow& operator=(const ScopedRow&) = delete;
 
  private:
   std::string name_;
 };
 
+using ScopedCommand = ScopedRow<Command, CommandTable>;
 // A verb of the test's own in the session's table for as long as it lives.
-class ScopedVerb {
- public:
-  explicit ScopedVerb(Verb verb) : name_(verb.name) { VerbTable().push_back(std::move(verb)); }
-  ~ScopedVerb() {
-    auto& table = VerbTable();
-    table.erase(std::remove_if(table.begin(), table.end(),
-                               [this](const Verb& verb) { return verb.name == name_; }),
-                table.end());
-  }
-  ScopedVerb(const ScopedVerb&) = delete;
-  ScopedVerb& operator=(const ScopedVerb&) = delete;
-
- private:
-  std::string name_;
-};
+using ScopedVerb = ScopedRow<Verb, VerbTable>;
 
 // A dummy command: its button state and how often it ran.
 struct DummyCommand {
