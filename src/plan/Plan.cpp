@@ -30,38 +30,8 @@ SubobjectChoice SubobjectChoice::FromText(std::string text) {
   return choice;
 }
 
-namespace {
-
-// The value of number `number` in the rows of `lod`.
-template <typename T>
-const T& ValueOf(const std::vector<Rows<T>>& lods, int lod, int number) {
-  static const T empty{};
-  if (lod < 0 || static_cast<std::size_t>(lod) >= lods.size()) return empty;
-  return lods[static_cast<std::size_t>(lod)][number];
-}
-
-template <typename T>
-void SetValue(std::vector<Rows<T>>& lods, int lod, int number, T value) {
-  if (lod < 0 || number < 1) return;
-  if (static_cast<std::size_t>(lod) >= lods.size()) {
-    if (value == T{}) return;
-    lods.resize(static_cast<std::size_t>(lod) + 1);
-  }
-  lods[static_cast<std::size_t>(lod)].Set(number, std::move(value));
-}
-
-}  // namespace
-
-const SubobjectChoice& Plan::Choice(int row, int lod) const {
-  return ValueOf(assignment, lod, row);
-}
-
 void Plan::SetChoice(int row, int lod, SubobjectChoice choice) {
   SetValue(assignment, lod, row, std::move(choice));
-}
-
-const Mark& Plan::SortMark(int lod, int subobject) const {
-  return ValueOf(sortMarks, lod, subobject);
 }
 
 void Plan::SetSortMark(int lod, int subobject, Mark mark) {

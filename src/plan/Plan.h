@@ -22,16 +22,19 @@ inline constexpr int kHighestLod = 99;
 // Values by number from 1, as the tables number their rows. Reading beyond
 // what was ever written gives the empty value; shrinking the count erases
 // nothing, so that rows and LODs taken away come back as they were.
+// What a value reads as where none was ever written.
+template <typename T>
+inline const T kNoValue{};
+
 template <typename T>
 class Rows {
  public:
   int Count() const { return count_; }
   void SetCount(int count) { count_ = count < 0 ? 0 : count; }
   const T& operator[](int number) const {
-    static const T empty{};
     return number >= 1 && static_cast<std::size_t>(number) <= values_.size()
                ? values_[static_cast<std::size_t>(number - 1)]
-               : empty;
+               : kNoValue<T>;
   }
   T& At(int number) {
     if (static_cast<std::size_t>(number) > values_.size())
@@ -116,6 +119,24 @@ struct ShapeTables {
   Rows<MatrixRow> matrices;
 };
 
+// The value of number `number` in the rows of `lod`; inline, as the
+// evaluation reads every entry at every refresh.
+template <typename T>
+const T& ValueOf(const std::vector<Rows<T>>& lods, int lod, int number) {
+  if (lod < 0 || static_cast<std::size_t>(lod) >= lods.size()) return kNoValue<T>;
+  return lods[static_cast<std::size_t>(lod)][number];
+}
+
+template <typename T>
+void SetValue(std::vector<Rows<T>>& lods, int lod, int number, T value) {
+  if (lod < 0 || number < 1) return;
+  if (static_cast<std::size_t>(lod) >= lods.size()) {
+    if (value == T{}) return;
+    lods.resize(static_cast<std::size_t>(lod) + 1);
+  }
+  lods[static_cast<std::size_t>(lod)].Set(number, std::move(value));
+}
+
 struct Plan {
   int lodCount = 1;
   // [lod] of element rows.
@@ -129,9 +150,9 @@ struct Plan {
   long double pointTolerance = 0;
   long double normalTolerance = 0;
 
-  const SubobjectChoice& Choice(int row, int lod) const;
+  const SubobjectChoice& Choice(int row, int lod) const { return ValueOf(assignment, lod, row); }
   void SetChoice(int row, int lod, SubobjectChoice choice);
-  const Mark& SortMark(int lod, int subobject) const;
+  const Mark& SortMark(int lod, int subobject) const { return ValueOf(sortMarks, lod, subobject); }
   void SetSortMark(int lod, int subobject, Mark mark);
   bool SortMarked(int lod, int subobject) const { return SortMark(lod, subobject).IsSet(); }
 };
