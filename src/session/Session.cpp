@@ -11,6 +11,7 @@
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "document/DocumentPaths.h"
+#include "format/ShapeCheck.h"
 #include "generation/AnimationCleanup.h"
 #include "generation/Generation.h"
 #include "settings/SettingsFile.h"
@@ -356,6 +357,10 @@ Outcome Session::FixMaterials() {
   } spend{*this};
   CorrectMaterials(text, tables, Elements(), index);
   return Outcome::Done();
+}
+
+std::vector<ShapeProblem> Session::Check() const {
+  return CheckShape(text.All());
 }
 
 Outcome Session::AutoSplit(int lod) {

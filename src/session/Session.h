@@ -145,6 +145,9 @@ class Session {
   Outcome DeleteAnimations(const SessionView& view);
   Outcome Merge(MergeKind kind, const SessionView& view);
   Outcome FixMaterials();
+  // What the simulator would find wrong with the text as it stands (the
+  // check of `quarvel-cli --check`, which reads a file without opening it).
+  std::vector<ShapeProblem> Check() const;
   // Splits LOD `lod` within the vertex limit.
   Outcome AutoSplit(int lod);
   // "Einstellung drucken": the tables and tolerances as they stand, after

@@ -60,6 +60,7 @@ TEST(Session, RefusalsNameTheirCauseAndLeaveTheTextAsItWas) {
   session.vertexLimit = 1000;
   session.oversize = OversizeHandling::Refuse;
   const std::vector<std::string> before = session.text.All();
+  EXPECT_TRUE(session.Check().empty());
   const Outcome refused = session.Generate({});
   EXPECT_EQ(refused.kind(), Outcome::Kind::Refused);
   EXPECT_EQ(refused.cause(), Outcome::Cause::VertexLimit);
@@ -70,6 +71,9 @@ TEST(Session, RefusalsNameTheirCauseAndLeaveTheTextAsItWas) {
   session.oversize = OversizeHandling::Proceed;
   EXPECT_EQ(session.Generate({}).cause(), Outcome::Cause::Other);
   EXPECT_EQ(session.text.All(), before);
+
+  session.text.Replace(session.text.Count() - 1, "");  // the shape's last ")" goes
+  EXPECT_FALSE(session.Check().empty());
 }
 
 }  // namespace
