@@ -78,6 +78,10 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
            "schon " + IntToStr(current.BaseVertices()) + " Vertices, mehr als die Grenze von " +
            IntToStr(limit) + ". Keine Aufteilung kann das ändern. Abbruch der Aktion.";
 
+  // The sub-object each vertex set went into: a set written into two
+  // sub-objects would be written twice, so an element on a set that is in
+  // already joins the sub-object that holds it.
+  std::vector<int> owner(sets, 0);
   int subobject = 0;
   for (int row = 1; row <= rows; ++row) {
     const SubobjectChoice& old = entries.Choice(row, lod);
@@ -86,6 +90,19 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
       continue;
     }
     const int set = setOf(row);
+    const bool known = set >= 0 && static_cast<std::size_t>(set) < sets;
+    const int holder = known ? owner[static_cast<std::size_t>(set)] : 0;
+    if (holder > 0) {
+      const long long alone = current.BaseVertices() + current.AddsToBase(set);
+      if (alone > limit) plan.oversized.push_back({row, alone, holder});
+      SubobjectChoice cell(holder);
+      if (cell != old) {
+        plan.changesCells = true;
+        if (old.Text() != "1") plan.overwritesEntries = true;
+      }
+      plan.cells.push_back(std::move(cell));
+      continue;
+    }
     // A sub-object that holds nothing beyond the "0" elements never hands an
     // element on: the next one would leave it empty.
     if (subobject == 0 ||
@@ -100,6 +117,7 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
     }
     const long long alone = current.BaseVertices() + current.AddsToBase(set);
     if (alone > limit) plan.oversized.push_back({row, alone, subobject});
+    if (known && current.Adds(set) > 0) owner[static_cast<std::size_t>(set)] = subobject;
     current.Add(set);
     SubobjectChoice cell(subobject);
     if (cell != old) {
@@ -109,6 +127,12 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
     plan.cells.push_back(std::move(cell));
   }
   if (subobject > 0) plan.vertices.push_back(current.Vertices());
+  // The report names the oversized elements sub-object by sub-object.
+  std::stable_sort(
+      plan.oversized.begin(), plan.oversized.end(),
+      [](const AutoSplitPlan::OversizedElement& a, const AutoSplitPlan::OversizedElement& b) {
+        return a.subobject < b.subobject;
+      });
   return std::nullopt;
 }
 

@@ -36,10 +36,11 @@ struct AutoSplitPlan {
 
 // Plans the split of LOD `lod` under `limit`. Elements with "0" (in every
 // sub-object) count in each one, and a vertex set that several elements use
-// counts once. The next sub-object opens when the next element would take
-// the current one beyond the limit; an element that adds no vertices (its set
-// is in already) always joins, and one that exceeds the limit alone gets a
-// sub-object of its own. Refuses when the "0" elements alone exceed the limit
+// counts once: an element whose set lies in a sub-object already joins that
+// one, so no set is written twice. The next sub-object opens when the next
+// element with new vertices would take the current one beyond the limit; an
+// element that adds no vertices always joins, and one that exceeds the
+// limit alone gets a sub-object of its own. Refuses when the "0" elements alone exceed the limit
 // or when more than 99 sub-objects would be needed.
 Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& plan, const ShapeIndex& index, int lod,
                       int limit, AutoSplitPlan& split);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "assignment/AutoSplit.h"
 #include "common/Convert.h"
@@ -50,6 +52,22 @@ void SplitAndCompare(FormFixture& f, int limit) {
   }
   for (const AutoSplitPlan::OversizedElement& element : plan.oversized)
     EXPECT_GT(element.vertices, limit);
+
+  // No vertex set goes into two sub-objects, which would write it twice;
+  // the "0" elements' sets are in every one, as the modeller asked.
+  std::map<int, int> subobjectOfSet;
+  std::set<int> everywhere;
+  const int rows = form.session.Elements();
+  for (int row = 1; row <= rows; ++row)
+    if (form.session.plan.Choice(row, 1).InEverySubobject())
+      everywhere.insert(form.session.index.ElementVtxStates[static_cast<std::size_t>(row - 1)]);
+  for (int row = 1; row <= rows; ++row) {
+    const std::optional<int> subobject = form.session.plan.Choice(row, 1).PlainNumber();
+    const int set = form.session.index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
+    if (!subobject || *subobject == 0 || everywhere.count(set) != 0) continue;
+    const auto [it, fresh] = subobjectOfSet.emplace(set, *subobject);
+    EXPECT_EQ(it->second, *subobject) << "vertex set " << set << " of row " << row;
+  }
 }
 
 TEST(AutoSplitCorpus, EverySplitCountsAsTheSubobjectTableAndLeavesNoGap) {

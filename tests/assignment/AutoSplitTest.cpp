@@ -89,6 +89,25 @@ TEST(AutoSplit, ElementsOnOneOversizedSetShareTheirSubobject) {
       "Subobjekten für sich:\nSubobjekt 2 (2000 Vertices): \"E1\" (Zeile 2), \"E2\" (Zeile 3)");
 }
 
+TEST(AutoSplit, AnElementOnASetThatIsInAlreadyJoinsItsSubobjectWhereverItStands) {
+  // Another sub-object would get a second copy of the set's vertices.
+  FormFixture f;
+  LoadSets(f, {600, 600, 600}, {0, 1, 2, 0});
+  ASSERT_TRUE(f.form.AufteilenMenuItemClick().IsDone());
+  EXPECT_EQ(Column(f.form.StringGrid1, AssignmentColumn(1)), (Cells{"1", "2", "3", "1"}));
+  EXPECT_EQ(Column(f.form.StringGrid2, kVertexCountColumn), (Cells{"600", "600", "600"}));
+
+  // An oversized set far apart keeps one sub-object, and the report names
+  // its elements together.
+  f.dialogs.shown.clear();
+  LoadSets(f, {300, 2000}, {1, 0, 1});
+  ASSERT_TRUE(f.form.AufteilenMenuItemClick().IsDone());
+  EXPECT_EQ(Column(f.form.StringGrid1, AssignmentColumn(1)), (Cells{"1", "2", "1"}));
+  EXPECT_NE(f.dialogs.Shown(0).text.find(
+                "Subobjekt 1 (2000 Vertices): \"E0\" (Zeile 1), \"E2\" (Zeile 3)"),
+            std::string::npos);
+}
+
 TEST(AutoSplit, AsksBeforeItOverwritesEntriesOfTheUsersOwn) {
   FormFixture f;
   LoadSets(f, {600, 600, 600});
