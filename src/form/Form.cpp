@@ -54,7 +54,9 @@ Form::Form(FormPorts ports)
   Label8.caption =
       "Bei denjenigen Subobjekten, die sortiert werden sollen, ein \"x\" eintragen (Spalte \"L "
       "xx\").";
-  Label9.caption = "Darauf achten, dass kein Subobjekt mehr als ca. 14000 Vertices enthält.";
+  Label9.caption =
+      WithValue("Darauf achten, dass kein Subobjekt mehr als ca. {limit} Vertices enthält.",
+                "limit", IntToStr(kDefaultVertexLimit));
   Label24.caption = "LOD's";
   Label6.caption = "Matrizen";
   Label13.caption =
@@ -338,6 +340,7 @@ void Form::ApplyLanguage() {
       {&Label20, 46}, {&Label23, 47}, {&Label28, 48}, {&Label29, 49}, {&Label30, 50},
       {&Label34, 71}};
   for (const auto& [label, number] : labels) label->caption = LangText(number);
+  ShowVertexLimit();
   Label21.caption = LangText(Text::AllElements) + " L " + IntToStr(LODSpinEdit.value) + " =";
 }
 

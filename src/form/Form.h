@@ -109,6 +109,7 @@ class Form : public FormControls {
   Outcome AufteilenMenuItemClick();
 
   void VertLimitSpinEditChange(int value);
+  void ShowVertexLimit();  // the spin box and the hint
   // How the window draws a cell: a vertex count above the limit, and a LOD
   // of the summary that holds such a sub-object, stand out.
   CellEmphasis Emphasis(const StringGrid& table, int col, int row) const;

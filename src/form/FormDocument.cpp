@@ -30,12 +30,12 @@ bool Form::AskSaveChanges() {
         // file could not be written) going on would throw the changes away.
         return !session.text.Modified();
       case Answer::No:
-        return true;
+        break;  // the text goes, but a plan typed for it is asked about
       default:
         return false;
     }
   }
-  // A plan typed for an unchanged text would be lost just as silently.
+  // A plan typed for the text, changed or not, would be lost just as silently.
   if (!session.PlanChanged()) return true;
   switch (
       session.Message(BoxKind::Confirmation, LangText(Text::PlanChanged), Buttons::YesNoCancel)) {

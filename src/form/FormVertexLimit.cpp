@@ -10,7 +10,14 @@ namespace quarvel {
 
 void Form::VertLimitSpinEditChange(int value) {
   session.vertexLimit = ClampVertexLimit(value);
+  ShowVertexLimit();
+}
+
+void Form::ShowVertexLimit() {
   VertLimitSpinEdit.value = session.vertexLimit;
+  // The hint under the sub-object table names the limit in force.
+  Label9.caption =
+      WithValue(LangText(Text::VertexLimitHint), "limit", IntToStr(session.vertexLimit));
 }
 
 CellEmphasis Form::Emphasis(const StringGrid& table, int col, int row) const {

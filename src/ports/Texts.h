@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quarvel {
 
@@ -21,6 +22,7 @@ enum class Text : int {
   Number = 27,
   Distance = 28,
   AllElements = 38,
+  VertexLimitHint = 43,  // with {limit}
   ShapeFilter = 57,
   ConverterFilter = 58,
   NotWritten = 59,
@@ -46,5 +48,14 @@ enum class Text : int {
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;
+
+// `text` with its placeholder `{name}` replaced by `value`, where the
+// language file leaves a number to the program.
+inline std::string WithValue(std::string text, std::string_view name, const std::string& value) {
+  const std::string placeholder = "{" + std::string(name) + "}";
+  if (const auto at = text.find(placeholder); at != std::string::npos)
+    text.replace(at, placeholder.size(), value);
+  return text;
+}
 
 }  // namespace quarvel

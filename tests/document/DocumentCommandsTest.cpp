@@ -491,6 +491,23 @@ TEST(CloseCommand, ClosesOnlyWhenNothingUnsavedIsLost) {
   EXPECT_TRUE(fs::exists(f.dir.File("x.s")));
 }
 
+TEST(CloseCommand, NoToTheChangedTextStillAsksForThePlanTypedForIt) {
+  FormFixture f;
+  OpenThroughDialog(f, ShapeFile(f, "loco.s"));
+  f.form.session.text.Replace(1, "edited");
+  f.form.StringGrid1SetEditText(3, 2, "2");
+  for (const Answer plan : {Answer::Cancel, Answer::Yes}) {
+    f.dialogs.shown.clear();
+    f.dialogs.Answer(Answer::No);
+    f.dialogs.Answer(plan);
+    EXPECT_EQ(f.form.FormCloseQuery(), plan == Answer::Yes);
+    ASSERT_EQ(f.dialogs.Count(), 2u);
+    EXPECT_EQ(f.dialogs.Shown(1).text, f.Lang(Text::PlanChanged));
+  }
+  EXPECT_EQ(IniFile(f.dir.File("loco.Quarvel")).ReadString("SONR_L1", "2", ""), "2");
+  EXPECT_TRUE(f.form.session.text.Modified()) << "the text itself was not saved";
+}
+
 TEST(CloseCommand, APlanTypedForAnUnchangedTextIsSavedOnlyWhenTheUserSaysSo) {
   FormFixture f;
   OpenThroughDialog(f, ShapeFile(f, "loco.s"));

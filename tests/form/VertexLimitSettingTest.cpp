@@ -16,7 +16,12 @@ TEST(VertexLimitSetting, StartsFromTheProgramIniAndIsKeptAtShutdown) {
     EXPECT_EQ(f.form.VertLimitSpinEdit.maxValue, 65535);
     EXPECT_EQ(f.form.Label34.caption, f.Lang(71));
     EXPECT_EQ(f.form.Label34.caption, "Vertices je Subobjekt höchstens:");
+    EXPECT_EQ(f.form.Label9.caption,
+              "Darauf achten, dass kein Subobjekt mehr als ca. 14000 Vertices enthält.");
     f.form.VertLimitSpinEditChange(12000);
+    EXPECT_EQ(f.form.Label9.caption,
+              "Darauf achten, dass kein Subobjekt mehr als ca. 12000 Vertices enthält.")
+        << "the hint names the limit in force";
     f.form.FormDestroy();
     EXPECT_EQ(IniFile(f.ProgramIniPath()).ReadString("Limits", "Vertices", ""), "12000");
   }
