@@ -140,6 +140,11 @@ long double StrToFloat(std::string_view text) {
   throw ConvertError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
 }
 
+std::optional<long double> TryStrToFloatEitherSeparator(std::string_view text) {
+  if (const auto value = ParseFloat(text, DecimalSeparator())) return value;
+  return ParseFloat(text, DecimalSeparator() == '.' ? ',' : '.');
+}
+
 std::optional<long double> TryStrToFloatDot(std::string_view text) {
   return ParseFloat(text, '.');
 }

@@ -25,6 +25,10 @@ char SystemDecimalSeparator();
 // separators); throws ConvertError "'text' ist kein gültiger Gleitkommawert".
 long double StrToFloat(std::string_view text);
 std::optional<long double> TryStrToFloat(std::string_view text);
+// A tolerance typed or stored by the user: either separator, since a
+// tolerance has no thousands and a settings file may come from a system
+// with the other one.
+std::optional<long double> TryStrToFloatEitherSeparator(std::string_view text);
 // Floating-point text of the shape: "." always.
 std::optional<long double> TryStrToFloatDot(std::string_view text);
 // General format with up to 15 significant digits and the current separator:

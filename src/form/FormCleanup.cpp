@@ -15,7 +15,7 @@ constexpr const char* kToleranceWarning =
 // A negative tolerance is kept, so that it merges nothing, but the user is
 // told and sent back to the entry.
 void EnterTolerance(Form& form, const Edit& edit, long double& tolerance, FocusRequest back) {
-  const auto value = TryStrToFloat(edit.text);
+  const auto value = TryStrToFloatEitherSeparator(edit.text);
   if (value) tolerance = *value;
   if (value && *value >= 0) return;
   form.focusRequest = back;

@@ -78,7 +78,7 @@ void WritePlan(IniFile& file, const ShapeTables& tables, const Plan& plan,
 // ---- Reading ------------------------------------------------------------------
 
 long double ReadTolerance(const IniFile& file, std::string_view key) {
-  return file.ReadFloat(kDeltaSection, key, 0);
+  return TryStrToFloatEitherSeparator(file.ReadString(kDeltaSection, key, "")).value_or(0);
 }
 
 int ReadLodCount(const IniFile& file) {

@@ -229,7 +229,7 @@ TEST_F(PointMerging, ASectionBeyondTheTablesFirstSizeIsMergedWhole) {
   EXPECT_GE(f.form.session.mergeTable.Size(), 70000u);
 }
 
-TEST_F(PointMerging, TheToleranceEntryTakesTheSystemsSeparatorAndKeepsANegativeValue) {
+TEST_F(PointMerging, TheToleranceEntryTakesEitherSeparatorAndKeepsANegativeValue) {
   struct Entry {
     Edit& edit;
     long double& tolerance;
@@ -251,9 +251,13 @@ TEST_F(PointMerging, TheToleranceEntryTakesTheSystemsSeparatorAndKeepsANegativeV
     EXPECT_EQ(f.dialogs.Count(), 0u);
     EXPECT_EQ(f.form.focusRequest, FocusRequest::None);
 
-    entry.edit.text = "0.5";  // not with this separator
+    entry.edit.text = "0.5";  // the other separator: a tolerance has no thousands
     (f.form.*entry.exit)();
-    EXPECT_EQ(entry.tolerance, 0.001L);
+    EXPECT_EQ(entry.tolerance, 0.5L);
+    EXPECT_EQ(f.form.focusRequest, FocusRequest::None);
+    entry.edit.text = "0,5x";
+    (f.form.*entry.exit)();
+    EXPECT_EQ(entry.tolerance, 0.5L);
     EXPECT_EQ(f.form.focusRequest, entry.back);
     f.form.focusRequest = FocusRequest::None;
 

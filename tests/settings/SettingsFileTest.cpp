@@ -185,7 +185,7 @@ TEST(SettingsFile, FewerLodsLeaveTheSectionsOfHigherLodsAlone) {
   EXPECT_EQ(f.form.StringGrid1.Cell(5, 1), "4");
 }
 
-TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
+TEST(SettingsFile, TolerancesAreWrittenWithTheSeparatorOfTheMomentAndReadWithEither) {
   FormFixture f;
   SetUpPlan(f, 1, 1, 0);
   SetDecimalSeparator(',');
@@ -196,10 +196,17 @@ TEST(SettingsFile, TolerancesUseTheDecimalSeparatorOfTheMoment) {
   Load(f);
   EXPECT_EQ(f.form.session.plan.pointTolerance, 0.001L);
   EXPECT_EQ(f.form.DeltaPointsEdit.text, "0,001");
-  // A file written under a decimal point reads back as 0.
-  WriteBytes(SettingsPath(f), "[Delta]\nPoints=0.001\n");
-  Load(f);
-  EXPECT_EQ(f.form.session.plan.pointTolerance, 0);
+  // A file from a system with the other separator keeps its tolerance.
+  for (const char separator : {',', '.'}) {
+    SetDecimalSeparator(separator);
+    for (const char* stored : {"0.001", "0,001"}) {
+      WriteBytes(SettingsPath(f), std::string("[Delta]\nPoints=") + stored + "\n");
+      f.form.session.plan.pointTolerance = 0;
+      Load(f);
+      EXPECT_EQ(f.form.session.plan.pointTolerance, 0.001L) << stored << " under " << separator;
+    }
+  }
+  SetDecimalSeparator('.');
 }
 
 TEST(SettingsFile, WithoutAShapeOrAYesNothingHappens) {
