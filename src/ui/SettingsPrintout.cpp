@@ -20,12 +20,27 @@ struct TableFormat {
   bool lodColumns = false;
 };
 
+// `text` cut to `width` characters, its last one "…" when it was longer.
+std::string CutToWidth(std::string_view text, int width) {
+  if (width < 1 || CharacterCount(text) <= static_cast<std::size_t>(width))
+    return std::string(text);
+  std::size_t end = 0;
+  for (int kept = 0; kept < width - 1; ++kept) do
+      ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80);
+  return std::string(text.substr(0, end)) + "\xE2\x80\xA6";
+}
+
 std::string FormatLine(const TableFormat& format, const std::vector<std::string>& fields) {
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i < format.widths.size()) {
       if (i > 0) line += ' ';
-      line += PadField(fields[i], format.widths[i]);
+      // A long name or image is cut to its column with a visible mark: the
+      // rest of its row would otherwise be pushed off the page, faces and
+      // LOD numbers with it, and no column of the table may go missing.
+      const int width = format.widths[i];
+      line += PadField(width < 0 ? CutToWidth(fields[i], -width) : fields[i], width);
     } else {
       line += PadField(fields[i], 5);
     }

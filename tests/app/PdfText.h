@@ -79,16 +79,19 @@ inline PdfListing ReadPdfListing(const QString& pdf, double pitchPt) {
   listing.pitchPt = pitchPt;
   const double advance = (first.xMax - first.xMin) / static_cast<double>(first.text.size());
   for (const auto& words : pages) {
-    auto& lines = listing.pages.emplace_back();
+    // Columns count characters, not the bytes of their UTF-8.
+    std::vector<QString> lines;
     for (const PdfWord& w : words) {
       const auto line = static_cast<std::size_t>(std::lround((w.yMin - listing.topPt) / pitchPt));
-      const auto column =
-          static_cast<std::size_t>(std::lround((w.xMin - listing.leftPt) / advance));
+      const auto column = static_cast<int>(std::lround((w.xMin - listing.leftPt) / advance));
       if (lines.size() <= line) lines.resize(line + 1);
-      std::string& text = lines[line];
-      if (text.size() < column) text.resize(column, ' ');
-      text.replace(column, std::min(w.text.size(), text.size() - column), w.text);
+      QString& text = lines[line];
+      const QString word = QString::fromStdString(w.text);
+      if (text.size() < column) text.append(QString(column - text.size(), QLatin1Char(' ')));
+      text.replace(column, std::min(word.size(), text.size() - column), word);
     }
+    auto& page = listing.pages.emplace_back();
+    for (const QString& line : lines) page.push_back(line.toStdString());
   }
   return listing;
 }

@@ -22,7 +22,10 @@ using quarvel::apptest::WindowFixture;
 namespace {
 
 constexpr double kPointsPerMm = 72 / 25.4;
-constexpr const char* kLongName = "Element_with_a_name_longer_than_the_column";
+constexpr const char* kLongName =
+    "Element_with_a_seventy_character_name_far_longer_than_its_column_xyz12";
+// As its column of 35 characters shows it.
+constexpr const char* kLongNameCut = "Element_with_a_seventy_character_n\xE2\x80\xA6";
 
 // As QString, so that a failure shows both lines.
 QString Q(const std::string& text) {
@@ -126,11 +129,11 @@ class PrintoutTest : public QObject {
     QCOMPARE(Q(listing.Line(1, 3)), Q(ElementHeader()));
     QCOMPARE(Q(listing.Line(1, 4)), Q("Element_0" + Blanks(26) + " texture0.ace" + Blanks(4) +
                                       "        8    1    1    1"));
-    // The long name pushes the rest of its line to the right.
-    QCOMPARE(Q(listing.Line(1, 8)),
-             Q(std::string(kLongName) + " texture0.ace" + Blanks(4) + "        8    5    1    1"));
+    // The long name is cut to its column, marked; its row keeps every column.
+    QCOMPARE(Q(listing.Line(1, 8)), Q(std::string(kLongNameCut) + " texture0.ace" + Blanks(4) +
+                                      "        8    5    1    1"));
     for (int k = 0; k < 58; ++k) {
-      const std::string name = k == 4 ? kLongName : "Element_" + std::to_string(k);
+      const std::string name = k == 4 ? kLongNameCut : "Element_" + std::to_string(k);
       QVERIFY(listing.Line(1, k + 4).starts_with(name + " "));
     }
     QCOMPARE(listing.pages[0].size(), std::size_t{62});  // lines 0 to 61

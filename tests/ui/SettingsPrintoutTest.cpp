@@ -59,9 +59,9 @@ TEST(SettingsPrintout, LinesHaveTheirFixedWidths) {
             "Name" + Blanks(31) + " Image" + Blanks(11) + "    Faces" + "  L 1  L 2  L 3");
   EXPECT_EQ(elements.lines[0],
             "Element1" + Blanks(27) + " tex.ace" + Blanks(9) + "        2    1    1    1");
-  // A longer name pushes the rest of its line to the right.
-  EXPECT_EQ(elements.lines[1], "A_very_long_element_name_of_40_chars_xx tex.ace" + Blanks(9) +
-                                   "        4    1    1    1");
+  // A longer name is cut to its column, marked: the rest of its row stays.
+  EXPECT_EQ(elements.lines[1], "A_very_long_element_name_of_40_cha\xE2\x80\xA6 tex.ace" +
+                                   Blanks(9) + "        4    1    1    1");
 
   const PrintSection& subobjects = listing.sections[1];
   EXPECT_EQ(subobjects.title, "Subobjekte");
