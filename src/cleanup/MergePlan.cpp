@@ -429,6 +429,23 @@ int KeepAll(MergeTable& table, std::size_t count) {
 
 }  // namespace
 
+long double FarthestMove(const MergeTable& table, std::size_t count) {
+  std::vector<std::size_t> kept;  // by new index
+  for (std::size_t i = 0; i < count; ++i)
+    if (table[i].keep != 0) kept.push_back(i);
+  long double farthest = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const MergeEntry& entry = table[i];
+    if (entry.keep != 0 || entry.newIndex < 0 ||
+        static_cast<std::size_t>(entry.newIndex) >= kept.size())
+      continue;
+    const MergeEntry& into = table[kept[static_cast<std::size_t>(entry.newIndex)]];
+    const long double dx = entry.X - into.X, dy = entry.Y - into.Y, dz = entry.Z - into.Z;
+    farthest = std::max(farthest, std::sqrt(dx * dx + dy * dy + dz * dz));
+  }
+  return farthest;
+}
+
 int PlanMerge(MergeTable& table, std::size_t count, long double tolerance, MergeKind kind) {
   if (!(tolerance >= 0)) return KeepAll(table, count);
   if (tolerance == 0) return PlanEqualCoordinates(table, count);

@@ -18,6 +18,11 @@ namespace quarvel {
 // coordinates directly.
 int PlanMerge(MergeTable& table, std::size_t count, long double tolerance, MergeKind kind);
 
+// After a plan of entries 0..count-1: how far the entry that moves farthest
+// is from the one it merges into. A chain of merges can take an entry
+// several tolerances away, which the user is told before the merge.
+long double FarthestMove(const MergeTable& table, std::size_t count);
+
 // The same decision by comparing every entry with all earlier ones, nearest
 // index first: the reference the grid is measured and tested against.
 int PlanMergeByScan(MergeTable& table, std::size_t count, long double tolerance, MergeKind kind);

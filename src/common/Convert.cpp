@@ -1,5 +1,8 @@
 #include "common/Convert.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -147,6 +150,13 @@ std::optional<long double> TryStrToFloatEitherSeparator(std::string_view text) {
 
 std::optional<long double> TryStrToFloatDot(std::string_view text) {
   return ParseFloat(text, '.');
+}
+
+long double RoundToSignificantDigits(long double value, int digits) {
+  if (value == 0 || !std::isfinite(value)) return value;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*Lg", digits, value);
+  return std::strtold(text, nullptr);
 }
 
 std::string FloatToStr(long double value) {

@@ -34,5 +34,8 @@ std::optional<long double> TryStrToFloatDot(std::string_view text);
 // General format with up to 15 significant digits and the current separator:
 // 0.001 -> "0,001" under a German locale, 1e-7 -> "1E-7", 0 -> "0".
 std::string FloatToStr(long double value);
+// `value` rounded to `digits` significant digits, for a measure the user
+// reads rather than a value the program goes on with.
+long double RoundToSignificantDigits(long double value, int digits);
 
 }  // namespace quarvel

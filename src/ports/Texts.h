@@ -43,7 +43,9 @@ enum class Text : int {
   BuiltInConverter = 75,
   ConvertedToText = 76,
   ConvertedToCompressed = 77,
-  LineWord = 78,  // "Zeile", before a line's number
+  LineWord = 78,       // "Zeile", before a line's number
+  PointsMoveBy = 79,   // with {distance}
+  NormalsMoveBy = 80,  // with {distance}
 };
 
 // The text of the language in use ("" when the language file lacks it).

@@ -324,9 +324,14 @@ Outcome Session::Merge(MergeKind kind, const SessionView& view) {
             Buttons::Ok);
     return Outcome::Done();
   }
-  const std::string question = IntToStr(merged) + " " +
-                               TextOf(points ? Text::PointsMergeable : Text::NormalsMergeable) +
-                               " " + FloatToStr(tolerance) + ". " + TextOf(Text::MergeNow);
+  // Merging into points that merged themselves makes chains: the question
+  // says how far they reach.
+  const std::string moves =
+      WithValue(TextOf(points ? Text::PointsMoveBy : Text::NormalsMoveBy), "distance",
+                FloatToStr(RoundToSignificantDigits(FarthestMove(mergeTable, count), 3)));
+  const std::string question =
+      IntToStr(merged) + " " + TextOf(points ? Text::PointsMergeable : Text::NormalsMergeable) +
+      " " + FloatToStr(tolerance) + ". " + moves + " " + TextOf(Text::MergeNow);
   if (!Confirmed(question)) return Outcome::Declined();
 
   Spend(points ? Operation::MergePoints : Operation::MergeNormals);

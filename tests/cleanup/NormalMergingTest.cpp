@@ -22,8 +22,11 @@ MergeShape EightNormals() {
 
 class NormalMerging : public MergeTest {
  protected:
-  std::string Question(long long merged, const std::string& tolerance) const {
-    return std::to_string(merged) + " " + f.Lang(66) + " " + tolerance + ". " + f.Lang(64);
+  // `moves`: how far the chains of merges take an entry at most.
+  std::string Question(long long merged, const std::string& tolerance,
+                       const std::string& moves = "0") const {
+    return std::to_string(merged) + " " + f.Lang(66) + " " + tolerance + ". " +
+           WithValue(f.Lang(80), "distance", moves) + " " + f.Lang(64);
   }
   void Merge(const Lines& lines, long double tolerance = 0.001L) {
     Load(lines);
@@ -45,18 +48,18 @@ TEST_F(NormalMerging, ComponentsMustShareTheirSignsBeforeTheirDifferencesCount) 
     f.form.NormalenButtonClick();
     return f.dialogs.Count() > 0 ? f.dialogs.Shown(0).text : "";
   };
-  const std::string merges = Question(1, "0.001");
   EXPECT_EQ(firstBox("0 1 0", "0.0005 1 0", false), f.Lang(67));  // signs 0 and +1
   EXPECT_EQ(firstBox("-0.0004 1 0", "0.0004 1 0", false), f.Lang(67));
-  EXPECT_EQ(firstBox("0.0004 0.9999 0", "0.0008 1 0", true), merges);
-  EXPECT_EQ(firstBox("-0.0 1 0", "0 1.0005 0.0", true), merges);  // both zeros have sign 0
+  EXPECT_EQ(firstBox("0.0004 0.9999 0", "0.0008 1 0", true), Question(1, "0.001", "0.000412"));
+  // Both zeros have sign 0.
+  EXPECT_EQ(firstBox("-0.0 1 0", "0 1.0005 0.0", true), Question(1, "0.001", "0.0005"));
 }
 
 TEST_F(NormalMerging, VerticesAndFaceListsGetTheNewIndicesWithTheirSpacingKept) {
   MergeShape shape = EightNormals();
   shape.faceNormals = {{"normal_idxs ( 2 5 3 7 3 )"}, {"normal_idxs (  3\t1 3  6 2 4 3 )"}};
   Merge(shape);
-  EXPECT_EQ(f.dialogs.Shown(0).text, Question(3, "0.001"));
+  EXPECT_EQ(f.dialogs.Shown(0).text, Question(3, "0.001", "0.0005"));
   EXPECT_EQ(Section("normals ("), (Lines{"\tnormals ( 5", "\t\tvector ( 0 1 0 )",
                                          "\t\tvector ( 1 0 0 )", "\t\tvector ( 0 0 -1 )",
                                          "\t\tvector ( 0.6 0.8 0 )", "\t\tvector ( -0.6 0.8 0 )"}));

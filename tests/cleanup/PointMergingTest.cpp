@@ -12,8 +12,11 @@ using Lines = std::vector<std::string>;
 
 class PointMerging : public MergeTest {
  protected:
-  std::string Question(long long merged, const std::string& tolerance) const {
-    return std::to_string(merged) + " " + f.Lang(63) + " " + tolerance + ". " + f.Lang(64);
+  // `moves`: how far the chains of merges take an entry at most.
+  std::string Question(long long merged, const std::string& tolerance,
+                       const std::string& moves = "0") const {
+    return std::to_string(merged) + " " + f.Lang(63) + " " + tolerance + ". " +
+           WithValue(f.Lang(79), "distance", moves) + " " + f.Lang(64);
   }
   // Loads, answers the question Yes and merges at `tolerance`.
   void Merge(const MergeShape& shape, long double tolerance) {
@@ -37,7 +40,7 @@ TEST_F(PointMerging, TheNearestEarlierIndexWinsAndOnlyTheIndicesChange) {
   ASSERT_EQ(f.dialogs.Count(), 1u);
   EXPECT_EQ(f.dialogs.Shown(0).kind, BoxKind::Confirmation);
   EXPECT_EQ(f.dialogs.Shown(0).buttons, Buttons::YesNo);
-  EXPECT_EQ(f.dialogs.Shown(0).text, Question(2, "0.001"));
+  EXPECT_EQ(f.dialogs.Shown(0).text, Question(2, "0.001", "0.0009"));
   EXPECT_EQ(DecimalSeparator(), ',');
   EXPECT_EQ(Section("points ("), (Lines{"\tpoints ( 3", "\t\tpoint ( 0 0 0 )",
                                         "\t\tpoint ( 0.0015 0 0 )", "\t\tpoint ( 7 8 9 )"}));
@@ -63,6 +66,8 @@ TEST_F(PointMerging, ChainsPassOnTheFirstPointsIndex) {
   Merge(shape, 0.001L);
   EXPECT_EQ(Section("points ("), (Lines{"\tpoints ( 1", "\t\tpoint ( 0 0 0 )"}));
   EXPECT_EQ(Vertices(), (std::vector<std::pair<int, int>>{{0, 0}}));
+  // The question says that the chain takes the last point beyond the tolerance.
+  EXPECT_EQ(f.dialogs.Shown(0).text, Question(2, "0.001", "0.0016"));
 }
 
 TEST_F(PointMerging, AtToleranceZeroPointsMergeWhenTheirExtendedValuesAreEqual) {
