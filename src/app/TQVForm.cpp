@@ -17,6 +17,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <tuple>
 
 #include "app/GridView.h"
@@ -36,6 +38,23 @@ namespace {
 QString FromUtf8(const std::string& text) {
   return QString::fromStdString(text);
 }
+
+// A spin box that lets any text be typed: the form judges a typed value and
+// says what is wrong with it, where a plain spin box would drop the
+// keystrokes or revert the value without a word. A text that is no value in
+// range leaves the value as it is.
+class TypedSpinBox : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+
+ protected:
+  QValidator::State validate(QString&, int&) const override { return QValidator::Acceptable; }
+  int valueFromText(const QString& text) const override {
+    bool number = false;
+    const int typed = text.trimmed().toInt(&number);
+    return number && typed >= minimum() && typed <= maximum() ? typed : value();
+  }
+};
 
 }  // namespace
 
@@ -204,8 +223,10 @@ QLineEdit* TQVForm::MakeEdit(QWidget* parent, const char* name, Edit& state, QRe
 }
 
 QSpinBox* TQVForm::MakeSpinEdit(QWidget* parent, const char* name, QRect geometry,
-                                void (Form::*change)(int), bool typing) {
-  auto* spin = new QSpinBox(parent);
+                                void (Form::*change)(int),
+                                void (Form::*typed)(const std::string&)) {
+  const bool typing = typed != nullptr;
+  QSpinBox* spin = typing ? new TypedSpinBox(parent) : new QSpinBox(parent);
   spin->setObjectName(QString::fromLatin1(name));
   spin->setGeometry(geometry);
   // Arrows only where a typed value would bypass the steps the handlers
@@ -214,6 +235,19 @@ QSpinBox* TQVForm::MakeSpinEdit(QWidget* parent, const char* name, QRect geometr
   spin->setKeyboardTracking(false);
   connect(spin, &QSpinBox::valueChanged, this,
           [this, change](int value) { Run([this, change, value] { (form_.*change)(value); }); });
+  if (typing) {
+    // What was typed, before the box puts its value back on Enter or on
+    // leaving it.
+    auto text = std::make_shared<std::optional<QString>>();
+    connect(spin->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
+            [text](const QString& edited) { *text = edited; });
+    connect(spin, &QSpinBox::editingFinished, this, [this, typed, text] {
+      if (!*text) return;
+      const std::string entry = (*text)->toStdString();
+      text->reset();
+      Run([this, typed, entry] { (form_.*typed)(entry); });
+    });
+  }
   keyboard_.push_back(spin);
   return spin;
 }
@@ -372,7 +406,7 @@ void TQVForm::BuildSettingsPage(QWidget* page) {
   MakeLabel(lods, "Label23", f.Label23, {8, 392, 248, 30}, Wrap);
   MakeLabel(lods, "Label34", f.Label34, {8, 432, 248, 18});
   vertLimitSpinEdit_ = MakeSpinEdit(lods, "VertLimitSpinEdit", {8, 454, 80, 22},
-                                    &Form::VertLimitSpinEditChange, true);
+                                    &Form::VertLimitSpinEditChange, &Form::VertLimitSpinEditExit);
   vertLimitSpinEdit_->setSingleStep(100);
 
   QFrame* merging = panel("Panel4", {276, 6, 264, 496});

@@ -103,10 +103,11 @@ class TQVForm : public QWidget {
   QLabel* MakeLabel(QWidget* parent, const char* name, Label& state, QRect geometry,
                     int style = Plain);
   QLineEdit* MakeEdit(QWidget* parent, const char* name, Edit& state, QRect geometry);
-  // `typing`: the value can be typed as well (it reaches the form when the
-  // user presses Enter or leaves the box).
+  // With `typed`, the value can be typed as well: the text reaches `typed`
+  // when the user presses Enter or leaves the box.
   QSpinBox* MakeSpinEdit(QWidget* parent, const char* name, QRect geometry,
-                         void (Form::*change)(int), bool typing = false);
+                         void (Form::*change)(int),
+                         void (Form::*typed)(const std::string&) = nullptr);
   GridView* MakeGrid(QWidget* parent, const char* name, StringGrid& grid, QRect geometry,
                      bool editable, std::function<bool(int, int)> selectCell,
                      std::function<void(int, int, const std::string&)> setEditText,

@@ -73,7 +73,6 @@ class Form : public FormControls {
   void SpracheComboBoxSelect(int itemIndex);
 
   void SMemoChange();
-  // Not Done when nothing was written (the message has been shown).
   Outcome WriteShapeText();
   // "n <S22>": the line count shown in Label2 after a command.
   void ShowLineCount();
@@ -109,7 +108,8 @@ class Form : public FormControls {
   Outcome AufteilenMenuItemClick();
 
   void VertLimitSpinEditChange(int value);
-  void ShowVertexLimit();  // the spin box and the hint
+  void VertLimitSpinEditExit(const std::string& typed);  // a wrong entry is refused
+  void ShowVertexLimit();                                // the spin box and the hint
   // How the window draws a cell: a vertex count above the limit, and a LOD
   // of the summary that holds such a sub-object, stand out.
   CellEmphasis Emphasis(const StringGrid& table, int col, int row) const;

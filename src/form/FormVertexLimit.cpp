@@ -13,6 +13,18 @@ void Form::VertLimitSpinEditChange(int value) {
   ShowVertexLimit();
 }
 
+void Form::VertLimitSpinEditExit(const std::string& typed) {
+  const std::optional<int> value = TryStrToInt(typed);
+  if (value && *value >= VertLimitSpinEdit.minValue && *value <= VertLimitSpinEdit.maxValue)
+    return VertLimitSpinEditChange(*value);
+  session.Message(BoxKind::Warning,
+                  WithValue(WithValue(LangText(Text::WholeNumbersFromTo), "min",
+                                      IntToStr(VertLimitSpinEdit.minValue)),
+                            "max", IntToStr(VertLimitSpinEdit.maxValue)),
+                  Buttons::Ok);
+  ShowVertexLimit();  // the box keeps the limit it had
+}
+
 void Form::ShowVertexLimit() {
   VertLimitSpinEdit.value = session.vertexLimit;
   // The hint under the sub-object table names the limit in force.

@@ -43,9 +43,10 @@ enum class Text : int {
   BuiltInConverter = 75,
   ConvertedToText = 76,
   ConvertedToCompressed = 77,
-  LineWord = 78,       // "Zeile", before a line's number
-  PointsMoveBy = 79,   // with {distance}
-  NormalsMoveBy = 80,  // with {distance}
+  LineWord = 78,            // "Zeile", before a line's number
+  PointsMoveBy = 79,        // with {distance}
+  NormalsMoveBy = 80,       // with {distance}
+  WholeNumbersFromTo = 81,  // with {min} and {max}
 };
 
 // The text of the language in use ("" when the language file lacks it).

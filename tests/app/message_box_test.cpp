@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -103,6 +104,31 @@ class MessageBoxTest : public QObject {
     QCOMPARE(r.f.form().StringGrid5.Cell(1, 1), std::string("1500"));
     QCOMPARE(r.closer.texts.size(), 1);
     QVERIFY(r.f.window->isVisible());
+  }
+
+  void aWrongVertexLimitIsRefusedAndTheBoxKeepsItsValue() {
+    RealBoxes r;
+    r.ShowPage(2);
+    auto* limit = r.f.Find<QSpinBox>("VertLimitSpinEdit");
+    const QString refusal =
+        QString::fromUtf8("Bitte nur ganze Zahlen von 1000 bis 65535 eintragen!");
+    int boxes = 0;
+    for (const QString& wrong :
+         {QStringLiteral("abc"), QStringLiteral("500"), QStringLiteral("70000")}) {
+      limit->setFocus();
+      limit->selectAll();
+      RealBoxes::Type(limit, wrong + QStringLiteral("\r"));
+      ++boxes;
+      QTRY_COMPARE(r.closer.texts.size(), boxes);
+      QCOMPARE(r.closer.texts.back(), refusal);
+      QCOMPARE(r.f.form().session.vertexLimit, 14000);
+      QCOMPARE(limit->value(), 14000);
+    }
+    limit->setFocus();
+    limit->selectAll();
+    RealBoxes::Type(limit, QStringLiteral("20000\r"));
+    QTRY_COMPARE(r.f.form().session.vertexLimit, 20000);
+    QCOMPARE(r.closer.texts.size(), boxes);
   }
 
   void refusedLettersInPlanAndMarkCellsLeaveTheWindowWorking() {
