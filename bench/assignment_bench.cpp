@@ -84,7 +84,7 @@ void BM_PlanAutoSplit(benchmark::State& state) {
   quarvel::AutoSplitPlan split;
   for (auto _ : state) {
     const auto refusal =
-        quarvel::PlanAutoSplit(plan.tables, plan.entries, plan.index, 1, 14000, split);
+        quarvel::PlanAutoSplit(plan.tables, plan.entries, plan.index, 1, 14000, {}, split);
     benchmark::DoNotOptimize(refusal);
   }
   state.counters["subobjects"] = split.Subobjects();

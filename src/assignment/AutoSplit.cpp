@@ -60,7 +60,7 @@ class SubobjectSets {
 }  // namespace
 
 Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const ShapeIndex& index,
-                      int lod, int limit, AutoSplitPlan& plan) {
+                      int lod, int limit, const TextSource& text, AutoSplitPlan& plan) {
   plan = AutoSplitPlan{};
   plan.lod = lod;
   const int rows = PlannedElements(tables);
@@ -74,9 +74,10 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
     if (entries.Choice(row, lod).InEverySubobject()) current.Add(setOf(row));
   current.TakeAsBase();
   if (current.BaseVertices() > limit)
-    return "In LOD " + IntToStr(lod) + " haben die Elemente mit 0 (in jedem Subobjekt) zusammen " +
-           "schon " + IntToStr(current.BaseVertices()) + " Vertices, mehr als die Grenze von " +
-           IntToStr(limit) + ". Keine Aufteilung kann das ändern. Abbruch der Aktion.";
+    return WithValues(TextFrom(text, Text::EveryElementsOverLimit),
+                      {{"lod", IntToStr(lod)},
+                       {"vertices", IntToStr(current.BaseVertices())},
+                       {"limit", IntToStr(limit)}});
 
   // The sub-object each vertex set went into: a set written into two
   // sub-objects would be written twice, so an element on a set that is in
@@ -110,9 +111,10 @@ Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& entries, const Shap
          current.HoldsMoreThanBase())) {
       if (subobject > 0) plan.vertices.push_back(current.Vertices());
       if (++subobject > kHighestSubobject)
-        return "LOD " + IntToStr(lod) + " bräuchte bei höchstens " + IntToStr(limit) +
-               " Vertices je Subobjekt mehr als " + IntToStr(kHighestSubobject) +
-               " Subobjekte. Abbruch der Aktion.";
+        return WithValues(TextFrom(text, Text::TooManySubobjects),
+                          {{"lod", IntToStr(lod)},
+                           {"limit", IntToStr(limit)},
+                           {"most", IntToStr(kHighestSubobject)}});
       current.StartNext();
     }
     const long long alone = current.BaseVertices() + current.AddsToBase(set);
@@ -141,25 +143,30 @@ void ApplyAutoSplit(Plan& entries, const AutoSplitPlan& plan) {
     entries.SetChoice(static_cast<int>(i) + 1, plan.lod, plan.cells[i]);
 }
 
-std::string OversizedElementsReport(const ShapeTables& tables, const AutoSplitPlan& plan,
-                                    int limit) {
+std::string OversizedElementsReport(const ShapeTables& tables, const AutoSplitPlan& plan, int limit,
+                                    const TextSource& text) {
   // One line per sub-object: elements that share a vertex set share it.
-  std::string text = "LOD " + IntToStr(plan.lod) + ": Diese Elemente haben schon allein mehr als " +
-                     IntToStr(limit) + " Vertices und stehen deshalb in Subobjekten für sich:";
+  std::string report = WithValues(TextFrom(text, Text::AloneOverLimit),
+                                  {{"lod", IntToStr(plan.lod)}, {"limit", IntToStr(limit)}});
+  const std::string lineWord = TextFrom(text, Text::LineWord);
   int shownSubobject = 0;
   for (const AutoSplitPlan::OversizedElement& element : plan.oversized) {
-    const std::string name =
-        "\"" + tables.elements[element.row].name + "\" (Zeile " + IntToStr(element.row) + ")";
+    const std::string name = "\"" + tables.elements[element.row].name + "\" (" + lineWord + " " +
+                             IntToStr(element.row) + ")";
     if (element.subobject == shownSubobject) {
-      text += ", " + name;
+      report += ", " + name;
       continue;
     }
     shownSubobject = element.subobject;
-    text += "\nSubobjekt " + IntToStr(element.subobject) + " (" +
-            IntToStr(plan.vertices[static_cast<std::size_t>(element.subobject - 1)]) +
-            " Vertices): " + name;
+    report +=
+        "\n" +
+        WithValues(TextFrom(text, Text::OversizedSubobject),
+                   {{"subobject", IntToStr(element.subobject)},
+                    {"vertices",
+                     IntToStr(plan.vertices[static_cast<std::size_t>(element.subobject - 1)])}}) +
+        " " + name;
   }
-  return text;
+  return report;
 }
 
 }  // namespace quarvel

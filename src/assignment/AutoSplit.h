@@ -4,6 +4,7 @@
 
 #include "common/Error.h"
 #include "plan/Plan.h"
+#include "ports/Texts.h"
 #include "shape/ShapeIndex.h"
 
 namespace quarvel {
@@ -43,13 +44,13 @@ struct AutoSplitPlan {
 // limit alone gets a sub-object of its own. Refuses when the "0" elements alone exceed the limit
 // or when more than 99 sub-objects would be needed.
 Refusal PlanAutoSplit(const ShapeTables& tables, const Plan& plan, const ShapeIndex& index, int lod,
-                      int limit, AutoSplitPlan& split);
+                      int limit, const TextSource& text, AutoSplitPlan& split);
 
 // Writes the split's entries into its LOD.
 void ApplyAutoSplit(Plan& plan, const AutoSplitPlan& split);
 
 // What the user is told of the elements above the limit on their own.
 std::string OversizedElementsReport(const ShapeTables& tables, const AutoSplitPlan& split,
-                                    int limit);
+                                    int limit, const TextSource& text);
 
 }  // namespace quarvel

@@ -3,8 +3,10 @@
 // commands' captions, which the command table names.
 #pragma once
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quarvel {
 
@@ -47,10 +49,25 @@ enum class Text : int {
   PointsMoveBy = 79,        // with {distance}
   NormalsMoveBy = 80,       // with {distance}
   WholeNumbersFromTo = 81,  // with {min} and {max}
+  // The vertex limit's question and refusals before a generation.
+  SubobjectOverLimit = 82,        // {subobject} {lod} {vertices} {limit}
+  SubobjectBeyondIndices = 83,    // {subobject} {lod} {vertices} {most}
+  SubobjectsOverLimitInAll = 84,  // {count} {limit}
+  GenerateAnyway = 85,
+  ActionCancelled = 86,
+  GeneratedAnyway = 87,
+  // The auto-split's report and refusals.
+  AloneOverLimit = 88,          // {lod} {limit}
+  OversizedSubobject = 89,      // {subobject} {vertices}
+  EveryElementsOverLimit = 90,  // {lod} {vertices} {limit}
+  TooManySubobjects = 91,       // {lod} {limit} {most}
 };
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;
+inline std::string TextFrom(const TextSource& source, Text text) {
+  return source ? source(text) : std::string();
+}
 
 // `text` with its placeholder `{name}` replaced by `value`, where the
 // language file leaves a number to the program.
@@ -58,6 +75,13 @@ inline std::string WithValue(std::string text, std::string_view name, const std:
   const std::string placeholder = "{" + std::string(name) + "}";
   if (const auto at = text.find(placeholder); at != std::string::npos)
     text.replace(at, placeholder.size(), value);
+  return text;
+}
+
+// The same for several placeholders.
+inline std::string WithValues(
+    std::string text, std::initializer_list<std::pair<std::string_view, std::string>> values) {
+  for (const auto& [name, value] : values) text = WithValue(std::move(text), name, value);
   return text;
 }
 

@@ -31,23 +31,6 @@ void Rewriting(const SessionView& view, bool rewriting) {
   if (view.rewriting) view.rewriting(rewriting);
 }
 
-// The sub-object with the most vertices above the limit, and how bad it is.
-std::string OversizeText(const OversizedSubobjects& oversized, int limit) {
-  std::string text = "Subobjekt " + IntToStr(oversized.subobject) + " von LOD " +
-                     IntToStr(oversized.lod) + " hat " + IntToStr(oversized.vertices) +
-                     " Vertices, mehr als ";
-  if (oversized.vertices > kIndexableVertices)
-    text += IntToStr(kIndexableVertices) +
-            ", die ein Subobjekt mit 16-Bit-Indizes höchstens haben kann: das Ergebnis wird im "
-            "Simulator nicht richtig dargestellt";
-  else
-    text += "die Grenze von " + IntToStr(limit) + " Vertices";
-  if (oversized.count > 1)
-    text += " (insgesamt " + IntToStr(oversized.count) + " Subobjekte über der Grenze von " +
-            IntToStr(limit) + ")";
-  return text;
-}
-
 // While a merge reads and writes shape numbers, the separator is "."; on
 // every way out it comes back and the view learns the line count of the
 // text the command leaves.
@@ -206,21 +189,38 @@ void Session::ReadAnimationMarks() {
 
 // ---- Operations on the text -----------------------------------------------------
 
+// The sub-object with the most vertices above the limit, and how bad it is.
+std::string Session::OversizeText(const OversizedSubobjects& oversized) const {
+  const bool beyond = oversized.vertices > kIndexableVertices;
+  std::string text =
+      WithValues(TextOf(beyond ? Text::SubobjectBeyondIndices : Text::SubobjectOverLimit),
+                 {{"subobject", IntToStr(oversized.subobject)},
+                  {"lod", IntToStr(oversized.lod)},
+                  {"vertices", IntToStr(oversized.vertices)},
+                  {"limit", IntToStr(vertexLimit)},
+                  {"most", IntToStr(kIndexableVertices)}});
+  if (oversized.count > 1)
+    text +=
+        " " + WithValues(TextOf(Text::SubobjectsOverLimitInAll),
+                         {{"count", IntToStr(oversized.count)}, {"limit", IntToStr(vertexLimit)}});
+  return text;
+}
+
 Outcome Session::ConfirmOversizedSubobjects(const OversizedSubobjects& oversized) {
-  const std::string message = OversizeText(oversized, vertexLimit);
+  const std::string message = OversizeText(oversized);
   switch (oversize) {
     case OversizeHandling::Ask: {
       const BoxKind kind =
           oversized.vertices > kIndexableVertices ? BoxKind::Warning : BoxKind::Confirmation;
-      if (Message(kind, message + ", trotzdem erzeugen?", Buttons::YesNo) != Answer::Yes)
+      if (Message(kind, message + TextOf(Text::GenerateAnyway), Buttons::YesNo) != Answer::Yes)
         return Outcome::Declined();
       return Outcome::Done();
     }
     case OversizeHandling::Refuse:
-      return Refuse(BoxKind::Warning, message + ". Abbruch der Aktion.",
+      return Refuse(BoxKind::Warning, message + TextOf(Text::ActionCancelled),
                     Outcome::Cause::VertexLimit);
     case OversizeHandling::Proceed:
-      Message(BoxKind::Warning, message + ". Es wird trotzdem erzeugt.", Buttons::Ok);
+      Message(BoxKind::Warning, message + TextOf(Text::GeneratedAnyway), Buttons::Ok);
       return Outcome::Done();
   }
   return Outcome::Done();
@@ -372,14 +372,15 @@ Outcome Session::AutoSplit(int lod) {
   if (lod < 1 || lod > plan.lodCount)
     return Outcome::Unavailable("there is no LOD " + IntToStr(lod));
   AutoSplitPlan split;
-  if (const Refusal refusal = PlanAutoSplit(tables, plan, index, lod, vertexLimit, split))
+  if (const Refusal refusal = PlanAutoSplit(tables, plan, index, lod, vertexLimit, Texts(), split))
     return Refuse(BoxKind::Warning, *refusal);
   if (split.overwritesEntries && !Confirmed(TextOf(Text::OverwriteEntries)))
     return Outcome::Declined();
   ApplyAutoSplit(plan, split);
   Refresh();
   if (!split.oversized.empty())
-    Message(BoxKind::Information, OversizedElementsReport(tables, split, vertexLimit), Buttons::Ok);
+    Message(BoxKind::Information, OversizedElementsReport(tables, split, vertexLimit, Texts()),
+            Buttons::Ok);
   return Outcome::Done();
 }
 

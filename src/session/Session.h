@@ -178,7 +178,8 @@ class Session {
   // ---- Ports ---------------------------------------------------------------
   Dialogs& dialogs() { return ports_.dialogs; }
   int ShownLod() const { return ports_.shownLod ? ports_.shownLod() : 1; }
-  std::string TextOf(Text number) const { return ports_.text ? ports_.text(number) : ""; }
+  std::string TextOf(Text number) const { return TextFrom(ports_.text, number); }
+  const TextSource& Texts() const { return ports_.text; }
   Answer Message(BoxKind kind, const std::string& message, Buttons buttons) {
     return ports_.dialogs.Message(kind, message, buttons);
   }
@@ -199,6 +200,7 @@ class Session {
   std::string PlanText() const;
   void CountLargestSubobjects();
   Outcome ConfirmOversizedSubobjects(const OversizedSubobjects& oversized);
+  std::string OversizeText(const OversizedSubobjects& oversized) const;
 
   SessionPorts ports_;
   std::array<bool, 4> spent_{};

@@ -31,7 +31,7 @@ void SplitAndCompare(FormFixture& f, int limit) {
   Form& form = f.form;
   AutoSplitPlan plan;
   ASSERT_EQ(
-      PlanAutoSplit(form.session.tables, form.session.plan, form.session.index, 1, limit, plan),
+      PlanAutoSplit(form.session.tables, form.session.plan, form.session.index, 1, limit, {}, plan),
       std::nullopt);
   ApplyAutoSplit(form.session.plan, plan);
   form.RefreshAssignment();
@@ -98,7 +98,7 @@ TEST(AutoSplitCorpus, EverySplitCountsAsTheSubobjectTableAndLeavesNoGap) {
     AutoSplitPlan plan;
     if (every > 1) {
       EXPECT_NE(PlanAutoSplit(f.form.session.tables, f.form.session.plan, f.form.session.index, 1,
-                              every - 1, plan),
+                              every - 1, {}, plan),
                 std::nullopt);
     }
   }

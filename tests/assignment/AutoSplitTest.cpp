@@ -10,6 +10,7 @@
 #include "form/TableColumns.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -150,11 +151,12 @@ TEST(AutoSplit, RefusesAPlanThatWouldNeedMoreThan99Subobjects) {
     entries.SetChoice(k + 1, 1, SubobjectChoice(1));
   }
   AutoSplitPlan plan;
-  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, plan),
+  const TextSource german = LanguageTexts("Deutsch");
+  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, german, plan),
             "LOD 1 bräuchte bei höchstens 1000 Vertices je Subobjekt mehr als 99 Subobjekte. "
             "Abbruch der Aktion.");
   index.VertexSets[99].vertexCount = 400;  // the last one fits beside the one before
-  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, plan), std::nullopt);
+  EXPECT_EQ(PlanAutoSplit(tables, entries, index, 1, 1000, german, plan), std::nullopt);
   EXPECT_EQ(plan.Subobjects(), 99);
   EXPECT_EQ(plan.vertices.back(), 1000);
 }
