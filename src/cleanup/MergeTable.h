@@ -46,7 +46,7 @@ struct MergeWork {
   std::string replaced;
 };
 
-// The window's table of the section being merged. It starts with room for
+// The table of the section being merged. It starts with room for
 // 60001 entries and grows for a bigger section, so no section is too big and
 // nothing is written beyond the table.
 class MergeTable {

@@ -4,9 +4,9 @@
 
 namespace quarvel {
 
-// Everything the form needs from the platform. The window implements these
-// with Qt, the command-line program with answers from its arguments, and the
-// tests with scripted fakes.
+// Everything the session and the window model need from the platform. The
+// window implements these with Qt, the command-line program with answers
+// from its arguments, and the tests with scripted fakes.
 
 enum class BoxKind { Information, Warning, Error, Confirmation };
 enum class Buttons { Ok, YesNo, YesNoCancel };

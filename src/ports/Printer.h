@@ -7,7 +7,7 @@ namespace quarvel {
 
 // The default printer as the settings printout uses it. The window prints
 // through Qt on the system's default printer, the command line and the tests
-// into PDF files; the form sees only this.
+// into PDF files; the session sees only this.
 
 struct PrintFont {
   std::string family;
