@@ -8,23 +8,6 @@
 
 namespace quarvel {
 
-namespace {
-
-constexpr const char* kAssignmentEntryWarning =
-    "Bitte nur positive ganze Zahlen 1...99 oder 0 oder 999 eintragen!";
-constexpr const char* kMarkWarning = "Bitte nur \"x\" oder \"X\" eintragen!";
-constexpr const char* kFillNumberWarning = "Bitte nur ganze Zahlen 0...99 oder 999 eintragen!";
-constexpr const char* kShiftDownQuestion =
-    "Ab der Zeile mit dem Fokus alle Nummern eine Zeile nach unten rücken (sinnvoll, falls ein "
-    "Element hinzugekommen ist)?";
-constexpr const char* kShiftUpQuestion =
-    "Alle Nummern unterhalb der Zeile mit dem Fokus eine Zeile nach oben rücken (sinnvoll, falls "
-    "ein Element entfernt wurde)?";
-constexpr const char* kOverwriteQuestion =
-    "Evtl. hier getätigte Einstellungen werden ohne Rückfrage überschrieben. Sind Sie sicher?";
-
-}  // namespace
-
 void Form::AnalyseShape() {
   const DisableGenerationAfterWarning disable(*this);
   session.Analyse();
@@ -50,7 +33,7 @@ void Form::StringGrid1SetEditText(int col, int row, const std::string& text) {
   if (col <= kFacesColumn || row < 1) return;
   StringGrid1.SetCell(col, row, text);
   if (IsAcceptedAssignmentEntry(text)) return;
-  session.Message(BoxKind::Warning, kAssignmentEntryWarning, Buttons::Ok);
+  session.Message(BoxKind::Warning, LangText(Text::EntryWholeNumbers), Buttons::Ok);
   StringGrid1.SetCell(col, row, "");
 }
 
@@ -72,7 +55,7 @@ void Form::StringGrid2SetEditText(StringGrid& sender, int col, int row, const st
   if (col < kAnimationMarkColumn || row < 1) return;
   sender.SetCell(col, row, text);
   if (IsAcceptedMark(text)) return;
-  session.Message(BoxKind::Warning, kMarkWarning, Buttons::Ok);
+  session.Message(BoxKind::Warning, LangText(Text::EntryMark), Buttons::Ok);
   sender.SetCell(col, row, "");
 }
 
@@ -95,7 +78,7 @@ void Form::LODSpinEditChange(int value) {
 Outcome Form::DoButtonClick() {
   if (!session.Confirmed(LangText(Text::OverwriteEntries))) return Outcome::Declined();
   if (!IsAcceptedFillNumber(NrEdit.text))
-    return session.Refuse(BoxKind::Warning, kFillNumberWarning);
+    return session.Refuse(BoxKind::Warning, LangText(Text::FillNumber));
   FillLod(session.plan, session.Elements(), LODSpinEdit.value,
           SubobjectChoice::FromText(NrEdit.text));
   RefreshAssignment();
@@ -112,21 +95,21 @@ Outcome Form::DoButton1Click() {
 }
 
 Outcome Form::ZeilePlusButtonClick() {
-  if (!session.Confirmed(kShiftDownQuestion)) return Outcome::Declined();
+  if (!session.Confirmed(LangText(Text::AskShiftDown))) return Outcome::Declined();
   ShiftAssignmentDown(session.plan, session.Elements(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::ZeileMinusButtonClick() {
-  if (!session.Confirmed(kShiftUpQuestion)) return Outcome::Declined();
+  if (!session.Confirmed(LangText(Text::AskShiftUp))) return Outcome::Declined();
   ShiftAssignmentUp(session.plan, session.Elements(), StringGrid1.Row(), LODAnzSpinEdit.value);
   RefreshAssignment();
   return Outcome::Done();
 }
 
 Outcome Form::GrundButtonClick() {
-  if (!session.Confirmed(kOverwriteQuestion)) return Outcome::Declined();
+  if (!session.Confirmed(LangText(Text::AskOverwriteHere))) return Outcome::Declined();
   DefaultAssignment();
   return Outcome::Done();
 }

@@ -9,9 +9,6 @@ namespace quarvel {
 
 namespace {
 
-constexpr const char* kToleranceWarning =
-    "Bitte positive Zahl eintragen, Dezimaltrennzeichen wie im Betriebssystem eingestellt.";
-
 // A negative tolerance is kept, so that it merges nothing, but the user is
 // told and sent back to the entry.
 void EnterTolerance(Form& form, const Edit& edit, long double& tolerance, FocusRequest back) {
@@ -19,7 +16,7 @@ void EnterTolerance(Form& form, const Edit& edit, long double& tolerance, FocusR
   if (value) tolerance = *value;
   if (value && *value >= 0) return;
   form.focusRequest = back;
-  form.session.Message(BoxKind::Error, kToleranceWarning, Buttons::Ok);
+  form.session.Message(BoxKind::Error, form.LangText(Text::PositiveTolerance), Buttons::Ok);
 }
 
 }  // namespace

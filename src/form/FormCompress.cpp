@@ -14,10 +14,7 @@ Outcome Form::CompressButtonClick() {
   if (utility.empty())
     utility = JoinSimulatorPath(registry().SimulatorPath(), kUtilityBelowSimulator);
   if (!IsUtilityPath(utility)) {
-    session.Message(BoxKind::Warning,
-                    "Bitte ffeditc_unicode.exe suchen, normalerweise im Verzeichnis "
-                    "(trainsimulator)\\utils\\ffedit.",
-                    Buttons::Ok);
+    session.Message(BoxKind::Warning, LangText(Text::FindConverter), Buttons::Ok);
     OpenFileRequest request;
     request.initialDir = DirValue("InitialDir");
     request.fileName = std::string(kUtilityName);
@@ -27,7 +24,7 @@ Outcome Form::CompressButtonClick() {
     if (!IsUtilityPath(utility)) {
       // Without the simulator's utility the program converts by itself.
       if (!session.Confirmed(LangText(Text::BuiltInConverter)))
-        return session.Refuse(BoxKind::Error, "ffeditc_unicode.exe nicht gefunden, Abbruch!");
+        return session.Refuse(BoxKind::Error, LangText(Text::ConverterNotFound));
       const std::optional<std::string> shape = ChooseShapeToConvert();
       if (!shape) return Outcome::Declined();
       return ConvertWithBuiltInConverter(*shape);
@@ -49,10 +46,7 @@ Outcome Form::CompressButtonClick() {
                                      launcher().PathForScript(fs::absolute(*shape).string())));
   RemoveStaleUtilityOutput(utility);
   if (!launcher().StartScript(script))
-    return session.Refuse(
-        BoxKind::Error,
-        "ffeditc_unicode.exe konnte nicht gestartet werden. Dieser Programmteil wurde nur "
-        "unter Windows 2000 getestet.");
+    return session.Refuse(BoxKind::Error, LangText(Text::ConverterNotStarted));
   return Outcome::Done();
 }
 

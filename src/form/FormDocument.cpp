@@ -22,7 +22,7 @@ constexpr int kRepaintRounds = 9;
 bool Form::AskSaveChanges() {
   if (session.text.Modified()) {
     // Saving the text saves the plan with it.
-    switch (session.Message(BoxKind::Confirmation, "Text wurde geändert. Speichern?",
+    switch (session.Message(BoxKind::Confirmation, LangText(Text::TextChangedSave),
                             Buttons::YesNoCancel)) {
       case Answer::Yes:
         SpeichernButtonClick();

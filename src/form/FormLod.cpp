@@ -47,8 +47,7 @@ void Form::StringGrid4SetEditText(int col, int row, const std::string& text) {
   StringGrid4.SetCell(col, row, text);
   const DistanceEntry entry = CheckDistanceEntry(text);
   if (!entry.accepted) {
-    session.Message(BoxKind::Warning, "Bitte nur positive ganze Zahlen 1...2000 eintragen!",
-                    Buttons::Ok);
+    session.Message(BoxKind::Warning, LangText(Text::DistanceEntry), Buttons::Ok);
     StringGrid4.SetCell(col, row, "");
   }
   if (col == kDistanceColumn) StringGrid5.SetCell(kSummaryDistanceColumn, row, entry.summaryText);
@@ -59,7 +58,7 @@ void Form::StringGrid4Exit() {
   if (!row) return;
   StringGrid4.SetCurrent(1, *row);
   focusRequest = FocusRequest::StringGrid4;
-  session.Message(BoxKind::Information, "Bitte Wert eintragen.", Buttons::Ok);
+  session.Message(BoxKind::Information, LangText(Text::EnterValue), Buttons::Ok);
 }
 
 }  // namespace quarvel

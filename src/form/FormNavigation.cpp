@@ -6,11 +6,7 @@
 
 namespace quarvel {
 
-namespace {
-
-constexpr const char* kNotFound = "Text ab Cursor nicht gefunden.";
-
-}  // namespace
+namespace {}  // namespace
 
 void Form::PlaceCaret(std::size_t offset) {
   SMemo.caretPosition = offset;
@@ -66,7 +62,8 @@ Outcome Form::SearchForward(const std::string& key) {
   lastSearchKey_ = key;
   const SearchOutcome outcome = ForwardSearch(session.text.All(), SMemo.caretPosition, key);
   SMemo.caretPosition = outcome.caret;
-  if (!outcome.found) return session.Refuse(BoxKind::Information, kNotFound);
+  if (!outcome.found)
+    return session.Refuse(BoxKind::Information, LangText(Text::NotFoundFromCursor));
   focusRequest = FocusRequest::SMemo;
   return Outcome::Done();
 }

@@ -5,25 +5,6 @@
 
 namespace quarvel {
 
-namespace {
-
-// Without an open shape the settings path would be a bare ".Quarvel" in
-// whatever folder the program runs from, shared by no shape at all.
-constexpr const char* kNoShapeToSaveFor =
-    "Es ist keine Shape-Datei geöffnet. Einstellungen können nur für eine geöffnete Datei "
-    "gespeichert werden.";
-constexpr const char* kNoShapeToLoadFor =
-    "Es ist keine Shape-Datei geöffnet. Einstellungen können nur für eine geöffnete Datei geladen "
-    "werden.";
-constexpr const char* kAskOverwriteStoredSettings =
-    "Evtl. vorher gespeicherte Einstellungen werden ohne Rückfrage überschrieben. Das gilt auch "
-    "für die Einstellungen, die beim letzten Speichern der Datei mitgespeichert wurden. Sind Sie "
-    "sicher?";
-constexpr const char* kAskOverwriteCurrentSettings =
-    "Evtl. hier getätigte Einstellungen werden ohne Rückfrage überschrieben. Sind Sie sicher?";
-
-}  // namespace
-
 void Form::SaveSettings() {
   session.SaveSettings();
 }
@@ -49,15 +30,17 @@ SettingsView Form::ShownSettings() {
 }
 
 Outcome Form::E_SpeichernButtonClick() {
-  if (session.path.empty()) return session.Refuse(BoxKind::Information, kNoShapeToSaveFor);
-  if (!session.Confirmed(kAskOverwriteStoredSettings)) return Outcome::Declined();
+  if (session.path.empty())
+    return session.Refuse(BoxKind::Information, LangText(Text::NoShapeToSaveFor));
+  if (!session.Confirmed(LangText(Text::AskOverwriteStored))) return Outcome::Declined();
   SaveSettings();
   return Outcome::Done();
 }
 
 Outcome Form::E_LadenButtonClick() {
-  if (session.path.empty()) return session.Refuse(BoxKind::Information, kNoShapeToLoadFor);
-  if (!session.Confirmed(kAskOverwriteCurrentSettings)) return Outcome::Declined();
+  if (session.path.empty())
+    return session.Refuse(BoxKind::Information, LangText(Text::NoShapeToLoadFor));
+  if (!session.Confirmed(LangText(Text::AskOverwriteHere))) return Outcome::Declined();
   LoadSettings();
   return Outcome::Done();
 }

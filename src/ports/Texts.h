@@ -61,7 +61,31 @@ enum class Text : int {
   OversizedSubobject = 89,      // {subobject} {vertices}
   EveryElementsOverLimit = 90,  // {lod} {vertices} {limit}
   TooManySubobjects = 91,       // {lod} {limit} {most}
+  // The window's entry warnings and questions.
+  EntryWholeNumbers = 92,
+  EntryMark = 93,
+  FillNumber = 94,
+  AskShiftDown = 95,
+  AskShiftUp = 96,
+  AskOverwriteHere = 97,
+  PositiveTolerance = 98,
+  TextChangedSave = 99,
+  DistanceEntry = 100,
+  EnterValue = 101,
+  NotFoundFromCursor = 102,
+  NoShapeToSaveFor = 103,
+  NoShapeToLoadFor = 104,
+  AskOverwriteStored = 105,
+  NoFileName = 106,
+  AskPrint = 107,
+  AskLandscape = 108,
+  FindConverter = 109,
+  ConverterNotFound = 110,
+  ConverterNotStarted = 111,
 };
+
+// The highest number the language file holds.
+inline constexpr Text kLastText = Text::ConverterNotStarted;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

@@ -388,9 +388,9 @@ Outcome Session::Print(Printer& printer, const SystemInfo& system) {
   // Without an analysed shape there is nothing to print, and nothing is said.
   if (text.Empty() || tables.elements[1].name.empty())
     return Outcome::Unavailable("the shape has no elements to print");
-  if (!Confirmed("Einstellungen auf Standarddrucker ausgeben?")) return Outcome::Declined();
+  if (!Confirmed(TextOf(Text::AskPrint))) return Outcome::Declined();
   printer.SelectDefaultPrinter();
-  if (Confirmed("Querformat (empfohlen ab 4 LOD's)?")) printer.SetLandscape();
+  if (Confirmed(TextOf(Text::AskLandscape))) printer.SetLandscape();
   const PrintListing listing = SettingsListing({tables, plan, summary});
   // One time for every page of the document.
   const std::string titleStart = FileNameOf(path) + " " + system.DateTimeText();
@@ -399,8 +399,7 @@ Outcome Session::Print(Printer& printer, const SystemInfo& system) {
 }
 
 Outcome Session::WriteText(const SessionView& view) {
-  if (path.empty())
-    return Refuse(BoxKind::Warning, "Kein Dateiname angegeben, es wird nicht gespeichert!");
+  if (path.empty()) return Refuse(BoxKind::Warning, TextOf(Text::NoFileName));
   std::optional<std::string> failure;
   {
     BusyCursor busy(dialogs());

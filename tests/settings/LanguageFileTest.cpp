@@ -23,7 +23,7 @@ std::set<std::string> Placeholders(const std::string& text) {
 TEST(LanguageFile, EveryTextIsThereInEveryLanguageWithTheSamePlaceholders) {
   const IniFile file(ShippedLanguageFile());
   const std::vector<std::string> languages = {"Deutsch", "English"};
-  for (int number = 1; number <= static_cast<int>(Text::TooManySubobjects); ++number) {
+  for (int number = 1; number <= static_cast<int>(kLastText); ++number) {
     if (number == 29) continue;  // never used
     const std::string german = LanguageText(file, "Deutsch", number);
     ASSERT_FALSE(german.empty()) << "S" << number;
