@@ -12,8 +12,11 @@ using rewrite::IntTokenAfter;
 using rewrite::LineAt;
 using rewrite::ReplaceAfter;
 
-Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount) {
-  const auto refused = [] { return Checked<GenerationLayout>::Refused(kGeneralGenerationError); };
+Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount,
+                                            const TextSource& texts) {
+  const auto refused = [&] {
+    return Checked<GenerationLayout>::Refused(TextFrom(texts, Text::GeneralGenerationError));
+  };
   if (text.Empty()) return refused();
   for (int row = 1; row <= elementCount; ++row)
     if (!plan.Choice(row, 1).Value()) return refused();
@@ -79,9 +82,7 @@ Checked<GenerationPlan> CountAndCheck(const GenerationInput& input, int subobjec
       }
       if ((previous == 0 && vertices > 0) || (s == 1 && vertices == 0))
         return Checked<GenerationPlan>::Refused(
-            "LOD " + IntToStr(lod) + " ist leer oder ein leeres " +
-            "Subobjekt liegt vor nicht-leeren Subobjekten. Dies würde zum Absturz " +
-            "des Simulators führen. Abbruch der Aktion.");
+            WithValue(TextFrom(input.text, Text::EmptyLod), "lod", IntToStr(lod)));
       previous = vertices;
     }
   }
@@ -110,9 +111,8 @@ Refusal CheckDistances(const GenerationInput& input) {
     // positive number there makes a distance level the simulator cannot read.
     const std::string& distance = input.plan.distances[lod];
     if (!IsPlainPositiveNumber(distance))
-      return "Für LOD " + IntToStr(lod) + " ist keine gültige Entfernung eingetragen (\"" +
-             distance + "\"). Bitte auf der Seite \"Einstellungen/Settings\" eine Zahl von 1 bis " +
-             "2000 eintragen. Abbruch der Aktion.";
+      return WithValues(TextFrom(input.text, Text::InvalidDistance),
+                        {{"lod", IntToStr(lod)}, {"distance", distance}});
   }
   return std::nullopt;
 }
@@ -232,12 +232,12 @@ Checked<std::vector<std::string>> RewriteShape(const std::vector<std::string>& s
   using Lines = Checked<std::vector<std::string>>;
   try {
     return RewriteLines(source, layout, input, plan, progress);
-  } catch (const MissingDistanceLevel& error) {
-    return Lines::Refused(error.what());
+  } catch (const MissingDistanceLevel&) {
+    return Lines::Refused(TextFrom(input.text, Text::NoDistanceLevel));
   } catch (const RewriteError& error) {
     // Never a half-rebuilt text: the shape stays as it was.
-    return Lines::Refused(std::string("Die LOD's und Subobjekte konnten nicht erzeugt werden: ") +
-                          error.what() + " Der Text ist unverändert.");
+    return Lines::Refused(
+        WithValue(TextFrom(input.text, Text::RewriteFailed), "reason", error.what()));
   }
 }
 

@@ -12,17 +12,13 @@
 #include "common/Error.h"
 #include "generation/AnimationCleanup.h"
 #include "plan/Plan.h"
+#include "ports/Texts.h"
 #include "shape/ShapeIndex.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
 
 inline constexpr int kMaxLods = 99;
-
-// The refusal of a plan or a text the generation cannot even begin with.
-inline constexpr const char* kGeneralGenerationError =
-    "Allgemeiner Fehler, z.B. Eintragungen unvollständig, Datei fehlerhaft oder leer. Abbruch der "
-    "Aktion.";
 
 // The landmarks of the source text that the rewrite works from (line indices).
 struct GenerationLayout {
@@ -43,6 +39,8 @@ struct GenerationInput {
   // vertexCount also sets index.VertexShift for the sub-object counted.
   std::function<bool(int row, int lod, int subobject)> inSubobject;
   std::function<int(int lod, int subobject)> vertexCount;
+  // The language of the refusals.
+  TextSource text{};
 };
 
 // How many sub-objects each LOD gets and how many of them are sorted.
@@ -62,7 +60,8 @@ struct GenerationProgress {
 // first LOD's plan lacks them. Splits a one-line "sort_vectors ( 0 )" into
 // two lines in `text` at once (that change stays even when the command is
 // abandoned).
-Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount);
+Checked<GenerationLayout> PrepareGeneration(ShapeText& text, const Plan& plan, int elementCount,
+                                            const TextSource& texts);
 
 // Counts the non-empty sub-objects per LOD and the sorted ones. Refuses when
 // a LOD is empty or an empty sub-object lies before a non-empty one.
@@ -92,9 +91,7 @@ class RewriteError : public Error {
 // can split at all.
 class MissingDistanceLevel : public RewriteError {
  public:
-  MissingDistanceLevel()
-      : RewriteError(
-            "Schwerer Syntaxfehler in der Datei (LOD nicht gefunden). Abbruch der Aktion.") {}
+  MissingDistanceLevel() : RewriteError("distance_levels") {}
 };
 
 // Writes the new text: header, one distance level per LOD with its

@@ -120,14 +120,15 @@ class LayoutChecker {
     const std::size_t headerEnd = levelsLine_ ? *levelsLine_ : layout_.firstSubobjectLine;
     const auto volumes = Find("volumes", 0, headerEnd);
     const auto sortVectors = Find("sort_vectors", 0, headerEnd);
-    if (!volumes || !sortVectors || *sortVectors < *volumes) return kGeneralGenerationError;
+    if (!volumes || !sortVectors || *sortVectors < *volumes)
+      return TextFrom(input_.text, Text::GeneralGenerationError);
     const std::string& centre = Line(*volumes + 2);
     if (*volumes + 3 >= *sortVectors || !Contains(centre, "vector") || !Contains(centre, ")"))
-      return kGeneralGenerationError;
+      return TextFrom(input_.text, Text::GeneralGenerationError);
     Refusal problem;
     const auto spheres = Number(*volumes, "volumes", 2, problem);
     if (!spheres) return problem;
-    if (*spheres < 1) return kGeneralGenerationError;
+    if (*spheres < 1) return TextFrom(input_.text, Text::GeneralGenerationError);
     if (!Number(*sortVectors, "sort_vectors", 2, problem)) return problem;
 
     const auto header = Find("sub_object_header", layout_.firstSubobjectLine, layout_.verticesLine);

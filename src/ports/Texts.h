@@ -82,10 +82,18 @@ enum class Text : int {
   FindConverter = 109,
   ConverterNotFound = 110,
   ConverterNotStarted = 111,
+  // The analysis's warnings and the generation's refusals.
+  ManyDistanceLevels = 112,
+  ManySubobjects = 113,
+  GeneralGenerationError = 114,
+  EmptyLod = 115,
+  InvalidDistance = 116,
+  NoDistanceLevel = 117,
+  RewriteFailed = 118,
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::ConverterNotStarted;
+inline constexpr Text kLastText = Text::RewriteFailed;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

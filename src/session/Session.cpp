@@ -153,10 +153,12 @@ void Session::AnalyseAndPlan(const SettingsView& view) {
 }
 
 void Session::Analyse() {
-  AnalyseShape(text, index, tables, [this](const std::string& warning) {
+  AnalyseShape(text, index, tables, [this](AnalysisWarningKind kind, const std::string& count) {
     ++analysisWarnings;
     Spend(Operation::Generate);
-    Message(BoxKind::Warning, warning, Buttons::Ok);
+    const Text warning = kind == AnalysisWarningKind::DistanceLevels ? Text::ManyDistanceLevels
+                                                                     : Text::ManySubobjects;
+    Message(BoxKind::Warning, WithValue(TextOf(warning), "count", count), Buttons::Ok);
   });
 }
 
@@ -238,7 +240,7 @@ Outcome Session::Generate(const SessionView& view) {
   if (oversized) unprepared = text.All();
   const bool modifiedBefore = text.Modified();
 
-  const Checked<GenerationLayout> layout = PrepareGeneration(text, plan, Elements());
+  const Checked<GenerationLayout> layout = PrepareGeneration(text, plan, Elements(), Texts());
   if (!layout) return Refuse(BoxKind::Warning, layout.refusal());
   const GenerationInput input{
       tables,
@@ -247,7 +249,8 @@ Outcome Session::Generate(const SessionView& view) {
       Elements(),
       plan.lodCount,
       [this](int row, int lod, int subobject) { return plan.Choice(row, lod).IsIn(subobject); },
-      [this](int lod, int subobject) { return SubobjectVertices(lod, subobject); }};
+      [this](int lod, int subobject) { return SubobjectVertices(lod, subobject); },
+      Texts()};
   const Checked<GenerationPlan> counts = CountAndCheck(input, summary.subobjects.Count());
   Refusal refusal = counts.AsRefusal();
   if (!refusal) refusal = CheckDistances(input);

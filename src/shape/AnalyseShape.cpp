@@ -75,8 +75,8 @@ class Analysis {
   }
 
  private:
-  void Warn(const std::string& text) const {
-    if (warn_) warn_(text);
+  void Warn(AnalysisWarningKind kind, const std::string& count) const {
+    if (warn_) warn_(kind, count);
   }
 
   const std::string& Line() const { return text_.Get(i_); }
@@ -230,20 +230,14 @@ class Analysis {
     ScanFor("distance_levels ");
     if (!LineHas("distance_levels ")) return;
     const std::string_view written = NumberAfter('(', 1);
-    if (ToInt(written) > 1)
-      Warn("Die Datei enthält " + Latin1ToUtf8(written) + " LOD's, es werden keine weiteren" +
-           " LOD's und Subobjekte hergestellt.");
+    if (ToInt(written) > 1) Warn(AnalysisWarningKind::DistanceLevels, Latin1ToUtf8(written));
   }
 
   void CheckSubobjects() {
     ScanFor("sub_objects");
     if (!LineHas("sub_objects")) return;
     const std::string_view written = NumberAfter('(', 1);
-    if (ToInt(written) > 1)
-      Warn("Das erste LOD enthält " + Latin1ToUtf8(written) +
-           " Subobjekte, es werden keine weiteren" +
-           " LOD's oder Subobjekte hergestellt. Es handelt sich NICHT um eine originale "
-           "TSM-Datei!");
+    if (ToInt(written) > 1) Warn(AnalysisWarningKind::Subobjects, Latin1ToUtf8(written));
   }
 
   void ReadVertexSets() {

@@ -12,10 +12,11 @@
 
 namespace quarvel {
 
-// Called with the text of each warning at the moment the analysis meets it:
-// the shape has more than one distance level, or more than one sub-object in
-// its first. The window shows the warning and disables the generation.
-using AnalysisWarning = std::function<void(const std::string& text)>;
+// Called with each warning at the moment the analysis meets it: the shape has
+// `count` distance levels, or `count` sub-objects in its first, more than
+// one. The window shows the warning and disables the generation.
+enum class AnalysisWarningKind { DistanceLevels, Subobjects };
+using AnalysisWarning = std::function<void(AnalysisWarningKind kind, const std::string& count)>;
 
 // Starts from an empty `index` (an empty text changes nothing at all) and
 // writes the element and matrix rows of `tables`; the plan is not touched. Throws quarvel::Error

@@ -5,6 +5,7 @@
 #include "form/Form.h"
 #include "generation/Generation.h"
 #include "generation/GenerationHelpers.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -263,7 +264,7 @@ TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   Load(TwoElements());
   const Checked<GenerationLayout> layout =
-      PrepareGeneration(f.form.session.text, f.form.session.plan, 2);
+      PrepareGeneration(f.form.session.text, f.form.session.plan, 2, LanguageTexts("Deutsch"));
   ASSERT_TRUE(layout);
   Form& form = f.form;
   const GenerationInput input{
@@ -275,7 +276,8 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
       [&form](int row, int lod, int subobject) {
         return form.session.plan.Choice(row, lod).IsIn(subobject);
       },
-      [&form](int lod, int subobject) { return form.session.SubobjectVertices(lod, subobject); }};
+      [&form](int lod, int subobject) { return form.session.SubobjectVertices(lod, subobject); },
+      LanguageTexts("Deutsch")};
   const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
   ASSERT_TRUE(plan) << plan.refusal();
   Lines lines = source;
