@@ -25,7 +25,7 @@ void BM_DeleteAllAnimations(benchmark::State& state) {
     state.PauseTiming();
     text.Assign(lines);
     state.ResumeTiming();
-    deleted = quarvel::DeleteUnmarkedAnimations(text, tables, unmarked)->deletedLines;
+    deleted = quarvel::DeleteUnmarkedAnimations(text, tables, unmarked, {})->deletedLines;
   }
   state.counters["lines"] = static_cast<double>(lines.size());
   state.counters["deleted"] = static_cast<double>(deleted);

@@ -52,22 +52,20 @@ std::optional<int> ReadCount(std::string_view token) {
   return count;
 }
 
-std::string DuplicateNameMessage(std::string_view name) {
-  return "Allgemeiner Fehler, Animation " + Latin1ToUtf8(name) +
-         " gelöscht, evtl. jedoch nicht die Daten. Vielleicht haben " +
-         "zwei oder mehr Matrizen den gleichen Namen (bitte ändern)?";
+std::string DuplicateNameMessage(const TextSource& texts, std::string_view name) {
+  return WithValue(TextFrom(texts, Text::AnimationNameTwice), "name", Latin1ToUtf8(name));
 }
 
-std::string BadCountMessage(std::string_view name, std::size_t line, std::string_view token) {
-  return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: \"" + Latin1ToUtf8(token) +
-         "\" in Zeile " + ShownLineText(line) +
-         " ist keine gültige Anzahl. Es wurde keine Animation gelöscht.";
+std::string BadCountMessage(const TextSource& texts, std::string_view name, std::size_t line,
+                            std::string_view token) {
+  return WithValues(TextFrom(texts, Text::AnimationBadCount), {{"name", Latin1ToUtf8(name)},
+                                                               {"line", ShownLineText(line)},
+                                                               {"token", Latin1ToUtf8(token)}});
 }
 
-std::string PastEndMessage(std::string_view name, std::size_t line) {
-  return "Animation " + Latin1ToUtf8(name) + " nicht gelöscht: die Controller ab Zeile " +
-         ShownLineText(line) +
-         " reichen über das Ende des Textes hinaus. Es wurde keine Animation gelöscht.";
+std::string PastEndMessage(const TextSource& texts, std::string_view name, std::size_t line) {
+  return WithValues(TextFrom(texts, Text::AnimationPastEnd),
+                    {{"name", Latin1ToUtf8(name)}, {"line", ShownLineText(line)}});
 }
 
 // One node to clean: its "controllers" line gets the count 0 and the lines
@@ -126,7 +124,7 @@ bool ReadAnimationMarks(const ShapeText& text, const ShapeTables& tables, Plan& 
 }
 
 Checked<AnimationCleanup> DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
-                                                   const Plan& plan) {
+                                                   const Plan& plan, const TextSource& texts) {
   AnimationCleanup result;
   Refusal refusal;
   const std::optional<std::size_t> section = FindAnimationsLine(text);
@@ -147,31 +145,31 @@ Checked<AnimationCleanup> DeleteUnmarkedAnimations(ShapeText& text, const ShapeT
                         // Cleaning one node twice would take the second time's "controllers"
                         // line from whatever follows the deleted controllers.
                         if (acting > 1) {
-                          refusal = DuplicateNameMessage(name);
+                          refusal = DuplicateNameMessage(texts, name);
                           return kStopWalk;
                         }
                         const std::optional<int> controllerCount = ReadCount(countToken.text);
                         if (!controllerCount) {
-                          refusal = BadCountMessage(name, i, countToken.text);
+                          refusal = BadCountMessage(texts, name, i, countToken.text);
                           return kStopWalk;
                         }
 
                         std::size_t block = i + 1;
                         for (int c = 0; c < *controllerCount; ++c) {
                           if (block > last) {
-                            refusal = PastEndMessage(name, i + 1);
+                            refusal = PastEndMessage(texts, name, i + 1);
                             return kStopWalk;
                           }
                           const std::string_view keyToken = KeyCountToken(text[block]);
                           const std::optional<int> keys = ReadCount(keyToken);
                           if (!keys) {
-                            refusal = BadCountMessage(name, block, keyToken);
+                            refusal = BadCountMessage(texts, name, block, keyToken);
                             return kStopWalk;
                           }
                           // Header, keys and closing line.
                           const std::size_t blockEnd = block + static_cast<std::size_t>(*keys) + 2;
                           if (blockEnd - 1 > last) {
-                            refusal = PastEndMessage(name, i + 1);
+                            refusal = PastEndMessage(texts, name, i + 1);
                             return kStopWalk;
                           }
                           block = blockEnd;

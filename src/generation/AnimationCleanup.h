@@ -5,6 +5,7 @@
 
 #include "common/Error.h"
 #include "plan/Plan.h"
+#include "ports/Texts.h"
 #include "shape/ShapeText.h"
 
 namespace quarvel {
@@ -34,6 +35,6 @@ struct AnimationCleanup {
 // that two unmarked rows would act on, a count that is not a number, or
 // controllers that run past the end refuse, with the text as it was.
 Checked<AnimationCleanup> DeleteUnmarkedAnimations(ShapeText& text, const ShapeTables& tables,
-                                                   const Plan& plan);
+                                                   const Plan& plan, const TextSource& texts);
 
 }  // namespace quarvel

@@ -2,6 +2,7 @@
 // "S<number>" of every language's section. S1 to S16 and S72 are the
 // commands' captions, which the command table names.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -90,10 +91,14 @@ enum class Text : int {
   InvalidDistance = 116,
   NoDistanceLevel = 117,
   RewriteFailed = 118,
+  // The animation clean-up's refusals.
+  AnimationNameTwice = 119,
+  AnimationBadCount = 120,
+  AnimationPastEnd = 121,
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::RewriteFailed;
+inline constexpr Text kLastText = Text::AnimationPastEnd;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;
@@ -110,11 +115,33 @@ inline std::string WithValue(std::string text, std::string_view name, const std:
   return text;
 }
 
-// The same for several placeholders.
+// The same for several placeholders, in one pass: a value that happens to
+// hold a placeholder's spelling (a name from the shape) stays as it is.
 inline std::string WithValues(
-    std::string text, std::initializer_list<std::pair<std::string_view, std::string>> values) {
-  for (const auto& [name, value] : values) text = WithValue(std::move(text), name, value);
-  return text;
+    const std::string& text,
+    std::initializer_list<std::pair<std::string_view, std::string>> values) {
+  std::string filled;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find('{', at);
+    if (open == std::string::npos) break;
+    filled.append(text, at, open - at);
+    const std::size_t close = text.find('}', open);
+    const std::string_view name = close == std::string::npos
+                                      ? std::string_view()
+                                      : std::string_view(text).substr(open + 1, close - open - 1);
+    const auto value = std::find_if(values.begin(), values.end(),
+                                    [&](const auto& entry) { return entry.first == name; });
+    if (value == values.end()) {
+      filled += '{';
+      at = open + 1;
+      continue;
+    }
+    filled += value->second;
+    at = close + 1;
+  }
+  if (at < text.size()) filled.append(text, at, std::string::npos);
+  return filled;
 }
 
 }  // namespace quarvel

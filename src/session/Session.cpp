@@ -299,7 +299,7 @@ Outcome Session::DeleteAnimations(const SessionView& view) {
   if (text.Empty()) return Outcome::Done();
   const Checked<AnimationCleanup> result = [&] {
     BusyCursor busy(dialogs());
-    return DeleteUnmarkedAnimations(text, tables, plan);
+    return DeleteUnmarkedAnimations(text, tables, plan, Texts());
   }();
   if (!result) return Refuse(BoxKind::Error, result.refusal());
   if (!result->sectionFound) return Outcome::Done();

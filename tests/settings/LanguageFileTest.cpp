@@ -58,6 +58,8 @@ TEST(LanguageFile, TheNewMessagesReadAsBeforeInGermanAndInEnglishUnderEnglish) {
        "Bitte nur ganze Zahlen von 1000 bis 65535 eintragen!",
        "Please enter only whole numbers from 1000 to 65535!"},
   };
+  // A value from the shape that looks like a placeholder stays as it is.
+  EXPECT_EQ(WithValues("{name} in {line}", {{"name", "{line}"}, {"line", "7"}}), "{line} in 7");
   const TextSource german = LanguageTexts("Deutsch");
   const TextSource english = LanguageTexts("English");
   for (const Case& c : cases) {
