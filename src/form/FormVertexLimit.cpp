@@ -18,9 +18,9 @@ void Form::VertLimitSpinEditExit(const std::string& typed) {
   if (value && *value >= VertLimitSpinEdit.minValue && *value <= VertLimitSpinEdit.maxValue)
     return VertLimitSpinEditChange(*value);
   session.Message(BoxKind::Warning,
-                  WithValue(WithValue(LangText(Text::WholeNumbersFromTo), "min",
-                                      IntToStr(VertLimitSpinEdit.minValue)),
-                            "max", IntToStr(VertLimitSpinEdit.maxValue)),
+                  WithValues(LangText(Text::WholeNumbersFromTo),
+                             {{"min", IntToStr(VertLimitSpinEdit.minValue)},
+                              {"max", IntToStr(VertLimitSpinEdit.maxValue)}}),
                   Buttons::Ok);
   ShowVertexLimit();  // the box keeps the limit it had
 }

@@ -75,7 +75,7 @@ Checked<GenerationPlan> CountAndCheck(const GenerationInput& input, int subobjec
     plan.lodSubobjectCount[static_cast<std::size_t>(lod)] = 0;
     int previous = 1;
     for (int s = 1; s <= subobjectRows; ++s) {
-      const int vertices = input.vertexCount(lod, s);
+      const int vertices = input.VertexCount(lod, s);
       if (vertices > 0) {
         ++plan.lodSubobjectCount[static_cast<std::size_t>(lod)];
         if (input.plan.SortMarked(lod, s)) ++plan.sortCount;
@@ -133,7 +133,7 @@ std::size_t OutputLinesBound(const std::vector<std::string>& source, const Gener
   for (int lod = 1; lod <= input.lodCount; ++lod) {
     bound += layout.firstSubobjectLine + 2;
     for (int s = 1; s <= plan.lodSubobjectCount[static_cast<std::size_t>(lod)]; ++s) {
-      const long long removed = allVertices - input.vertexCount(lod, s);
+      const long long removed = allVertices - input.VertexCount(lod, s);
       bound += templateLines - static_cast<std::size_t>(std::clamp<long long>(
                                    3 * removed, 0, static_cast<long long>(templateLines)));
     }

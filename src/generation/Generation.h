@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "assignment/ElementAssignment.h"
 #include "common/Error.h"
 #include "generation/AnimationCleanup.h"
 #include "plan/Plan.h"
@@ -32,15 +33,19 @@ struct GenerationLayout {
 struct GenerationInput {
   const ShapeTables& tables;  // names and faces of the elements
   const Plan& plan;           // sub-objects, sort marks and distances per LOD
-  ShapeIndex& index;          // VertexShift is written by vertexCount
+  ShapeIndex& index;          // VertexShift is written by VertexCount
   int elementCount = 0;
   int lodCount = 1;
-  // The membership rule and the vertex count of the element assignment;
-  // vertexCount also sets index.VertexShift for the sub-object counted.
-  std::function<bool(int row, int lod, int subobject)> inSubobject;
-  std::function<int(int lod, int subobject)> vertexCount;
   // The language of the refusals.
   TextSource text{};
+
+  bool InSubobject(int row, int lod, int subobject) const {
+    return plan.Choice(row, lod).IsIn(subobject);
+  }
+  // Also sets index.VertexShift for the sub-object counted.
+  int VertexCount(int lod, int subobject) const {
+    return SubobjectVertexCount(plan, elementCount, index, lod, subobject);
+  }
 };
 
 // How many sub-objects each LOD gets and how many of them are sorted.

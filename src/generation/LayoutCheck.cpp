@@ -426,7 +426,7 @@ class LayoutChecker {
           subobject = 1;
         } else if (const auto number = choice.Value(); number && *number >= 1 &&
                                                        *number <= written &&
-                                                       input_.inSubobject(row, lod, *number)) {
+                                                       input_.InSubobject(row, lod, *number)) {
           subobject = *number;
         }
         if (subobject == 0 || written == 0) continue;

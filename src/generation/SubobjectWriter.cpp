@@ -74,7 +74,7 @@ void SubobjectWriter::CountSubobjectContents() {
   SubobjectPrimCount = 0;
   SubobjectFaceCount = 0;
   for (int row = 1; row <= input_.elementCount; ++row) {
-    if (!input_.inSubobject(row, CurrentLod, CurrentSubobject)) continue;
+    if (!input_.InSubobject(row, CurrentLod, CurrentSubobject)) continue;
     const std::optional<int> faces = input_.tables.elements[row].faces;
     if (!faces)
       throw RewriteError("Das Element in Zeile " + IntToStr(row) +
@@ -180,7 +180,7 @@ void SubobjectWriter::WriteVertexLists() {
   if (progress_.contentCaption) progress_.contentCaption("Vertices...");
   ProcessMessages(9);
   ShapeIndex& index = input_.index;
-  const int vertices = input_.vertexCount(CurrentLod, CurrentSubobject);
+  const int vertices = input_.VertexCount(CurrentLod, CurrentSubobject);
 
   SeekWithin("vertices");
   std::string line = Current();
@@ -259,7 +259,7 @@ void SubobjectWriter::WritePrimitive() {
   if (!Contains(Current(), "prim_state_idx")) return;
   const int row = IntTokenAfter(Current(), "prim_state_idx", 2, SourceIndex) + 1;
 
-  if (!input_.inSubobject(row, CurrentLod, CurrentSubobject)) {
+  if (!input_.InSubobject(row, CurrentLod, CurrentSubobject)) {
     SourceIndex = NextPrimitiveStart(SourceIndex + 1);
     return;
   }

@@ -106,17 +106,10 @@ inline std::string TextFrom(const TextSource& source, Text text) {
   return source ? source(text) : std::string();
 }
 
-// `text` with its placeholder `{name}` replaced by `value`, where the
-// language file leaves a number to the program.
-inline std::string WithValue(std::string text, std::string_view name, const std::string& value) {
-  const std::string placeholder = "{" + std::string(name) + "}";
-  if (const auto at = text.find(placeholder); at != std::string::npos)
-    text.replace(at, placeholder.size(), value);
-  return text;
-}
-
-// The same for several placeholders, in one pass: a value that happens to
-// hold a placeholder's spelling (a name from the shape) stays as it is.
+// `text` with its placeholders `{name}` replaced by their values, where the
+// language file leaves numbers and names to the program. One pass: a value
+// that happens to hold a placeholder's spelling (a name from the shape)
+// stays as it is.
 inline std::string WithValues(
     const std::string& text,
     std::initializer_list<std::pair<std::string_view, std::string>> values) {
@@ -142,6 +135,11 @@ inline std::string WithValues(
   }
   if (at < text.size()) filled.append(text, at, std::string::npos);
   return filled;
+}
+
+inline std::string WithValue(const std::string& text, std::string_view name,
+                             const std::string& value) {
+  return WithValues(text, {{name, value}});
 }
 
 }  // namespace quarvel

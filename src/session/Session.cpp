@@ -147,9 +147,9 @@ void Session::AnalyseAndPlan(const SettingsView& view) {
     ~TakeAsSaved() { session.TakePlanAsSaved(); }
   } takeAsSaved{*this};
   Analyse();
+  // Both evaluate the plan they leave: no third evaluation is needed.
   DefaultPlan();
   LoadSettings(view);
-  Refresh();
 }
 
 void Session::Analyse() {
@@ -242,15 +242,7 @@ Outcome Session::Generate(const SessionView& view) {
 
   const Checked<GenerationLayout> layout = PrepareGeneration(text, plan, Elements(), Texts());
   if (!layout) return Refuse(BoxKind::Warning, layout.refusal());
-  const GenerationInput input{
-      tables,
-      plan,
-      index,
-      Elements(),
-      plan.lodCount,
-      [this](int row, int lod, int subobject) { return plan.Choice(row, lod).IsIn(subobject); },
-      [this](int lod, int subobject) { return SubobjectVertices(lod, subobject); },
-      Texts()};
+  const GenerationInput input{tables, plan, index, Elements(), plan.lodCount, Texts()};
   const Checked<GenerationPlan> counts = CountAndCheck(input, summary.subobjects.Count());
   Refusal refusal = counts.AsRefusal();
   if (!refusal) refusal = CheckDistances(input);

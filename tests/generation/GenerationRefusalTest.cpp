@@ -267,17 +267,8 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
       PrepareGeneration(f.form.session.text, f.form.session.plan, 2, LanguageTexts("Deutsch"));
   ASSERT_TRUE(layout);
   Form& form = f.form;
-  const GenerationInput input{
-      form.session.tables,
-      form.session.plan,
-      form.session.index,
-      2,
-      1,
-      [&form](int row, int lod, int subobject) {
-        return form.session.plan.Choice(row, lod).IsIn(subobject);
-      },
-      [&form](int lod, int subobject) { return form.session.SubobjectVertices(lod, subobject); },
-      LanguageTexts("Deutsch")};
+  const GenerationInput input{form.session.tables,     form.session.plan, form.session.index, 2, 1,
+                              LanguageTexts("Deutsch")};
   const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
   ASSERT_TRUE(plan) << plan.refusal();
   Lines lines = source;
