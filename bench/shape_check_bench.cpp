@@ -25,7 +25,7 @@ void BM_CheckShape(benchmark::State& state) {
   std::size_t problems = 0;
   for (auto _ : state) {
     problems = 0;
-    for (const quarvel::ShapeProblem& problem : quarvel::CheckShape(lines))
+    for (const quarvel::ShapeProblem& problem : quarvel::CheckShape(lines, {}))
       problems += problem.kind == quarvel::ProblemKind::Error;
     benchmark::DoNotOptimize(problems);
   }

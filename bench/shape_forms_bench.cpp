@@ -91,7 +91,7 @@ const ShapePair& SyntheticPair(int megabytes) {
     p.compressed = (fs::path(p.folder) / ("packed" + std::to_string(megabytes) + ".s")).string();
     quarvel::WriteShapeFile(p.text, p.lines, kMark);
     const format::ShapeFileBytes file = format::EncodeShapeFile(
-        p.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail);
+        p.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail, {});
     quarvel::WriteShapeBytes(p.compressed, file.bytes);
   }
   return p;
@@ -107,7 +107,7 @@ void Open(const ShapePair& pair) {
 
 void Save(const ShapePair& pair) {
   const format::ShapeFileBytes file = format::EncodeShapeFile(
-      pair.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail);
+      pair.lines, format::ShapeForm::Compressed, kMark, format::kUsualSubHeaderTail, {});
   quarvel::WriteShapeBytes((fs::path(pair.folder) / "saved.s").string(), file.bytes);
 }
 

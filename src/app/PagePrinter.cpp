@@ -36,8 +36,7 @@ void PagePrinter::BeginDoc() {
 }
 
 void PagePrinter::NewPage() {
-  if (device_ == nullptr || !device_->newPage())
-    throw Error("Der Drucker nimmt keine neue Seite an");
+  if (device_ == nullptr || !device_->newPage()) throw Error(Text::PrinterNoNewPage, {});
   ++page_;
 }
 

@@ -577,22 +577,24 @@ void ShapeTextView::timerEvent(QTimerEvent* event) {
   viewport()->update();
 }
 
+QString ShapeTextView::Caption(Text text) const {
+  return QString::fromStdString(TextFrom(texts_, text));
+}
+
 void ShapeTextView::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  menu.addAction(QStringLiteral("Rückgängig"), this, &ShapeTextView::Undo)->setEnabled(CanUndo());
-  menu.addAction(QStringLiteral("Wiederholen"), this, &ShapeTextView::Redo)->setEnabled(CanRedo());
+  menu.addAction(Caption(Text::MenuUndo), this, &ShapeTextView::Undo)->setEnabled(CanUndo());
+  menu.addAction(Caption(Text::MenuRedo), this, &ShapeTextView::Redo)->setEnabled(CanRedo());
   menu.addSeparator();
-  menu.addAction(QStringLiteral("Ausschneiden"), this, &ShapeTextView::Cut)
-      ->setEnabled(HasSelection());
-  menu.addAction(QStringLiteral("Kopieren"), this, &ShapeTextView::Copy)
-      ->setEnabled(HasSelection());
-  menu.addAction(QStringLiteral("Einfügen"), this, &ShapeTextView::Paste)
+  menu.addAction(Caption(Text::MenuCut), this, &ShapeTextView::Cut)->setEnabled(HasSelection());
+  menu.addAction(Caption(Text::MenuCopy), this, &ShapeTextView::Copy)->setEnabled(HasSelection());
+  menu.addAction(Caption(Text::MenuPaste), this, &ShapeTextView::Paste)
       ->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
-  menu.addAction(QStringLiteral("Löschen"), this,
+  menu.addAction(Caption(Text::MenuDelete), this,
                  [this] { Replace(SelectionStart(), SelectionEnd(), {}, false); })
       ->setEnabled(HasSelection());
   menu.addSeparator();
-  menu.addAction(QStringLiteral("Alles markieren"), this, &ShapeTextView::SelectAll);
+  menu.addAction(Caption(Text::MenuSelectAll), this, &ShapeTextView::SelectAll);
   menu.exec(event->globalPos());
 }
 

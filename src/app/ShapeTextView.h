@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ports/Texts.h"
 #include "shape/ShapeText.h"
 #include "ui/TextCaret.h"
 
@@ -30,6 +31,8 @@ class ShapeTextView : public QAbstractScrollArea {
   // so that it is handled like any other event of the window.
   using EditRunner = std::function<void(const std::function<void()>&)>;
   void SetEditRunner(EditRunner runner) { runEdit_ = std::move(runner); }
+  // The language of the context menu.
+  void SetTexts(TextSource texts) { texts_ = std::move(texts); }
 
   // Shows the document again when it changed other than through this view;
   // returns true then. Selection and undo history of the old text are gone.
@@ -117,6 +120,8 @@ class ShapeTextView : public QAbstractScrollArea {
   void CaretChanged();
 
   ShapeText& text_;
+  QString Caption(Text text) const;
+  TextSource texts_;
   EditRunner runEdit_;
   std::uint64_t shownRevision_ = 0;
   Position caret_, anchor_;

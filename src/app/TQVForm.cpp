@@ -359,6 +359,7 @@ void TQVForm::BuildTextPage(QWidget* page) {
   memo_->setObjectName(QStringLiteral("SMemo"));
   memo_->setGeometry(6, 6, 806, 480);
   memo_->SetEditRunner([this](const std::function<void()>& edit) { Run(edit); });
+  memo_->SetTexts(f.session.Texts());
   MakeCommandButtons(page, Area::TextPage);
   QLineEdit* search = MakeEdit(page, "SucheEdit", f.SucheEdit, {446, 492, 240, 25});
   // The form sees every key typed into the search edit first; one it sets to

@@ -90,8 +90,7 @@ void CorrectMaterials(ShapeText& text, const ShapeTables& tables, int elementCou
     if (!Contains(text[line], kHeaderKeyword)) continue;
     const TokenPosition flags = TokenAfter(text[line], kHeaderKeyword, 2);
     const auto value = TryStrToInt(flags.text);
-    if (!value)
-      throw ConvertError("'" + Latin1ToUtf8(flags.text) + "' ist kein gültiger Integerwert");
+    if (!value) throw ConvertError(Text::NotAnInteger, {{"text", Latin1ToUtf8(flags.text)}});
     if (*value < 400) continue;
     std::string lowered(flags.text);
     char& hundreds = lowered[lowered.size() - 3];

@@ -25,10 +25,6 @@ constexpr std::string_view kFaceNormalsKeyword = "normal_idxs";
 // How far ahead a pass over the lines asks for their text.
 constexpr std::size_t kLookAheadLines = 48;
 
-std::string Quoted(std::string_view token) {
-  return "'" + Latin1ToUtf8(token) + "'";
-}
-
 // Digits of `value`; returns their count.
 std::size_t Digits(std::int32_t value, char (&buffer)[16]) {
   return static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr -
@@ -115,14 +111,16 @@ class Rebuild {
   void Run(int kept) {
     const std::size_t header = section_.header;
     const TokenPosition count = TokenAfterParenthesis(lines_[header], 1);
-    if (section_.count < 0) Fail(header, Quoted(count.text) + " ist keine gültige Anzahl.");
+    if (section_.count < 0)
+      Fail(header, {Text::NoValidCount, {{"token", Latin1ToUtf8(count.text)}}});
     if (static_cast<std::size_t>(section_.count) > table_.Size())
-      Fail(header, "Der Abschnitt ist größer als die Tabelle der Einträge.");
+      Fail(header, {Text::SectionBiggerThanTable, {}});
     first_ = header + 1;
     end_ = first_ + static_cast<std::size_t>(section_.count);
     if (end_ > lines_.size())
-      Fail(header, "Der Abschnitt \"" + std::string(SectionKeyword(section_.kind)) +
-                       "\" endet vor seinen " + IntToStr(section_.count) + " Einträgen.");
+      Fail(header, {Text::SectionEndsEarly,
+                    {{"keyword", std::string(SectionKeyword(section_.kind))},
+                     {"count", IntToStr(section_.count)}}});
     // The new indices side by side: the references into the section come in
     // any order, and the whole table is far bigger than the indices.
     newIndices_.resize(static_cast<std::size_t>(section_.count));
@@ -138,10 +136,15 @@ class Rebuild {
   }
 
  private:
-  [[noreturn]] void Fail(std::size_t index, const std::string& what) const {
-    const std::string noun = section_.kind == MergeKind::Points ? "Punkte" : "Normalen";
-    throw MergeError("Zeile " + ShownLineText(index) + ": " + what + " Die " + noun +
-                     " wurden nicht zusammengefasst, der Text ist unverändert.");
+  Text Noun() const {
+    return section_.kind == MergeKind::Points ? Text::PointsWord : Text::NormalsWord;
+  }
+
+  [[noreturn]] void Fail(std::size_t index, const Message& what) const {
+    Message whole = what.Inside(Text::NotMerged, "what", {{"line", ShownLineText(index)}});
+    // First, so that the message inside may name the entries too.
+    whole.texts.insert(whole.texts.begin(), {"noun", Noun()});
+    throw MergeError(std::move(whole));
   }
 
   void RenumberReferences() {
@@ -188,11 +191,9 @@ class Rebuild {
   // The new index of the entry an index token on line `index` names.
   std::int32_t NewIndex(const std::optional<int>& old, std::string_view token,
                         std::size_t index) const {
-    if (!old || *old < 0 || *old >= section_.count) {
-      const std::string noun = section_.kind == MergeKind::Points ? "Punkte" : "Normalen";
-      Fail(index, Quoted(token) + " ist kein Index eines der " + IntToStr(section_.count) + " " +
-                      noun + ".");
-    }
+    if (!old || *old < 0 || *old >= section_.count)
+      Fail(index, {Text::NoIndexOf,
+                   {{"token", Latin1ToUtf8(token)}, {"count", IntToStr(section_.count)}}});
     return newIndices_[static_cast<std::size_t>(*old)];
   }
 
@@ -203,8 +204,8 @@ class Rebuild {
     const std::string_view digits(buffer, Digits(value, buffer));
     if (digits == token.text) return;
     if (digits.size() > token.text.size())
-      Fail(line,
-           Quoted(token.text) + " kann nicht durch " + std::string(digits) + " ersetzt werden.");
+      Fail(line, {Text::CannotReplaceBy,
+                  {{"token", Latin1ToUtf8(token.text)}, {"digits", std::string(digits)}}});
     // The token's text lies in the line: it is noted before the digits go
     // over it.
     const std::size_t noted = replaced_.size();
@@ -230,7 +231,7 @@ class Rebuild {
     const TokenPosition& token = tokens.Next();
     const auto entries = TryStrToInt(token.text);
     if (!entries || *entries < 0)
-      Fail(first, Quoted(token.text) + " ist keine gültige Anzahl von Einträgen.");
+      Fail(first, {Text::NoValidEntryCount, {{"token", Latin1ToUtf8(token.text)}}});
     std::optional<LineEdit> edit(std::in_place, lines_[current]);
     for (int entry = 0; entry < *entries; ++entry) {
       for (int part = 0; part < 2; ++part) {
@@ -238,8 +239,7 @@ class Rebuild {
         while (token.text.empty()) {
           edit->Finish();
           if (++current >= lines_.size())
-            Fail(first,
-                 "Die Liste \"normal_idxs\" endet vor ihren " + IntToStr(*entries) + " Einträgen.");
+            Fail(first, {Text::NormalListEndsEarly, {{"count", IntToStr(*entries)}}});
           if (current + kLookAheadLines < lines_.size())
             PrefetchLineText(lines_[current + kLookAheadLines].data());
           tokens = ParenthesisTokens(lines_[current], 1);
@@ -320,7 +320,7 @@ std::optional<std::size_t> FindMergeHeader(const ShapeText& text, MergeKind kind
 MergeSection ReadMergeSection(const ShapeText& text, MergeKind kind, std::size_t header) {
   const TokenPosition token = TokenAfterParenthesis(text[header], 1);
   const auto count = TryStrToInt(token.text);
-  if (!count) throw ConvertError(Quoted(token.text) + " ist kein gültiger Integerwert");
+  if (!count) throw ConvertError(Text::NotAnInteger, {{"text", Latin1ToUtf8(token.text)}});
   return {kind, header, *count};
 }
 
@@ -353,7 +353,7 @@ void ReadMergeEntries(const ShapeText& text, const MergeSection& section, MergeT
       const char* const tokenEnd = std::find_if(p, end, isBlank);
       const std::string_view token(p, static_cast<std::size_t>(tokenEnd - p));
       const auto value = ParseExtended(token);
-      if (!value) throw ConvertError(Quoted(token) + " ist kein gültiger Gleitkommawert");
+      if (!value) throw ConvertError(Text::NotAFloat, {{"text", Latin1ToUtf8(token)}});
       *coordinate = *value;
       p = tokenEnd;
     }

@@ -28,11 +28,11 @@ std::string_view SectionKeyword(MergeKind kind);
 std::optional<std::size_t> FindMergeHeader(const ShapeText& text, MergeKind kind);
 
 // The section with the count read from its header; throws ConvertError
-// ("'%s' ist kein gültiger Integerwert") when the count is no integer.
+// when the count is no integer.
 MergeSection ReadMergeSection(const ShapeText& text, MergeKind kind, std::size_t header);
 
 // Reads the three coordinates of every entry into `table`, growing it for a
-// big section. Throws ConvertError ("'%s' ist kein gültiger Gleitkommawert")
+// big section. Throws ConvertError
 // at the first that is no number; a count beyond the text meets empty lines,
 // whose tokens are none. A negative count reads nothing.
 void ReadMergeEntries(const ShapeText& text, const MergeSection& section, MergeTable& table);

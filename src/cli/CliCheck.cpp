@@ -11,7 +11,8 @@
 
 namespace quarvel::cli {
 
-int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostream& err) {
+int RunCheck(const std::string& shape, bool json, const TextSource& texts, std::ostream& out,
+             std::ostream& err) {
   ShapeText text;
   std::string bom;
   format::ShapeFileInfo file;
@@ -20,13 +21,13 @@ int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostrea
     callbacks.continueWithoutUnicodeMark = [] { return true; };
     format::ReadShapeFileInAnyForm(shape, text, bom, file, callbacks);
   } catch (const Error& error) {
-    err << "error: " << shape << " cannot be read: " << error.what() << '\n';
+    err << "error: " << shape << " cannot be read: " << error.In(texts) << '\n';
     return kCannotRead;
   }
   // What the file carried around its shape, which has no line.
-  for (const std::string& warning : file.warnings) err << "warning: " << warning << '\n';
+  for (const auto& warning : file.warnings) err << "warning: " << warning.In(texts) << '\n';
 
-  const std::vector<ShapeProblem> problems = CheckShape(text.All());
+  const std::vector<ShapeProblem> problems = CheckShape(text.All(), texts);
   bool anyError = false;
   const auto severity = [&anyError](const ShapeProblem& problem) {
     anyError |= problem.kind == ProblemKind::Error;

@@ -2,6 +2,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "ports/Texts.h"
+
 namespace quarvel::cli {
 
 // `quarvel-cli SHAPE --check`: reads SHAPE (whose mark the caller has
@@ -9,6 +11,7 @@ namespace quarvel::cli {
 // "LINE: error: message" or "LINE: warning: message", or with `json` as one
 // array of {"line", "severity", "message"} objects. Returns the exit status:
 // 1 when there is an error, 0 otherwise, 3 when SHAPE cannot be read.
-int RunCheck(const std::string& shape, bool json, std::ostream& out, std::ostream& err);
+int RunCheck(const std::string& shape, bool json, const TextSource& texts, std::ostream& out,
+             std::ostream& err);
 
 }  // namespace quarvel::cli

@@ -88,14 +88,17 @@ std::vector<std::string> MatrixCells(const Session& session, int row) {
 void PrintInfo(std::ostream& out, const Session& session,
                const std::vector<std::string>& warnings) {
   const int lods = session.plan.lodCount;
+  const auto say = [&](Text text) { return TextFrom(session.Texts(), text); };
   if (!warnings.empty()) {
-    out << "Warnings:\n";
+    out << say(Text::InfoWarnings) << "\n";
     for (const auto& warning : warnings) out << "  " << warning << '\n';
     out << '\n';
   }
 
-  out << "Elements (" << session.Elements() << "):\n";
-  std::vector<std::string> header = {"Row", "Name", "Image", "Faces"};
+  out << Worded(session.Texts(), Text::InfoElements, {{"count", IntToStr(session.Elements())}})
+      << "\n";
+  std::vector<std::string> header = {say(Text::InfoRow), say(Text::InfoName), say(Text::InfoImage),
+                                     say(Text::InfoFaces)};
   for (int l = 1; l <= lods; ++l) header.push_back("L " + IntToStr(l));
   TextTable elementTable(header);
   for (int r = 1; r <= session.Elements(); ++r) {
@@ -105,21 +108,23 @@ void PrintInfo(std::ostream& out, const Session& session,
   }
   elementTable.Print(out);
 
-  out << "\nSub-objects (vertices in LOD " << session.ShownLod() << "):\n";
-  header = {"No.", "Vertices"};
-  for (int l = 1; l <= lods; ++l) header.push_back("Sort L " + IntToStr(l));
+  out << "\n"
+      << Worded(session.Texts(), Text::InfoSubobjects, {{"lod", IntToStr(session.ShownLod())}})
+      << "\n";
+  header = {say(Text::InfoNumber), say(Text::InfoVertices)};
+  for (int l = 1; l <= lods; ++l) header.push_back(say(Text::InfoSort) + " L " + IntToStr(l));
   TextTable subobjectTable(header);
   for (int r = 1; r <= session.summary.subobjects.Count(); ++r)
     subobjectTable.Add(SubobjectCells(session, r));
   subobjectTable.Print(out);
 
-  out << "\nLODs:\n";
-  TextTable lodTable({"No.", "Distance", "Faces"});
+  out << "\n" << say(Text::InfoLods) << "\n";
+  TextTable lodTable({say(Text::InfoNumber), say(Text::InfoDistance), say(Text::InfoFaces)});
   for (int r = 1; r <= session.summary.lods.Count(); ++r) lodTable.Add(LodCells(session, r));
   lodTable.Print(out);
 
-  out << "\nMatrices:\n";
-  TextTable matrixTable({"Name", "Faces", "Anim."});
+  out << "\n" << say(Text::InfoMatrices) << "\n";
+  TextTable matrixTable({say(Text::InfoName), say(Text::InfoFaces), say(Text::InfoAnimation)});
   for (int r = 1; r <= session.tables.matrices.Count(); ++r)
     matrixTable.Add(MatrixCells(session, r));
   matrixTable.Print(out);

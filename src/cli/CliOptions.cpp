@@ -93,6 +93,10 @@ Options:
                         (nothing else: it does not lift the vertex limit)
   --force-limit         let generate write sub-objects above the vertex limit
                         (after a warning); without it such a plan is refused
+  --lang de|en          the language of the messages; without it German when
+                        the locale's language is (LC_ALL, LC_MESSAGES, LANG),
+                        else English. The kinds "error", "warning" and the
+                        JSON keys stay English, for scripts and editors
   -h, --help            show this text
 
 Every message the window would show goes to standard error as "KIND: text";
@@ -125,7 +129,7 @@ Examples:
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   CliOptions options;
   const auto value = [&](std::size_t& i, const std::string& name) -> const std::string& {
-    if (i + 1 >= arguments.size()) throw UsageError(name + " needs a value");
+    if (i + 1 >= arguments.size()) throw UsageError(Text::CliNeedsValue, {{"option", name}});
     return arguments[++i];
   };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -139,28 +143,28 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       // number everywhere.
       const auto tolerance = TryStrToFloatDot(value(i, argument));
       if (!tolerance || !(*tolerance >= 0))
-        throw UsageError(argument + " needs a number of 0 or more, with \".\" as decimal point");
+        throw UsageError(Text::CliToleranceNumber, {{"option", argument}});
       (argument == "--points-tolerance" ? options.pointsTolerance : options.normalsTolerance) =
           *tolerance;
     } else if (argument == "--lods") {
       const auto n = TryStrToInt(value(i, argument));
-      if (!n || *n < 1 || *n > 99) throw UsageError("--lods needs a number from 1 to 99");
+      if (!n || *n < 1 || *n > 99) throw UsageError(Text::CliLodsNumber, {});
       options.lods = *n;
     } else if (argument == "--distances") {
       options.distances = SplitCommas(value(i, argument));
       for (const auto& distance : options.distances) {
         const auto metres = TryStrToInt(distance);
         if (!metres || *metres < 1 || *metres > 2000)
-          throw UsageError("--distances: '" + distance + "' is not a whole number from 1 to 2000");
+          throw UsageError(Text::CliDistanceNumber, {{"value", distance}});
       }
     } else if (argument == "--do") {
       for (const auto& command : SplitCommas(value(i, argument))) {
         if (FindVerb(command) == nullptr)
-          throw UsageError("unknown command '" + command + "' (see --help)");
+          throw UsageError(Text::CliUnknownCommand, {{"command", command}});
         options.commands.push_back(command);
       }
     } else if (argument == "--print-pdf") {
-      if (options.printPdf) throw UsageError{"--print-pdf can be given once"};
+      if (options.printPdf) throw UsageError(Text::CliPrintOnce, {});
       options.printPdf = value(i, argument);
       options.printAfterCommands = options.commands.size();
     } else if (argument == "-o" || argument == "--output") {
@@ -176,8 +180,12 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       } else if (form == "compressed") {
         options.format = format::ShapeForm::Compressed;
       } else {
-        throw UsageError("--format needs text, binary or compressed (found '" + form + "')");
+        throw UsageError(Text::CliFormatValue, {{"value", form}});
       }
+    } else if (argument == "--lang") {
+      // The language itself was chosen before parsing (see LanguageCode).
+      const std::string& code = value(i, argument);
+      if (code != "de" && code != "en") throw UsageError(Text::CliLangValue, {{"value", code}});
     } else if (argument == "--info") {
       options.info = true;
     } else if (argument == "--check") {
@@ -193,37 +201,35 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (argument == "--vertex-limit") {
       const auto n = TryStrToInt(value(i, argument));
       if (!n || *n < kLowestVertexLimit || *n > kIndexableVertices)
-        throw UsageError("--vertex-limit needs a number from " + IntToStr(kLowestVertexLimit) +
-                         " to " + IntToStr(kIndexableVertices));
+        throw UsageError(Text::CliVertexLimitNumber, {{"min", IntToStr(kLowestVertexLimit)},
+                                                      {"max", IntToStr(kIndexableVertices)}});
       options.vertexLimit = *n;
     } else if (!argument.empty() && argument[0] == '-' && argument != "-") {
-      throw UsageError("unknown option " + argument);
+      throw UsageError(Text::CliUnknownOption, {{"option", argument}});
     } else if (options.shape.empty()) {
       options.shape = argument;
     } else {
-      throw UsageError("only one shape file can be given (found '" + options.shape + "' and '" +
-                       argument + "')");
+      throw UsageError(Text::CliOneShape, {{"first", options.shape}, {"second", argument}});
     }
   }
   if (options.help) return options;
-  if (options.shape.empty()) throw UsageError("no shape file given");
-  if (options.output && options.inPlace) throw UsageError("-o and --in-place exclude each other");
-  if (options.json && !options.info && !options.check)
-    throw UsageError("--json goes with --info or --check");
+  if (options.shape.empty()) throw UsageError(Text::CliNoShape, {});
+  if (options.output && options.inPlace) throw UsageError(Text::CliOutputOrInPlace, {});
+  if (options.json && !options.info && !options.check) throw UsageError(Text::CliJsonWith, {});
   if (options.format && !options.output && !options.inPlace)
-    throw UsageError("--format goes with -o or --in-place");
+    throw UsageError(Text::CliFormatWith, {});
   if (options.check &&
       (options.info || options.output || options.inPlace || !options.commands.empty() ||
        options.autoSplit || options.vertexLimit || options.forceLimit))
-    throw UsageError("--check only reads SHAPE: it goes with --json and --force alone");
-  if (options.info && options.output == "-")
-    throw UsageError("--info and -o - would both write to standard output");
+    throw UsageError(Text::CliCheckAlone, {});
+  if (options.info && options.output == "-") throw UsageError(Text::CliInfoAndStdout, {});
   if (!options.distances.empty() && !options.lods)
     options.lods = static_cast<int>(options.distances.size());
   if (options.lods && !options.distances.empty() &&
       static_cast<int>(options.distances.size()) != *options.lods)
-    throw UsageError("--distances gives " + std::to_string(options.distances.size()) +
-                     " distances for " + std::to_string(*options.lods) + " LODs");
+    throw UsageError(Text::CliDistancesForLods,
+                     {{"distances", std::to_string(options.distances.size())},
+                      {"lods", std::to_string(*options.lods)}});
   return options;
 }
 

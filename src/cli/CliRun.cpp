@@ -13,6 +13,7 @@
 #include "cli/CliCheck.h"
 #include "cli/CliDialogs.h"
 #include "cli/CliInfo.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
 #include "common/Convert.h"
 #include "document/DocumentPaths.h"
@@ -87,12 +88,20 @@ FileMark UnicodeMark(const std::string& path) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter) {
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter,
+           const Environment& environment) {
+  CliSystem system(executablePath);
+  const TextSource texts =
+      LanguageFileTexts(LanguageFilePath(system), LanguageCode(arguments, environment));
+  const auto say =
+      [&](Text text, std::initializer_list<std::pair<std::string_view, std::string>> values = {}) {
+        return Worded(texts, text, values);
+      };
   CliOptions options;
   try {
     options = ParseCommandLine(arguments);
   } catch (const UsageError& error) {
-    err << "quarvel-cli: " << error.what() << "\nTry 'quarvel-cli --help' for more information.\n";
+    err << "quarvel-cli: " << error.In(texts) << "\n" << say(Text::CliTryHelp) << "\n";
     return kUsage;
   }
   if (options.help) {
@@ -102,25 +111,23 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   switch (UnicodeMark(options.shape)) {
     case FileMark::Unreadable:
-      err << "error: " << options.shape << " cannot be read\n";
+      err << "error: " << say(Text::CliCannotRead, {{"path", options.shape}}) << "\n";
       return kCannotRead;
     case FileMark::Missing:
       if (!options.force) {
-        err << "error: " << options.shape
-            << " does not start with the Unicode mark (it may be compressed); --force opens it "
-               "anyway\n";
+        err << "error: " << say(Text::CliNoUnicodeMark, {{"path", options.shape}}) << "\n";
         return kCannotRead;
       }
       break;
     case FileMark::Unicode:
       break;
   }
-  if (options.check) return RunCheck(options.shape, options.json, out, err);
+  if (options.check) return RunCheck(options.shape, options.json, texts, out, err);
 
   std::unique_ptr<Printer> pdf;
   if (options.printPdf) {
     if (!pdfPrinter) {
-      err << "error: --print-pdf: this quarvel-cli was built without Qt and writes no PDF\n";
+      err << "error: " << say(Text::CliNoPdf) << "\n";
       return kUsage;
     }
     pdf = pdfPrinter(*options.printPdf);
@@ -128,28 +135,17 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   Printer& printer = pdf ? *pdf : NoDefaultPrinter();
 
   CliDialogs dialogs(err);
-  CliSystem system(executablePath);
-  // The program INI and the language file as the window reads them; the
-  // command line never writes them.
-  std::optional<IniFile> languageFile;
-  std::string language;
-  Session session(SessionPorts{dialogs,
-                               [&](Text text) {
-                                 return languageFile ? LanguageText(*languageFile, language,
-                                                                    static_cast<int>(text))
-                                                     : std::string();
-                               },
-                               {}});
+  Session session(SessionPorts{dialogs, texts, {}});
   // Messages name the lines of the file, which an editor shows.
   const NumberLinesAsInFile fileLines(session.text);
   const auto run = [&](const std::function<Outcome()>& operation) {
-    return RunGuarded(dialogs, operation);
+    return RunGuarded(dialogs, session.Texts(), operation);
   };
   const bool started =
       run([&] {
+        // The program INI as the window reads it; the command line never
+        // writes it.
         const IniFile programIni(ProgramIniPath(system));
-        languageFile.emplace(LanguageFilePath(system));
-        language = ChosenLanguage(*languageFile);
         const ProgramSetup setup = ReadProgramSetup(programIni);
         for (int lod = 1; lod <= setup.lods; ++lod)
           session.plan.distances.Set(lod, setup.distances[static_cast<std::size_t>(lod - 1)]);
@@ -172,7 +168,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   if (options.settingsFile) {
     if (!std::filesystem::is_regular_file(*options.settingsFile)) {
-      err << "error: settings file " << *options.settingsFile << " not found\n";
+      err << "error: " << say(Text::CliSettingsNotFound, {{"path", *options.settingsFile}}) << "\n";
       return kCannotRead;
     }
     session.settingsOverride = *options.settingsFile;
@@ -186,13 +182,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       run([&] { return session.Open(FullShapePath(options.shape), OpenView{}); }).IsDone();
   dialogs.recorded = nullptr;
   if (!opened) {
-    err << "error: " << options.shape << " could not be read or analysed\n";
+    err << "error: " << say(Text::CliNotAnalysed, {{"path", options.shape}}) << "\n";
     return kCannotRead;
   }
   // An empty file (opened with --force) has nothing to analyse; written back
   // it would become three bytes that no program reads as a shape.
   if (session.text.Empty()) {
-    err << "error: " << options.shape << " is empty: the analysis finds no element\n";
+    err << "error: " << say(Text::CliEmpty, {{"path", options.shape}}) << "\n";
     return kCommandFailed;
   }
 
@@ -201,7 +197,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.autoSplit) {
     for (int lod = 1; lod <= session.plan.lodCount; ++lod) {
       if (run([&] { return session.AutoSplit(lod); }).Stopped()) {
-        err << "error: --auto-split: LOD " << lod << " cannot be split; nothing is written\n";
+        err << "error: " << say(Text::CliCannotSplit, {{"lod", IntToStr(lod)}}) << "\n";
         return kCommandFailed;
       }
     }
@@ -212,11 +208,11 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};
     const Outcome printed = run([&] { return session.Print(printer, system); });
     if (printed.kind() == Outcome::Kind::Unavailable) {
-      err << "error: --print-pdf: " << printed.message() << "\n";
+      err << "error: " << say(Text::CliPrintUnavailable, {{"reason", printed.message()}}) << "\n";
       return int{kCommandFailed};
     }
     if (printed.Stopped()) {
-      err << "error: " << *options.printPdf << " cannot be written\n";
+      err << "error: " << say(Text::CliCannotWrite, {{"path", *options.printPdf}}) << "\n";
       return int{kCannotWrite};
     }
     return int{kSuccess};
@@ -228,15 +224,14 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const Verb& verb = *FindVerb(name);
     if (verb.available && !verb.available(session)) {
       // A command that cannot run shows no box: its reason goes here.
-      err << "error: " << verb.unavailable << "\n";
+      err << "error: " << TextFrom(texts, verb.unavailable) << "\n";
       return kCommandFailed;
     }
     if (const Outcome outcome = run([&] { return verb.run(session); }); outcome.Stopped()) {
-      err << "error: " << name << " was refused or failed; nothing is written\n";
+      err << "error: " << say(Text::CliCommandFailed, {{"command", name}}) << "\n";
       if (outcome.cause() == Outcome::Cause::VertexLimit)
-        err << "error: a sub-object has more than " << session.vertexLimit
-            << " vertices; --auto-split splits every LOD within the limit, --vertex-limit sets "
-               "another one, --force-limit generates anyway\n";
+        err << "error: " << say(Text::CliOverLimitHint, {{"limit", IntToStr(session.vertexLimit)}})
+            << "\n";
       return kCommandFailed;
     }
   }
@@ -252,42 +247,50 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
   if (options.format) session.file.form = *options.format;
   const auto refusedInBinary = [&](const ShapeProblem& problem) {
-    err << "error: the shape cannot be written in binary form: line " << ShownLine(problem.line)
-        << ": " << problem.message << '\n';
+    err << "error: "
+        << say(Text::CliNotInBinary,
+               {{"line", IntToStr(ShownLine(problem.line))}, {"reason", problem.message}})
+        << '\n';
     return int{kCannotWrite};
   };
   if (options.output == "-") {
-    const format::ShapeFileBytes file = format::EncodeShapeFile(
-        session.text.All(), session.file.form, session.bom, session.file.subHeaderTail);
+    const format::ShapeFileBytes file =
+        format::EncodeShapeFile(session.text.All(), session.file.form, session.bom,
+                                session.file.subHeaderTail, session.Texts());
     if (file.refusal) return refusedInBinary(*file.refusal);
     out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
     out.flush();
     if (!out) {
-      err << "error: the shape cannot be written to standard output\n";
+      err << "error: " << say(Text::CliCannotWriteStdout) << "\n";
       return kCannotWrite;
     }
   } else if (options.output) {
     const format::ShapeSaveResult saved =
         format::SaveShapeFile(*options.output, session.text.All(), session.file.form, session.bom,
-                              session.file.subHeaderTail, {}, session.sourceFile);
+                              session.file.subHeaderTail, session.Texts(), {}, session.sourceFile);
     if (saved.refusal) return refusedInBinary(*saved.refusal);
     if (saved.failure) {
-      err << "error: " << *options.output << " cannot be written: " << *saved.failure << '\n';
+      err << "error: "
+          << say(Text::CliCannotWriteBecause,
+                 {{"path", *options.output}, {"reason", saved.failure->In(texts)}})
+          << '\n';
       return kCannotWrite;
     }
   } else if (options.inPlace) {
     // The two halves of "Speichern", so that the exit status says which
     // file failed.
     if (!run([&] { return session.WriteText({}); }).IsDone()) {
-      err << "error: " << options.shape << " cannot be written\n";
+      err << "error: " << say(Text::CliCannotWrite, {{"path", options.shape}}) << "\n";
       return kCannotWrite;
     }
     if (!run([&] {
           session.SaveSettings();
           return Outcome::Done();
         })) {
-      err << "error: the settings file " << session.SettingsPath() << " cannot be written; "
-          << options.shape << " itself was saved\n";
+      err << "error: "
+          << say(Text::CliSettingsNotWritten,
+                 {{"settings", session.SettingsPath()}, {"path", options.shape}})
+          << "\n";
       return kCannotWriteSettings;
     }
   }

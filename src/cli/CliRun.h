@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliLanguage.h"
 #include "cli/CliPrinter.h"
 
 namespace quarvel::cli {
@@ -18,10 +19,14 @@ enum ExitStatus {
   kCannotWriteSettings = 5,
 };
 
+// The process's own environment.
+Environment ProcessEnvironment();
+
 // The whole program: `arguments` without the program name; the language file
-// is looked for beside `executablePath`. Without `pdfPrinter` (a program built
-// without Qt) --print-pdf is refused.
+// is looked for beside `executablePath`, the locale in `environment`. Without
+// `pdfPrinter` (a program built without Qt) --print-pdf is refused.
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter = {});
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter = {},
+           const Environment& environment = ProcessEnvironment());
 
 }  // namespace quarvel::cli

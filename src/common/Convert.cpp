@@ -97,7 +97,7 @@ std::optional<int> TryStrToInt(std::string_view text) {
 
 int StrToInt(std::string_view text) {
   if (const auto value = TryStrToInt(text)) return *value;
-  throw ConvertError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+  throw ConvertError(Text::NotAnInteger, {{"text", std::string(text)}});
 }
 
 int StrToIntDef(std::string_view text, int fallback) {
@@ -140,7 +140,7 @@ std::optional<long double> TryStrToFloat(std::string_view text) {
 
 long double StrToFloat(std::string_view text) {
   if (const auto value = TryStrToFloat(text)) return *value;
-  throw ConvertError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+  throw ConvertError(Text::NotAFloat, {{"text", std::string(text)}});
 }
 
 std::optional<long double> TryStrToFloatEitherSeparator(std::string_view text) {

@@ -8,7 +8,7 @@ namespace quarvel {
 // Decimal integers only: an optional sign and digits, within 32 bits. No
 // blanks, no hexadecimal, no locale: a shape must read the same everywhere.
 std::optional<int> TryStrToInt(std::string_view text);
-// Throws ConvertError "'text' ist kein gültiger Integerwert".
+// Throws ConvertError (not an integer).
 int StrToInt(std::string_view text);
 // The value, or `fallback` when the text is not a decimal integer.
 int StrToIntDef(std::string_view text, int fallback);
@@ -22,7 +22,7 @@ void SetDecimalSeparator(char separator);
 char SystemDecimalSeparator();
 
 // Floating-point text with the current decimal separator (no thousands
-// separators); throws ConvertError "'text' ist kein gültiger Gleitkommawert".
+// separators); throws ConvertError (not a floating-point value).
 long double StrToFloat(std::string_view text);
 std::optional<long double> TryStrToFloat(std::string_view text);
 // A tolerance typed or stored by the user: either separator, since a

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "ports/Texts.h"
+
 namespace quarvel {
 
 // A command that declines to go on says why: the message to show the user.
@@ -33,10 +35,21 @@ class Checked {
 };
 
 // Every failure that ends a command and is shown by the general error handler
-// derives from this type; what() is the text the user sees, word for word.
+// derives from this type. Deep in the core no language is known, so a failure
+// there names its text of the language file and the values of its
+// placeholders, and whoever shows it words it (In); what() is then only a
+// stand-in for a missing language file.
 class Error : public std::runtime_error {
  public:
   explicit Error(const std::string& message) : std::runtime_error(message) {}
+  explicit Error(Message message);
+  Error(Text text, TextValues values) : Error(Message{text, std::move(values)}) {}
+
+  // The message in the language of `texts`.
+  std::string In(const TextSource& texts) const;
+
+ private:
+  std::optional<Message> message_;
 };
 
 // A text that had to be a number and was not.

@@ -88,28 +88,40 @@ void ReleaseTemporary(int& slot) {
 
 // ---- Messages ------------------------------------------------------------------
 
-std::string Reason(int error) {
+// The message `text` about `path`, with why the system refused `error`.
+Message WithReason(Text text, std::string name, const std::string& path, int error) {
+  Message message{text, {{std::move(name), path}}};
+  const auto known = [&](Text reason) { message.texts.emplace_back("reason", reason); };
   switch (error) {
     case ENOSPC:
-      return "der Datenträger ist voll";
+      known(Text::ReasonDiskFull);
+      break;
     case EDQUOT:
-      return "das Speicherkontingent ist erschöpft";
+      known(Text::ReasonQuota);
+      break;
     case EFBIG:
-      return "die Datei wäre zu groß";
+      known(Text::ReasonTooLarge);
+      break;
     case EACCES:
     case EPERM:
-      return "keine Berechtigung";
+      known(Text::ReasonPermission);
+      break;
     case EROFS:
-      return "der Datenträger ist schreibgeschützt";
+      known(Text::ReasonReadOnlyDisk);
+      break;
     case ENOENT:
-      return "der Ordner existiert nicht";
+      known(Text::ReasonNoFolder);
+      break;
     case ENOTDIR:
-      return "ein Teil des Pfades ist kein Ordner";
+      known(Text::ReasonNotAFolder);
+      break;
     case EIO:
-      return "Ein-/Ausgabefehler";
+      known(Text::ReasonIo);
+      break;
     default:
-      return std::strerror(error);
+      message.values.emplace_back("reason", std::strerror(error));
   }
+  return message;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -157,26 +169,21 @@ std::string FollowLinks(const std::string& path) {
   return path;
 }
 
-std::optional<std::string> RefusalToReplace(const std::string& path) {
+std::optional<Message> RefusalToReplace(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) {
     // Nothing there: the new file is made (a missing folder fails then).
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    return path + " ist nicht zugänglich (" + Reason(errno) + ").";
+    return WithReason(Text::NotAccessible, "path", path, errno);
   }
-  if (S_ISDIR(info.st_mode)) return path + " ist ein Ordner und wird nicht ersetzt.";
-  if (S_ISLNK(info.st_mode))
-    return path +
-           " ist eine symbolische Verknüpfung, die auf keine Datei führt, und wird nicht "
-           "ersetzt.";
-  if (!S_ISREG(info.st_mode))
-    return path +
-           " ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) "
-           "und wird nicht ersetzt.";
+  const TextValues named = {{"path", path}};
+  if (S_ISDIR(info.st_mode)) return Message{Text::FolderNotReplaced, named};
+  if (S_ISLNK(info.st_mode)) return Message{Text::DanglingLinkNotReplaced, named};
+  if (!S_ISREG(info.st_mode)) return Message{Text::SpecialFileNotReplaced, named};
   // A rename would go over a write-protected file as long as the folder is
   // writable; the protection is the user's word that the file stays.
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-    return path + " ist schreibgeschützt und wird nicht ersetzt.";
+    return Message{Text::WriteProtectedNotReplaced, named};
   return std::nullopt;
 }
 
@@ -192,14 +199,14 @@ ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target)
     }
     if (errno != EEXIST) break;
   }
-  Fail("Im Ordner " + folder + " kann keine Datei angelegt werden (" + Reason(errno) + ").");
+  Fail(WithReason(Text::CannotCreateIn, "folder", folder, errno));
 }
 
 ReplacementFile::~ReplacementFile() {
   RemoveTemporary();
 }
 
-void ReplacementFile::Fail(std::string message) {
+void ReplacementFile::Fail(Message message) {
   if (!failure_) failure_ = std::move(message);
 }
 
@@ -216,7 +223,7 @@ bool ReplacementFile::Write(const char* data, std::size_t size) {
     const ssize_t written = ::write(descriptor_, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
-      Fail(target_ + " konnte nicht vollständig geschrieben werden (" + Reason(errno) + ").");
+      Fail(WithReason(Text::NotWrittenCompletely, "path", target_, errno));
       break;
     }
     data += written;
@@ -225,7 +232,7 @@ bool ReplacementFile::Write(const char* data, std::size_t size) {
   return !failure_;
 }
 
-std::optional<std::string> ReplacementFile::PutInPlace(const std::string& backup) {
+std::optional<Message> ReplacementFile::PutInPlace(const std::string& backup) {
   struct stat old {};
   const bool hadTarget = ::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
   if (!failure_ && hadTarget) {
@@ -236,9 +243,9 @@ std::optional<std::string> ReplacementFile::PutInPlace(const std::string& backup
     ::fchmod(descriptor_, old.st_mode & 07777);
   }
   if (!failure_ && ::fsync(descriptor_) != 0)
-    Fail(target_ + " konnte nicht auf den Datenträger geschrieben werden (" + Reason(errno) + ").");
+    Fail(WithReason(Text::NotWrittenToDisk, "path", target_, errno));
   if (descriptor_ >= 0 && ::close(descriptor_) != 0)
-    Fail(target_ + " konnte nicht vollständig geschrieben werden (" + Reason(errno) + ").");
+    Fail(WithReason(Text::NotWrittenCompletely, "path", target_, errno));
   descriptor_ = -1;
   if (failure_) {
     RemoveTemporary();
@@ -246,10 +253,10 @@ std::optional<std::string> ReplacementFile::PutInPlace(const std::string& backup
   }
 
   const auto cannotReplace = [&](int error) {
-    return target_ + " konnte nicht ersetzt werden (" + Reason(error) + ").";
+    return WithReason(Text::NotReplaced, "path", target_, error);
   };
   const auto cannotBackUp = [&](int error) {
-    return "Die Sicherung " + backup + " konnte nicht angelegt werden (" + Reason(error) + ").";
+    return WithReason(Text::BackupNotMade, "backup", backup, error);
   };
   const auto moveIntoPlace = [&]() -> int {
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) return errno;

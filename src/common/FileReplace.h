@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ports/Texts.h"
+
 namespace quarvel {
 
 // A file as the system knows it, whatever name, link or hard link leads to it.
@@ -27,10 +29,10 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 std::string FollowLinks(const std::string& path);
 
 // Why a save may not replace what is at `path` (the path itself, links not
-// followed), as a sentence naming it; nullopt when it may: nothing is there,
+// followed), as a message naming it; nullopt when it may: nothing is there,
 // or a regular file the user may write. Folders, devices, pipes, sockets,
 // symbolic links and write-protected files are never replaced.
-std::optional<std::string> RefusalToReplace(const std::string& path);
+std::optional<Message> RefusalToReplace(const std::string& path);
 
 // A new version of `target`, written into a temporary file in the same folder
 // and put in place only when complete. The temporary file is removed when the
@@ -43,8 +45,8 @@ class ReplacementFile {
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-  // The first failure, as a sentence naming the file; nullopt while all is well.
-  const std::optional<std::string>& Failure() const { return failure_; }
+  // The first failure, as a message naming the file; nullopt while all is well.
+  const std::optional<Message>& Failure() const { return failure_; }
   // Appends bytes; false once anything failed.
   bool Write(const char* data, std::size_t size);
   // Puts the new version in place: its bytes reach the disk first, it gets
@@ -54,17 +56,17 @@ class ReplacementFile {
   // holds either the old or the new version. On failure (returned) the
   // target is as it was, and so is the backup unless the file system has no
   // hard links and the very last rename failed.
-  std::optional<std::string> PutInPlace(const std::string& backup = "");
+  std::optional<Message> PutInPlace(const std::string& backup = "");
 
  private:
-  void Fail(std::string message);
+  void Fail(Message message);
   void RemoveTemporary();
 
   std::string target_;
   std::string temporary_;
   int descriptor_ = -1;
   int slot_ = -1;  // in the table the signal handler removes files from
-  std::optional<std::string> failure_;
+  std::optional<Message> failure_;
 };
 
 // Replaces the file `path` leads to by `bytes`, or creates it, under the rule

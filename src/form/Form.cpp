@@ -106,15 +106,16 @@ Form::~Form() = default;
 
 Outcome Form::RunHandler(const std::function<Outcome()>& handler) {
   const Cursor cursorBefore = dialogs().CurrentCursor();
-  Outcome outcome = RunGuarded(dialogs(), handler, [&] {
+  Outcome outcome = RunGuarded(dialogs(), session.Texts(), handler, [&] {
     dialogs().SetCursor(cursorBefore);
     SMemo.visible = true;
   });
   try {
     FlushIniFiles();
   } catch (const std::exception& error) {
-    outcome = Outcome::Failed(error.what());
-    session.Message(BoxKind::Error, error.what(), Buttons::Ok);
+    const std::string message = MessageOf(error, session.Texts());
+    outcome = Outcome::Failed(message);
+    session.Message(BoxKind::Error, message, Buttons::Ok);
   }
   return outcome;
 }

@@ -65,12 +65,12 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
   // Each form becomes the other, as the simulator's utility converts them;
   // a binary one becomes exactly the text the utility writes.
   const bool toText = format::FormOfFile(original) != format::ShapeForm::Text;
-  std::optional<std::string> failure;
+  std::optional<quarvel::Message> failure;
   if (toText) {
     format::ShapeFileInfo info;
     const std::string text = format::ConverterTextOfFile(original, info);
-    for (const std::string& warning : info.warnings)
-      session.Message(BoxKind::Warning, warning, Buttons::Ok);
+    for (const auto& warning : info.warnings)
+      session.Message(BoxKind::Warning, warning.In(session.Texts()), Buttons::Ok);
     failure = WriteShapeBytes(path, text);
   } else {
     ShapeText text;
@@ -81,13 +81,15 @@ Outcome Form::ConvertWithBuiltInConverter(const std::string& path) {
     };
     if (DecodeShapeBytes(original, text, bom, callbacks) != ReadOutcome::Read)
       return Outcome::Declined();
-    const format::ShapeSaveResult saved = format::SaveShapeFile(
-        path, text.All(), format::ShapeForm::Compressed, bom, format::kUsualSubHeaderTail);
+    const format::ShapeSaveResult saved =
+        format::SaveShapeFile(path, text.All(), format::ShapeForm::Compressed, bom,
+                              format::kUsualSubHeaderTail, session.Texts());
     if (saved.refusal) return session.RefuseUnencodable(*saved.refusal);
     failure = saved.failure;
   }
   if (failure)
-    return session.Refuse(BoxKind::Warning, LangText(Text::NotWritten) + "\n" + *failure);
+    return session.Refuse(BoxKind::Warning,
+                          LangText(Text::NotWritten) + "\n" + failure->In(session.Texts()));
   session.Message(BoxKind::Information,
                   LangText(toText ? Text::ConvertedToText : Text::ConvertedToCompressed),
                   Buttons::Ok);

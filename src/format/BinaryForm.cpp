@@ -25,6 +25,11 @@ constexpr std::size_t kBlockHeader = 9;
 constexpr std::size_t kFirstLineLimit = 959;
 constexpr std::size_t kContinuationLimit = 995;
 
+// A block's name as the binary texts show it within a sentence.
+std::string Quoted(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
+}
+
 std::string Hex(std::size_t value) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
@@ -45,7 +50,7 @@ class Decoder {
 
   std::string Run() {
     if (data_.size() < kSubHeaderSize || data_.substr(0, 5) != "JINX0" || data_[7] != 'b')
-      throw FormatError("Die Binärdaten beginnen nicht mit \"JINX0s1b\".");
+      throw FormatError(Text::NoBinarySubHeader, {{"header", "JINX0s1b"}});
     if (lines_ == nullptr) out_.reserve(data_.size() * 4);
     out_ = "SIMISA@@@@@@@@@@";
     out_.append(data_.substr(0, 7));
@@ -62,7 +67,7 @@ class Decoder {
     while (position_ < data_.size()) {
       const TokenId id = PeekId(data_.size());
       while (item < file.items.size() && !file.items[item].Allows(id)) ++item;
-      if (item == file.items.size()) throw Unexpected(id, "der Datei");
+      if (item == file.items.size()) throw Unexpected(id, nullptr);
       Block(data_.size(), nullptr, 0);
       if (!file.items[item].repeated) ++item;
     }
@@ -77,13 +82,21 @@ class Decoder {
   bool odd = false;
 
  private:
-  FormatError Damaged(const std::string& what) const {
-    return FormatError("Die Binärdaten sind beschädigt (bei Byte " + Hex(position_) + "): " + what);
+  // What is wrong, at the byte being read.
+  FormatError Damaged(Text what, TextValues values = {}) const {
+    values.emplace_back("byte", Hex(position_));
+    return FormatError(what, std::move(values));
   }
-  FormatError Unexpected(TokenId id, const std::string& where) const {
+  // The block `id` where `owner` (the file when null) has no room for it.
+  FormatError Unexpected(TokenId id, const BlockRule* owner) const {
     const BlockRule* rule = RuleById(id, nullptr);
-    return Damaged("Block " + (rule ? "\"" + std::string(rule->name) + "\"" : Hex(id)) +
-                   " ist in " + where + " nicht erlaubt.");
+    Message message{Text::BinaryBlockNotAllowed,
+                    {{"byte", Hex(position_)}, {"block", rule ? Quoted(rule->name) : Hex(id)}}};
+    if (owner)
+      message.values.emplace_back("where", Quoted(owner->name));
+    else
+      message.texts.emplace_back("where", Text::InTheFile);
+    return FormatError(std::move(message));
   }
 
   std::uint32_t U32(std::size_t at) const {
@@ -98,7 +111,7 @@ class Decoder {
   }
 
   TokenId PeekId(std::size_t end) const {
-    if (end - position_ < kBlockHeader) throw Damaged("ein Block ist abgeschnitten.");
+    if (end - position_ < kBlockHeader) throw Damaged(Text::BinaryBlockCutShort);
     return U16(position_);
   }
 
@@ -143,9 +156,9 @@ class Decoder {
 
   void Value(ValueType type, std::size_t end, std::size_t depth, bool& firstLine) {
     if (type == ValueType::String) {
-      if (end - position_ < 2) throw Damaged("ein Text ist abgeschnitten.");
+      if (end - position_ < 2) throw Damaged(Text::BinaryTextCutShort);
       const std::size_t count = U16(position_);
-      if (end - position_ - 2 < 2 * count) throw Damaged("ein Text ist abgeschnitten.");
+      if (end - position_ - 2 < 2 * count) throw Damaged(Text::BinaryTextCutShort);
       std::string value, text;
       AppendUnits(value, position_ + 2, count);
       AppendStringText(text, value);
@@ -153,7 +166,7 @@ class Decoder {
       AppendValue(text, depth, firstLine);
       return;
     }
-    if (end - position_ < 4) throw Damaged("ein Wert ist abgeschnitten.");
+    if (end - position_ < 4) throw Damaged(Text::BinaryValueCutShort);
     char buffer[kNumberTextSize];
     const char* const textEnd = WriteNumberText(buffer, type, U32(position_));
     position_ += 4;
@@ -164,16 +177,15 @@ class Decoder {
   void Block(std::size_t parentEnd, const BlockRule* parent, std::size_t depth) {
     const TokenId id = PeekId(parentEnd);
     const std::uint32_t length = U32(position_ + 4);
-    if (length > parentEnd - position_ - 8) throw Damaged("ein Block ist länger als sein Umfeld.");
+    if (length > parentEnd - position_ - 8) throw Damaged(Text::BinaryBlockTooLong);
     const std::size_t end = position_ + 8 + length;
     const BlockRule* rule = RuleById(id, parent);
     if (rule == nullptr || !rule->known)
-      throw Damaged(rule ? "was der Block \"" + std::string(rule->name) +
-                               "\" enthält, ist nicht bekannt."
-                         : "unbekannter Block " + Hex(id) + ".");
+      throw rule ? Damaged(Text::BinaryContentsUnknown, {{"block", std::string(rule->name)}})
+                 : Damaged(Text::BinaryBlockUnknown, {{"id", Hex(id)}});
     const std::size_t labelLength = static_cast<unsigned char>(data_[position_ + 8]);
     position_ += kBlockHeader;
-    if (end - position_ < 2 * labelLength) throw Damaged("ein Name ist abgeschnitten.");
+    if (end - position_ < 2 * labelLength) throw Damaged(Text::BinaryNameCutShort);
 
     NewLine(depth);
     out_.append(rule->name);
@@ -201,7 +213,7 @@ class Decoder {
       };
       if (item.repeated) {
         while (position_ < end) {
-          if (!childHere()) throw Unexpected(U16(position_), "\"" + std::string(rule->name) + "\"");
+          if (!childHere()) throw Unexpected(U16(position_), rule);
           Block(end, rule, depth + 1);
           hasChild = true;
         }
@@ -210,13 +222,14 @@ class Decoder {
         hasChild = true;
       } else if (!item.optional) {
         if (position_ >= end)
-          throw Damaged("\"" + std::string(rule->name) + "\" ist unvollständig.");
-        throw Unexpected(U16(position_), "\"" + std::string(rule->name) + "\"");
+          throw Damaged(Text::BinaryBlockIncomplete, {{"block", std::string(rule->name)}});
+        throw Unexpected(U16(position_), rule);
       }
     }
     if (position_ != end)
-      throw Damaged("\"" + std::string(rule->name) + "\" hat " +
-                    IntToStr(static_cast<long long>(end - position_)) + " Bytes zu viel.");
+      throw Damaged(Text::BinaryBytesTooMany,
+                    {{"block", std::string(rule->name)},
+                     {"count", IntToStr(static_cast<long long>(end - position_))}});
     if (hasChild) {
       NewLine(depth);
       out_.push_back(')');
@@ -314,7 +327,8 @@ std::string Utf16FileBytes(std::string_view text) {
   return bytes;
 }
 
-EncodedPayload TextToBinary(const std::vector<std::string>& lines, std::string_view subHeaderTail) {
+EncodedPayload TextToBinary(const std::vector<std::string>& lines, const TextSource& texts,
+                            std::string_view subHeaderTail) {
   EncodedPayload result;
   std::size_t size = 0;
   for (const std::string& line : lines) size += line.size();
@@ -323,7 +337,7 @@ EncodedPayload TextToBinary(const std::vector<std::string>& lines, std::string_v
   result.payload.append(subHeaderTail.substr(0, 8));
   result.payload.resize(kSubHeaderSize, '_');
   Encoder encoder(result.payload);
-  Walk(lines, encoder);
+  Walk(lines, encoder, texts);
   if (encoder.refusal) {
     result.refusal = std::move(encoder.refusal);
     result.payload.clear();

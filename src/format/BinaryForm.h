@@ -13,7 +13,7 @@
 
 namespace quarvel::format {
 
-// A payload that does not follow the grammar; what() says where.
+// A payload that does not follow the grammar; its message says where.
 class FormatError : public Error {
  public:
   using Error::Error;
@@ -44,12 +44,13 @@ std::string Utf16FileBytes(std::string_view text);
 // The payload for the shape text `lines` with `subHeaderTail` as bytes 8 to
 // 15 of its sub-header. Text the grammar does not allow (a wrong value, a
 // missing field, a block the table does not know) cannot be encoded: the
-// result then holds the first such problem and no payload.
+// result then holds the first such problem, in the language of `texts`, and
+// no payload.
 struct EncodedPayload {
   std::string payload;
   std::optional<ShapeProblem> refusal;
 };
-EncodedPayload TextToBinary(const std::vector<std::string>& lines,
+EncodedPayload TextToBinary(const std::vector<std::string>& lines, const TextSource& texts,
                             std::string_view subHeaderTail = kUsualSubHeaderTail);
 
 }  // namespace quarvel::format

@@ -39,6 +39,8 @@ constexpr TokenId kPoints = 0x07, kUvPoints = 0x09, kNormals = 0x05, kImages = 0
 
 class Reporter {
  public:
+  explicit Reporter(const TextSource& texts) : texts_(texts) {}
+
   // `check` and `subject` tell repeats apart: after twenty of the same they
   // are counted instead of listed.
   void Add(ProblemKind kind, std::size_t line, std::string_view check, std::string_view subject,
@@ -55,10 +57,10 @@ class Reporter {
   std::vector<ShapeProblem> Finish() {
     for (const auto& [key, repeat] : repeats_) {
       if (repeat.more == 0) continue;
-      problems_.push_back({repeat.firstMore.line, repeat.firstMore.kind,
-                           "Ab hier " + IntToStr(repeat.more) +
-                               " weitere Meldungen derselben Art zu \"" + repeat.firstMore.message +
-                               "\"; sie werden nicht einzeln genannt."});
+      problems_.push_back(
+          {repeat.firstMore.line, repeat.firstMore.kind,
+           Worded(texts_, Text::RepeatsNotListed,
+                  {{"count", IntToStr(repeat.more)}, {"subject", repeat.firstMore.message}})});
     }
     std::stable_sort(problems_.begin(), problems_.end(),
                      [](const ShapeProblem& a, const ShapeProblem& b) { return a.line < b.line; });
@@ -71,23 +73,20 @@ class Reporter {
     long long more = 0;
     ShapeProblem firstMore;  // its message holds the subject
   };
+  const TextSource& texts_;
   std::vector<ShapeProblem> problems_;
   std::map<std::string, Repeat> repeats_;
 };
 
-std::string Quoted(std::string_view keyword) {
-  return "\"" + Latin1ToUtf8(keyword) + "\"";
+std::string Entries(const TextSource& texts, long long count) {
+  if (count == 1) return TextFrom(texts, Text::OneEntry);
+  return Worded(texts, Text::SomeEntries, {{"count", IntToStr(count)}});
 }
 
-std::string Entries(long long count) {
-  return IntToStr(count) + (count == 1 ? " Eintrag" : " Einträge");
-}
-
-// A list that indices refer to, with the words to name one of its entries.
+// A list that indices refer to, with the text that names an entry it lacks.
 struct Table {
   std::string_view name;
-  const char* noun = "";
-  const char* which = "";  // the relative pronoun that goes with the noun
+  Text missing{};
   long long size = 0;
 };
 
@@ -96,7 +95,7 @@ struct Table {
 // stands before the blocks that refer to it, so one pass suffices.
 class Checker final : public format::TextVisitor {
  public:
-  explicit Checker(Reporter& report) : report_(report) {}
+  Checker(Reporter& report, const TextSource& texts) : report_(report), texts_(texts) {}
 
   bool Open(const BlockRule& rule, std::string_view, std::uint32_t line) override {
     if (!frames_.empty()) ++frames_.back().children;
@@ -155,7 +154,7 @@ class Checker final : public format::TextVisitor {
       case id::kGeometryNodeMap:
         if (position > 0 && frames_.size() >= 2)
           IndexOnce(frame, token, value,
-                    {"geometry_nodes", "Geometrieknoten", "den", frames_[frames_.size() - 2].nodes},
+                    {"geometry_nodes", Text::NoSuchGeometryNode, frames_[frames_.size() - 2].nodes},
                     true);
         break;
       case id::kVertex:
@@ -174,7 +173,8 @@ class Checker final : public format::TextVisitor {
         break;
       case id::kVertexIdxs:
         if (position > 0 && subobjectVertices_ >= 0)
-          IndexOnce(frame, token, value, {"vertices", "Vertex", "den", subobjectVertices_}, false);
+          IndexOnce(frame, token, value, {"vertices", Text::NoSuchVertex, subobjectVertices_},
+                    false);
         break;
       case id::kNormalIdxs:
         // Each triangle's normal, then a 3.
@@ -228,8 +228,7 @@ class Checker final : public format::TextVisitor {
         case id::kAnimations:
           if (children == 0)
             Warning(frame.line, "animations", "animations",
-                    "Leerer Block \"animations ( 0 )\": manche Programme laden eine Datei damit "
-                    "nicht; der Block kann entfallen.");
+                    Worded(texts_, Text::EmptyBlockTripsLoaders, {{"block", "animations ( 0 )"}}));
           break;
         default:
           break;
@@ -250,22 +249,22 @@ class Checker final : public format::TextVisitor {
         // Told at the end, behind a count that does not match its values.
         if (frame.declared % 3 != 0 && frame.declared > 0)
           Error(frame.line, "triangles", "vertex_idxs",
-                "\"vertex_idxs\" gibt " + IntToStr(frame.declared) +
-                    " Werte an; ganze Dreiecke brauchen ein Vielfaches von 3.");
+                Worded(texts_, Text::NoWholeTriangles,
+                       {{"block", "vertex_idxs"}, {"count", IntToStr(frame.declared)}}));
         break;
       case id::kSubObjects:
         if (!frames_.empty() && frames_.back().rule->id == id::kDistanceLevel && children == 0)
           Error(frames_.back().line, "lod", "distance_level",
-                "Das LOD (\"distance_level\") hat keine Subobjekte.");
+                Worded(texts_, Text::LodWithoutSubobjects, {{"block", "distance_level"}}));
         break;
       case id::kVertices:
         if (Parent() == id::kSubObject) {
           subobjectVertices_ = children;
           if (children > kMaxIndexedVertices)
-            Warning(frame.line, "size", "vertices",
-                    "Das Subobjekt hat " + IntToStr(children) +
-                        " Vertices; mehr als 65535 passen nicht in die 16-Bit-Indizes, Dreiecke "
-                        "würden falsch verbunden.");
+            Warning(
+                frame.line, "size", "vertices",
+                Worded(texts_, Text::VerticesBeyondIndices,
+                       {{"count", IntToStr(children)}, {"most", IntToStr(kMaxIndexedVertices)}}));
         }
         break;
       case id::kSubObject:
@@ -289,7 +288,7 @@ class Checker final : public format::TextVisitor {
     // Without a list of levels the grammar has named what is missing.
     if (shapeLine_ && sawLevelLists_ && levels_ == 0)
       Error(*shapeLine_, "lod", "shape",
-            "Die Datei enthält keine LOD's (keinen Block \"distance_level\").");
+            Worded(texts_, Text::NoLodInFile, {{"block", "distance_level"}}));
   }
 
  private:
@@ -354,9 +353,12 @@ class Checker final : public format::TextVisitor {
     if ((noneAllowed && value == -1) || (value >= 0 && value < table.size)) return;
     const std::string_view owner = frames_.back().rule->name;
     Error(token.line, "index", std::string(owner) + "/" + std::string(table.name),
-          Quoted(owner) + " verweist auf " + table.noun + " " + IntToStr(value) + ", " +
-              table.which + " es nicht gibt (" + Quoted(table.name) + " hat " +
-              (table.size == 0 ? std::string("keine Einträge") : Entries(table.size)) + ").");
+          Worded(texts_, table.missing,
+                 {{"owner", Latin1ToUtf8(owner)},
+                  {"value", IntToStr(value)},
+                  {"table", Latin1ToUtf8(table.name)},
+                  {"entries", table.size == 0 ? TextFrom(texts_, Text::NoEntries)
+                                              : Entries(texts_, table.size)}}));
   }
 
   // The same for the entries of a list, whose first wrong one is told.
@@ -373,9 +375,7 @@ class Checker final : public format::TextVisitor {
     if (!distance) return;
     if (previousDistance_ && *distance <= *previousDistance_)
       Warning(token.line, "rising", "dlevel_selection",
-              "Die Entfernung " + Latin1ToUtf8(token.text) +
-                  " ist nicht größer als die des vorigen LOD's; die Stufen müssen von LOD zu "
-                  "LOD steigen.");
+              Worded(texts_, Text::DistanceNotRising, {{"distance", Latin1ToUtf8(token.text)}}));
     previousDistance_ = distance;
   }
 
@@ -383,20 +383,26 @@ class Checker final : public format::TextVisitor {
     const long long first = set.values[1], count = set.values[2];
     if (subobjectVertices_ >= 0 && first + count > subobjectVertices_)
       Error(set.line, "range", "vertex_set",
-            "\"vertex_set\" umfasst " + IntToStr(count) + " Vertices ab Vertex " + IntToStr(first) +
-                ", das Subobjekt hat aber " + IntToStr(subobjectVertices_) + ".");
+            Worded(texts_, Text::VertexSetBeyondVertices,
+                   {{"block", "vertex_set"},
+                    {"count", IntToStr(count)},
+                    {"first", IntToStr(first)},
+                    {"vertices", IntToStr(subobjectVertices_)}}));
   }
 
   // Loaders take the hierarchy and the node map as one entry per matrix.
   void OneEntryPerMatrix(const Frame& list) {
     if (list.declared < 0 || list.declared == matrices_.size) return;
     Warning(list.line, "matrices", list.rule->name,
-            Quoted(list.rule->name) + " hat " + Entries(list.declared) + ", die Datei aber " +
-                IntToStr(matrices_.size) + (matrices_.size == 1 ? " Matrix" : " Matrizen") +
-                "; Programme, die einen Eintrag je Matrix erwarten, laden sie falsch.");
+            Worded(texts_,
+                   matrices_.size == 1 ? Text::NotOneEntryForOneMatrix : Text::NotOneEntryPerMatrix,
+                   {{"block", Latin1ToUtf8(list.rule->name)},
+                    {"entries", Entries(texts_, list.declared)},
+                    {"count", IntToStr(matrices_.size)}}));
   }
 
   Reporter& report_;
+  const TextSource& texts_;
   // The blocks open around the value being read. Millions of blocks open
   // and close in a big shape, so the stack is a fixed array: the walk
   // never nests deeper than kMaxDepth.
@@ -420,12 +426,12 @@ class Checker final : public format::TextVisitor {
     std::size_t size_ = 0;
   };
   Frames frames_;
-  Table points_{"points", "Punkt", "den"}, uvPoints_{"uv_points", "UV-Punkt", "den"},
-      normals_{"normals", "Normale", "die"}, sortVectors_{"sort_vectors", "Sortiervektor", "den"},
-      volumes_{"volumes", "Volumen", "das"}, matrices_{"matrices", "Matrix", "die"},
-      images_{"images", "Bild", "das"}, textures_{"textures", "Textur", "die"},
-      shaders_{"shader_names", "Shader", "den"}, vtxStates_{"vtx_states", "Vertex-State", "den"},
-      primStates_{"prim_states", "Prim-State", "den"};
+  Table points_{"points", Text::NoSuchPoint}, uvPoints_{"uv_points", Text::NoSuchUvPoint},
+      normals_{"normals", Text::NoSuchNormal}, sortVectors_{"sort_vectors", Text::NoSuchSortVector},
+      volumes_{"volumes", Text::NoSuchVolume}, matrices_{"matrices", Text::NoSuchMatrix},
+      images_{"images", Text::NoSuchImage}, textures_{"textures", Text::NoSuchTexture},
+      shaders_{"shader_names", Text::NoSuchShader}, vtxStates_{"vtx_states", Text::NoSuchVtxState},
+      primStates_{"prim_states", Text::NoSuchPrimState};
   long long subobjectVertices_ = -1;  // of the sub-object being read, once its list is read
   std::size_t levels_ = 0;
   bool sawLevelLists_ = false;
@@ -435,16 +441,18 @@ class Checker final : public format::TextVisitor {
 
 }  // namespace
 
-std::vector<ShapeProblem> CheckShape(const std::vector<std::string>& lines) {
-  Reporter report;
-  Checker checker(report);
-  format::Walk(lines, checker);
+std::vector<ShapeProblem> CheckShape(const std::vector<std::string>& lines,
+                                     const TextSource& texts) {
+  Reporter report(texts);
+  Checker checker(report, texts);
+  format::Walk(lines, checker, texts);
   checker.Finish();
   return report.Finish();
 }
 
-std::optional<ShapeProblem> FirstShapeError(const std::vector<std::string>& lines) {
-  for (ShapeProblem& problem : CheckShape(lines))
+std::optional<ShapeProblem> FirstShapeError(const std::vector<std::string>& lines,
+                                            const TextSource& texts) {
+  for (ShapeProblem& problem : CheckShape(lines, texts))
     if (problem.kind == ProblemKind::Error) return std::move(problem);
   return std::nullopt;
 }

@@ -32,25 +32,26 @@ std::uint32_t ReadU32(std::string_view bytes, std::size_t at) {
   return value;
 }
 
-std::string Bytes(std::size_t count) {
-  return IntToStr(static_cast<long long>(count)) + (count == 1 ? " Byte" : " Bytes");
+// `text` with the placeholder {size} naming `count` bytes.
+Message WithSize(Text text, std::size_t count, TextValues values = {}) {
+  values.emplace_back("count", IntToStr(static_cast<long long>(count)));
+  return Message{text, std::move(values), {{"size", count == 1 ? Text::OneByte : Text::SomeBytes}}};
 }
 
 // The payload of a compressed file. The zlib stream is inflated raw, behind
 // its two-byte header, so that a stream whose checksum is wrong or missing
 // (written by tools that deflate without zlib) still opens, with a warning.
-std::string Inflate(std::string_view file, std::vector<std::string>& warnings) {
+std::string Inflate(std::string_view file, std::vector<Message>& warnings) {
   if (file.size() < kCompressedHeader + 2 || file.substr(12, 4) != "@@@@")
-    throw FormatError("Der Kopf der komprimierten Datei ist unvollständig.");
+    throw FormatError(Text::CompressedHeaderIncomplete, {});
   const std::uint32_t declared = ReadU32(file, 8);
   const auto cmf = static_cast<unsigned char>(file[16]);
   const auto flg = static_cast<unsigned char>(file[17]);
   if ((cmf & 0x0F) != 8 || (cmf * 256 + flg) % 31 != 0 || (flg & 0x20) != 0)
-    throw FormatError("Hinter dem Kopf der komprimierten Datei stehen keine zlib-Daten.");
+    throw FormatError(Text::NoZlibData, {});
 
   z_stream stream{};
-  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-    throw FormatError("Die komprimierten Daten können nicht entpackt werden.");
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw FormatError(Text::CannotInflate, {});
   const std::string_view input = file.substr(kCompressedHeader + 2);
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
   stream.avail_in = static_cast<uInt>(input.size());
@@ -72,14 +73,15 @@ std::string Inflate(std::string_view file, std::vector<std::string>& warnings) {
   const std::size_t used = stream.total_in;
   inflateEnd(&stream);
   if (status != Z_STREAM_END) {
-    throw FormatError(status == Z_DATA_ERROR ? "Die komprimierten Daten sind beschädigt."
-                                             : "Die komprimierten Daten sind abgeschnitten (nach " +
-                                                   Bytes(inflated) + " entpackten Daten).");
+    throw FormatError(status == Z_DATA_ERROR ? Message{Text::CompressedDamaged, {}}
+                                             : WithSize(Text::CompressedCutShort, inflated));
   }
   payload.resize(inflated);
+  // The declared size is always told as "… Bytes": only a header damaged
+  // past any shape declares a single byte.
   if (inflated != declared)
-    throw FormatError("Die komprimierte Datei gibt ihre entpackte Größe mit " + Bytes(declared) +
-                      " an, entpackt sind es aber " + Bytes(inflated) + ".");
+    throw FormatError(WithSize(Text::CompressedSizeWrong, inflated,
+                               {{"declared", IntToStr(static_cast<long long>(declared))}}));
 
   std::string_view rest = input.substr(used);
   const std::uint32_t adler = static_cast<std::uint32_t>(
@@ -91,13 +93,9 @@ std::string Inflate(std::string_view file, std::vector<std::string>& warnings) {
   if (rest.size() >= 4 && std::memcmp(rest.data(), expected, 4) == 0) {
     rest.remove_prefix(4);
   } else {
-    warnings.push_back(
-        "Die Prüfsumme der komprimierten Daten fehlt oder stimmt nicht; die Daten "
-        "selbst sind vollständig.");
+    warnings.push_back(Message{Text::ChecksumWrong, {}});
   }
-  if (!rest.empty())
-    warnings.push_back("Hinter den komprimierten Daten stehen noch " + Bytes(rest.size()) +
-                       "; sie werden nicht beachtet.");
+  if (!rest.empty()) warnings.push_back(WithSize(Text::DataBehindStream, rest.size()));
   return payload;
 }
 
@@ -148,7 +146,7 @@ std::string Deflate(std::string_view payload) {
   } else {
     first = DeflatePart(payload, {}, true);
   }
-  if (first.empty()) throw Error("Die Daten können nicht komprimiert werden.");
+  if (first.empty()) throw Error(Text::CannotDeflate, {});
   const auto adler = static_cast<std::uint32_t>(
       adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(payload.data()),
               static_cast<uInt>(payload.size())));
@@ -192,17 +190,16 @@ namespace {
 std::string_view PayloadOf(std::string_view bytes, std::string& inflated, ShapeFileInfo& info) {
   const ShapeForm form = FormOfFile(bytes.substr(0, 24));
   std::string_view payload;
-  std::vector<std::string> warnings;
+  std::vector<Message> warnings;
   if (form == ShapeForm::Compressed) {
     inflated = Inflate(bytes, warnings);
     payload = inflated;
   } else if (form == ShapeForm::Binary) {
     payload = bytes.substr(kBinaryMagic.size());
-  } else {
-    throw FormatError("Die Datei ist in keiner der Binärformen.");
   }
-  if (payload.size() < kSubHeaderSize)
-    throw FormatError("Die Binärdaten beginnen nicht mit \"JINX0s1b\".");
+  // Text bytes lack the sub-header as much as a binary form cut short.
+  if (form == ShapeForm::Text || payload.size() < kSubHeaderSize)
+    throw FormatError(Text::NoBinarySubHeader, {{"header", "JINX0s1b"}});
   info.form = form;
   info.subHeaderTail = std::string(payload.substr(8, 8));
   info.warnings.insert(info.warnings.end(), warnings.begin(), warnings.end());
@@ -225,6 +222,12 @@ ReadOutcome ReadShapeFileInAnyForm(const std::string& path, ShapeText& text, std
   }
   ShapeFileInfo read;
   const std::string bytes = ReadShapeFileBytes(path);
+  // Replaced by a text file since its first bytes were read: read as one.
+  if (FormOfFile(std::string_view(bytes).substr(0, 24)) == ShapeForm::Text) {
+    const ReadOutcome outcome = DecodeShapeBytes(bytes, text, fileBom, callbacks);
+    if (outcome == ReadOutcome::Read) info = ShapeFileInfo{};
+    return outcome;
+  }
   std::string inflated;
   const std::string_view payload = PayloadOf(bytes, inflated, read);
   // Mostly straight into lines; a payload that holds line ends of its own
@@ -263,13 +266,14 @@ std::string BinaryFileBytes(ShapeForm form, std::string_view payload) {
 }
 
 ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm form,
-                               const std::string& fileBom, std::string_view subHeaderTail) {
+                               const std::string& fileBom, std::string_view subHeaderTail,
+                               const TextSource& texts) {
   ShapeFileBytes file;
   if (form == ShapeForm::Text) {
     file.bytes = EncodeShapeBytes(lines, fileBom);
     return file;
   }
-  EncodedPayload encoded = TextToBinary(lines, subHeaderTail);
+  EncodedPayload encoded = TextToBinary(lines, texts, subHeaderTail);
   if (encoded.refusal) {
     file.refusal = std::move(encoded.refusal);
     return file;
@@ -280,7 +284,7 @@ ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm 
 
 ShapeSaveResult SaveShapeFile(const std::string& path, const std::vector<std::string>& lines,
                               ShapeForm form, const std::string& fileBom,
-                              std::string_view subHeaderTail,
+                              std::string_view subHeaderTail, const TextSource& texts,
                               const std::function<void(std::size_t)>& progress,
                               const std::optional<FileIdentity>& keep) {
   ShapeSaveResult result;
@@ -288,7 +292,7 @@ ShapeSaveResult SaveShapeFile(const std::string& path, const std::vector<std::st
     result.failure = WriteShapeFile(path, lines, fileBom, progress, keep);
     return result;
   }
-  ShapeFileBytes file = EncodeShapeFile(lines, form, fileBom, subHeaderTail);
+  ShapeFileBytes file = EncodeShapeFile(lines, form, fileBom, subHeaderTail, texts);
   if (file.refusal) {
     result.refusal = std::move(file.refusal);
     return result;

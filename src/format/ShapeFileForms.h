@@ -28,8 +28,9 @@ struct ShapeFileInfo {
   ShapeForm form = ShapeForm::Text;
   // Bytes 8 to 15 of the binary sub-header, written back on a binary save.
   std::string subHeaderTail{kUsualSubHeaderTail};
-  // Oddities of the file that did not stop the reading (UTF-8).
-  std::vector<std::string> warnings;
+  // Oddities of the file that did not stop the reading, for whoever shows
+  // them to word.
+  std::vector<Message> warnings;
 };
 
 // Reads the shape file at `path` in whichever form it is into `text` (empty
@@ -52,25 +53,28 @@ std::string BinaryFileBytes(ShapeForm form, std::string_view payload);
 
 // The bytes of a file in `form` holding the text `lines`: for text as
 // EncodeShapeBytes writes it, for the binary forms encoded by the grammar.
-// Text the grammar refuses gives no bytes and the problem, with its line.
+// Text the grammar refuses gives no bytes and the problem, with its line, in
+// the language of `texts`.
 struct ShapeFileBytes {
   std::string bytes;
   std::optional<ShapeProblem> refusal;
 };
 ShapeFileBytes EncodeShapeFile(const std::vector<std::string>& lines, ShapeForm form,
-                               const std::string& fileBom, std::string_view subHeaderTail);
+                               const std::string& fileBom, std::string_view subHeaderTail,
+                               const TextSource& texts);
 
 // Saves `lines` to `path` in `form` under the rule of WriteShapeFile (the
 // text form with its progress, as WriteShapeFile writes it). What stopped it:
-// a text the binary forms cannot hold (then nothing is written), or the
-// file's failure; neither when it is saved.
+// a text the binary forms cannot hold (then nothing is written; the problem
+// is in the language of `texts`), or the file's failure; neither when it is
+// saved.
 struct ShapeSaveResult {
   std::optional<ShapeProblem> refusal;
-  std::optional<std::string> failure;
+  std::optional<Message> failure;
 };
 ShapeSaveResult SaveShapeFile(const std::string& path, const std::vector<std::string>& lines,
                               ShapeForm form, const std::string& fileBom,
-                              std::string_view subHeaderTail,
+                              std::string_view subHeaderTail, const TextSource& texts,
                               const std::function<void(std::size_t)>& progress = {},
                               const std::optional<FileIdentity>& keep = std::nullopt);
 

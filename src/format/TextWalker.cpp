@@ -8,45 +8,52 @@ std::string Quoted(std::string_view name) {
   return "\"" + Latin1ToUtf8(name) + "\"";
 }
 
-std::string Entries(long long count) {
-  return IntToStr(count) + (count == 1 ? " Eintrag" : " Einträge");
+std::string Entries(const TextSource& texts, long long count) {
+  if (count == 1) return TextFrom(texts, Text::OneEntry);
+  return Worded(texts, Text::SomeEntries, {{"count", IntToStr(count)}});
 }
 
-const char* TypeName(ValueType type) {
+std::string TypeName(const TextSource& texts, ValueType type) {
   switch (type) {
     case ValueType::Uint:
-      return "eine Zahl ohne Vorzeichen";
+      return TextFrom(texts, Text::AnUnsignedNumber);
     case ValueType::Sint:
-      return "eine ganze Zahl";
+      return TextFrom(texts, Text::AWholeNumber);
     case ValueType::Dword:
-      return "ein Hexadezimalwert";
+      return TextFrom(texts, Text::AHexValue);
     case ValueType::Float:
-      return "eine Gleitkommazahl";
+      return TextFrom(texts, Text::AFloat);
     case ValueType::String:
     case ValueType::Token:
       break;
   }
-  return "ein Name";
+  return TextFrom(texts, Text::AName);
 }
 
-std::string BadValue(ValueType type, std::string_view text, std::string_view owner) {
-  const std::string value = "'" + Latin1ToUtf8(text) + "' in " + Quoted(owner);
+std::string BadValue(const TextSource& texts, ValueType type, std::string_view text,
+                     std::string_view owner) {
+  Text why = Text::ValueNoFloat;
   switch (type) {
     case ValueType::Uint:
-      if (IsValueText(ValueType::Sint, text))
-        return value + " ist negativ; hier gehört eine Zahl ohne Vorzeichen hin.";
+      if (IsValueText(ValueType::Sint, text)) {
+        why = Text::ValueNegative;
+        break;
+      }
       [[fallthrough]];
     case ValueType::Sint:
-      return value + " ist kein gültiger Integerwert.";
+      why = Text::ValueNoInteger;
+      break;
     case ValueType::Dword:
-      return value + " ist kein gültiger Hexadezimalwert.";
+      why = Text::ValueNoHex;
+      break;
     case ValueType::Float:
-      return value + " ist keine gültige Gleitkommazahl.";
+      break;
     case ValueType::String:
     case ValueType::Token:
+      // Any token is a name or a string: the walk never refuses one.
       break;
   }
-  return value + " ist kein gültiger Name.";
+  return Worded(texts, why, {{"value", Latin1ToUtf8(text)}, {"block", Latin1ToUtf8(owner)}});
 }
 
 }  // namespace detail

@@ -10,6 +10,7 @@
 
 #include "format/Grammar.h"
 #include "format/ShapeProblem.h"
+#include "ports/Texts.h"
 
 namespace quarvel::format {
 
@@ -49,10 +50,11 @@ namespace quarvel::format {
 // Walks `lines` as one shape file. Line 0 is the file's header when it starts
 // with "SIMISA" and is then not read as part of the blocks. The visitor is
 // any type with the members of TextVisitor; a final one is called directly,
-// a TextVisitor& through its virtual members.
+// a TextVisitor& through its virtual members. The problems it tells the
+// visitor are in the language of `texts`.
 template <typename Visitor>
-void Walk(const std::vector<std::string>& lines, Visitor& visitor) {
-  detail::Walker<Visitor>(lines, visitor).Run();
+void Walk(const std::vector<std::string>& lines, Visitor& visitor, const TextSource& texts) {
+  detail::Walker<Visitor>(lines, visitor, texts).Run();
 }
 
 }  // namespace quarvel::format

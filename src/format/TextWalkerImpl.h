@@ -14,6 +14,7 @@
 #include "common/Text.h"
 #include "format/Grammar.h"
 #include "format/Values.h"
+#include "ports/Texts.h"
 
 namespace quarvel::format::detail {
 
@@ -126,11 +127,12 @@ class Lexer {
   std::size_t next_ = 0;
 };
 
-// The texts of the problems the walk finds (in TextWalker.cpp).
+// The pieces of the problems the walk finds (in TextWalker.cpp).
 std::string Quoted(std::string_view name);
-std::string Entries(long long count);
-const char* TypeName(ValueType type);
-std::string BadValue(ValueType type, std::string_view text, std::string_view owner);
+std::string Entries(const TextSource& texts, long long count);
+std::string TypeName(const TextSource& texts, ValueType type);
+std::string BadValue(const TextSource& texts, ValueType type, std::string_view text,
+                     std::string_view owner);
 
 // A block being read: where its values stand and what its count promised.
 struct Block {
@@ -151,21 +153,31 @@ struct Block {
 template <typename Visitor>
 class Walker {
  public:
-  Walker(const std::vector<std::string>& lines, Visitor& visitor)
+  Walker(const std::vector<std::string>& lines, Visitor& visitor, const TextSource& texts)
       : hasHeader_(!lines.empty() && lines[0].starts_with("SIMISA")),
         lexer_(lines, hasHeader_ ? 1 : 0),
-        visitor_(visitor) {}
+        visitor_(visitor),
+        texts_(texts) {}
 
   void Run() {
     if (!hasHeader_)
-      visitor_.Problem(ProblemKind::Error, 0, "header", "",
-                       "Die Datei beginnt nicht mit dem Kopf \"SIMISA@@@@@@@@@@JINX0s1t\".");
+      visitor_.Problem(
+          ProblemKind::Error, 0, "header", "",
+          Worded(texts_, Text::NoFileHeader, {{"header", "SIMISA@@@@@@@@@@JINX0s1t"}}));
     Block file{FileRule(), 0};
     file.file = true;
     Contents(file, true);
   }
 
  private:
+  std::string Say(Text text,
+                  std::initializer_list<std::pair<std::string_view, std::string>> values) const {
+    return Worded(texts_, text, values);
+  }
+
+  // The block's name as a value of a text.
+  static std::string Name(std::string_view name) { return Latin1ToUtf8(name); }
+
   void Problem(Block& block, std::uint32_t line, std::string_view check, std::string message) {
     if (block.reported) return;
     block.reported = !block.file;
@@ -257,11 +269,10 @@ class Walker {
       const BlockRule* rule = Lookup(name.text, parent);
       if (rule != nullptr && rule->known) return;
       if (!IsCommentBlock(name.text))
-        visitor_.Problem(ProblemKind::Warning, name.line, "unknown", name.text,
-                         rule == nullptr
-                             ? "Unbekannter Block " + Quoted(name.text) + ": er wird übersprungen."
-                             : "Was der Block " + Quoted(name.text) +
-                                   " enthält, ist nicht bekannt: er wird übersprungen.");
+        visitor_.Problem(
+            ProblemKind::Warning, name.line, "unknown", name.text,
+            Say(rule == nullptr ? Text::UnknownBlockSkipped : Text::UnknownContentsSkipped,
+                {{"block", Name(name.text)}}));
       SkipBlock();
     }
   }
@@ -293,10 +304,9 @@ class Walker {
     // Reading on would only exhaust the stack.
     if (depth_ >= kMaxDepth) {
       ended_ = true;
-      visitor_.Problem(ProblemKind::Error, name.line, "depth", "",
-                       "Die Blöcke sind hier zu tief verschachtelt (" +
-                           IntToStr(static_cast<long long>(kMaxDepth)) +
-                           " Ebenen); wahrscheinlich fehlen schließende Klammern.");
+      visitor_.Problem(
+          ProblemKind::Error, name.line, "depth", "",
+          Say(Text::NestedTooDeep, {{"depth", IntToStr(static_cast<long long>(kMaxDepth))}}));
       return;
     }
     Block block{rule, name.line};
@@ -315,12 +325,12 @@ class Walker {
     } advance{lexer_};
     const std::size_t position = block.values++;
     if (!IsValueText(item.type, token.text)) {
-      std::string message = BadValue(item.type, token.text, block.rule.name);
-      if (item.counts)
-        message = Quoted(block.rule.name) + " hat keine gültige Anzahl: '" +
-                  Latin1ToUtf8(token.text) +
-                  (IsValueText(ValueType::Sint, token.text) ? "' ist negativ."
-                                                            : "' ist kein gültiger Integerwert.");
+      if (block.reported) return;  // told already; wording it would be wasted
+      std::string message =
+          item.counts ? Say(IsValueText(ValueType::Sint, token.text) ? Text::CountNegative
+                                                                     : Text::CountNoInteger,
+                            {{"block", Name(block.rule.name)}, {"value", Latin1ToUtf8(token.text)}})
+                      : BadValue(texts_, item.type, token.text, block.rule.name);
       Problem(block, token.line, item.counts ? "count" : "type", std::move(message));
       return;
     }
@@ -385,12 +395,13 @@ class Walker {
           lexer_.Next();
           if (!isFile) return;
           visitor_.Problem(ProblemKind::Error, token.line, "stray", "",
-                           "Schließende Klammer ohne zugehörige öffnende.");
+                           TextFrom(texts_, Text::StrayClosingBracket));
           continue;
         case Kind::Open:
-          Problem(block, token.line, "open",
-                  "Klammer ohne Blocknamen in " +
-                      (isFile ? std::string("der Datei") : Quoted(block.rule.name)) + ".");
+          Problem(
+              block, token.line, "open",
+              Say(Text::BracketWithoutName, {{"where", isFile ? TextFrom(texts_, Text::InTheFile)
+                                                              : Quoted(block.rule.name)}}));
           SkipBlock();
           continue;
         case Kind::Word:
@@ -398,15 +409,13 @@ class Walker {
           break;
       }
       if (BlockNext()) {
-        const std::string name(token.text);
-        Problem(block, token.line, "child",
-                isFile ? "Der Block " + Quoted(name) + " gehört nicht an diese Stelle der Datei."
-                       : Quoted(block.rule.name) + " darf hier keinen Block " + Quoted(name) +
-                             " enthalten" + Expected(block.rule) + ".");
+        Problem(block, token.line, "child", NotAllowedHere(block, isFile, token.text));
         Child(block);
         continue;
       }
-      Problem(block, token.line, isFile ? "value" : "extra", TooMuch(block, token));
+      // Thousands of values may follow the one told: they are not worded.
+      if (!block.reported)
+        Problem(block, token.line, isFile ? "value" : "extra", TooMuch(block, token));
       lexer_.Next();
     }
   }
@@ -417,39 +426,42 @@ class Walker {
     while (ValueNext()) lexer_.Next();
   }
 
-  static std::string TooMuch(const Block& block, const TextToken& token) {
-    if (block.file) return "'" + Latin1ToUtf8(token.text) + "' steht außerhalb jedes Blocks.";
-    return Quoted(block.rule.name) + " hat zu viele Werte ('" + Latin1ToUtf8(token.text) +
-           "' ist einer zu viel).";
+  std::string TooMuch(const Block& block, const TextToken& token) const {
+    if (block.file) return Say(Text::ValueOutsideBlocks, {{"value", Latin1ToUtf8(token.text)}});
+    return Say(Text::TooManyValues,
+               {{"block", Name(block.rule.name)}, {"value", Latin1ToUtf8(token.text)}});
   }
 
-  // " (erwartet: "a", "b")" naming the blocks the rule has room for.
-  static std::string Expected(const BlockRule& rule) {
+  // The block `child` where `block` has no room for it, naming the blocks
+  // the rule has room for.
+  std::string NotAllowedHere(const Block& block, bool isFile, std::string_view child) const {
+    if (isFile) return Say(Text::BlockOutOfPlaceInFile, {{"child", Name(child)}});
     std::string names;
-    for (const GrammarItem& item : rule.items)
+    for (const GrammarItem& item : block.rule.items)
       for (TokenId id : item.children)
-        if (const BlockRule* child = RuleById(id, &rule))
-          names += (names.empty() ? "" : ", ") + Quoted(child->name);
-    return names.empty() ? "" : " (erwartet: " + names + ")";
+        if (const BlockRule* rule = RuleById(id, &block.rule))
+          names += (names.empty() ? "" : ", ") + Quoted(rule->name);
+    return Say(names.empty() ? Text::BlockNotAllowedHere : Text::BlockNotAllowedExpected,
+               {{"block", Name(block.rule.name)}, {"child", Name(child)}, {"names", names}});
   }
 
   void MissingValue(Block& block, const GrammarItem& item) {
-    Problem(block, lexer_.Peek(0).line, "missing",
-            Quoted(block.rule.name) + " hat zu wenige Werte: an Stelle " +
-                IntToStr(static_cast<long long>(block.values) + 1) + " fehlt " +
-                TypeName(item.type) + ".");
+    Problem(
+        block, lexer_.Peek(0).line, "missing",
+        Say(Text::TooFewValues, {{"block", Name(block.rule.name)},
+                                 {"position", IntToStr(static_cast<long long>(block.values) + 1)},
+                                 {"type", TypeName(texts_, item.type)}}));
   }
 
   void MissingChild(Block& block, const GrammarItem& item) {
+    const std::string either = " " + TextFrom(texts_, Text::OrWord) + " ";
     std::string names;
     for (TokenId id : item.children)
-      names += (names.empty() ? "" : " oder ") + Quoted(RuleById(id, &block.rule)->name);
-    if (block.file) {
-      Problem(block, block.line, "missing", "Die Datei enthält keinen Block " + names + ".");
-      return;
-    }
+      names += (names.empty() ? "" : either) + Quoted(RuleById(id, &block.rule)->name);
     Problem(block, block.line, "missing",
-            "Im Block " + Quoted(block.rule.name) + " fehlt der Block " + names + ".");
+            block.file
+                ? Say(Text::FileLacksBlock, {{"names", names}})
+                : Say(Text::BlockLacksBlock, {{"block", Name(block.rule.name)}, {"names", names}}));
   }
 
   void CheckCount(Block& block) {
@@ -458,21 +470,26 @@ class Walker {
     const long long declared = *block.declared;
     const auto entries = static_cast<long long>(block.entries);
     const GrammarItem& count = block.rule.items[static_cast<std::size_t>(block.rule.countItem)];
-    const auto given = [&] { return Quoted(block.rule.name) + " gibt "; };
+    const std::string name = Name(block.rule.name);
     if (counted.kind == GrammarItem::Kind::Child) {
       if (declared != entries)
         Problem(block, block.line, "count",
-                given() + Entries(declared) + " an, enthält aber " + IntToStr(entries) + ".");
+                Say(Text::BlocksCountWrong, {{"block", name},
+                                             {"entries", Entries(texts_, declared)},
+                                             {"count", IntToStr(entries)}}));
       return;
     }
     const long long expected = declared * count.perEntry;
     if (expected == entries) return;
     Problem(
         block, block.line, "count",
-        given() +
-            (count.perEntry == 1 ? IntToStr(declared) + " Werte an"
-                                 : Entries(declared) + " an (" + IntToStr(expected) + " Werte)") +
-            ", enthält aber " + IntToStr(entries) + ".");
+        count.perEntry == 1
+            ? Say(Text::ValuesCountWrong,
+                  {{"block", name}, {"declared", IntToStr(declared)}, {"count", IntToStr(entries)}})
+            : Say(Text::EntriesCountWrong, {{"block", name},
+                                            {"entries", Entries(texts_, declared)},
+                                            {"values", IntToStr(expected)},
+                                            {"count", IntToStr(entries)}}));
   }
 
   // The end of the text came with `missing` blocks still open, the
@@ -481,18 +498,18 @@ class Walker {
     if (ended_) return;
     ended_ = true;
     visitor_.Problem(ProblemKind::Error, line, "unclosed", "",
-                     "Die Klammer hinter " + Quoted(name) + " wird nicht geschlossen (" +
-                         (missing == 1 ? std::string("es fehlt 1 schließende Klammer")
-                                       : "es fehlen " + IntToStr(static_cast<long long>(missing)) +
-                                             " schließende Klammern") +
-                         ").");
+                     missing == 1 ? Say(Text::OneBracketUnclosed, {{"block", Name(name)}})
+                                  : Say(Text::BracketsUnclosed,
+                                        {{"block", Name(name)},
+                                         {"count", IntToStr(static_cast<long long>(missing))}}));
   }
 
   bool hasHeader_;
   Lexer lexer_;
   Visitor& visitor_;
-  std::size_t depth_ = 0;  // blocks open around the one being read
-  bool ended_ = false;     // the text ended inside a block, or nested too deep
+  const TextSource& texts_;  // the language of the problems
+  std::size_t depth_ = 0;    // blocks open around the one being read
+  bool ended_ = false;       // the text ended inside a block, or nested too deep
 };
 
 }  // namespace quarvel::format::detail

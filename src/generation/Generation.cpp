@@ -184,8 +184,9 @@ std::vector<std::string> RewriteLines(const std::vector<std::string>& source,
       // The sphere's centre, without its radius, is every new sort vector.
       while (!vectorLine.empty() && vectorLine.back() != ')') vectorLine.pop_back();
       if (vectorLine.empty())
-        throw RewriteError("Die Kugel unter \"volumes\" steht nicht vor \"sort_vectors\" (Zeile " +
-                           ShownLineText(index - 1) + ").");
+        throw RewriteError(Text::SphereAfterSortVectors, {{"volumes", "volumes"},
+                                                          {"sortvectors", "sort_vectors"},
+                                                          {"line", ShownLineText(index - 1)}});
       for (int copy = 0; copy < sortCount; ++copy) out.push_back(vectorLine);
     }
     if (Contains(LineAt(source, index), "distance_levels ")) {
@@ -237,7 +238,7 @@ Checked<std::vector<std::string>> RewriteShape(const std::vector<std::string>& s
   } catch (const RewriteError& error) {
     // Never a half-rebuilt text: the shape stays as it was.
     return Lines::Refused(
-        WithValue(TextFrom(input.text, Text::RewriteFailed), "reason", error.what()));
+        Worded(input.text, Text::RewriteFailed, {{"reason", error.In(input.text)}}));
   }
 }
 

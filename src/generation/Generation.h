@@ -84,9 +84,10 @@ Refusal CheckSourceLayout(const std::vector<std::string>& source, const Generati
 // Checks the whole source as the simulator will load it (parentheses,
 // counts, indices; see CheckShape), so that a damaged shape is never split
 // into damaged sub-objects. The refusal names the first error and its line.
-Refusal CheckSourceIntegrity(const std::vector<std::string>& source);
+Refusal CheckSourceIntegrity(const std::vector<std::string>& source, const TextSource& texts);
 
-// A number or landmark the rewrite needed and did not find.
+// A number or landmark the rewrite needed and did not find; its text is worded
+// into the rewrite's refusal.
 class RewriteError : public Error {
  public:
   using Error::Error;
@@ -96,7 +97,7 @@ class RewriteError : public Error {
 // can split at all.
 class MissingDistanceLevel : public RewriteError {
  public:
-  MissingDistanceLevel() : RewriteError("distance_levels") {}
+  MissingDistanceLevel() : RewriteError(Text::NoDistanceLevel, {}) {}
 };
 
 // Writes the new text: header, one distance level per LOD with its

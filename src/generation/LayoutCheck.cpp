@@ -12,10 +12,6 @@ using rewrite::LineAt;
 
 namespace {
 
-const char* const kAbort = " Abbruch der Aktion.";
-const char* const kChangedSinceOpening =
-    " passt nicht zur Auswertung der Datei (wurde der Text seit dem Öffnen geändert?).";
-
 bool IsDigits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -77,9 +73,15 @@ class LayoutChecker {
     return std::nullopt;
   }
 
-  static std::string NotANumber(std::string_view token, std::size_t line) {
-    return "'" + Latin1ToUtf8(token) + "' in Zeile " + ShownLineText(line) +
-           " ist kein gültiger Integerwert." + kAbort;
+  // The refusal `text` in the language of the input.
+  std::string Worded(Text text,
+                     std::initializer_list<std::pair<std::string_view, std::string>> values) const {
+    return quarvel::Worded(input_.text, text, values);
+  }
+
+  std::string NotANumber(std::string_view token, std::size_t line) const {
+    return Worded(Text::LayoutNoInteger,
+                  {{"token", Latin1ToUtf8(token)}, {"line", ShownLineText(line)}});
   }
 
   // Token `k` after `keyword` as an integer, or a refusal in `problem`.
@@ -94,22 +96,21 @@ class LayoutChecker {
   std::string SubobjectStart() const { return ShownLineText(layout_.firstSubobjectLine); }
 
   std::string Missing(std::string_view keyword) const {
-    return "\"" + std::string(keyword) + "\" fehlt im Subobjekt ab Zeile " + SubobjectStart() +
-           "." + kAbort;
+    return Worded(Text::LayoutLacksKeyword,
+                  {{"keyword", std::string(keyword)}, {"line", SubobjectStart()}});
   }
 
-  std::string ElementName(int row) const { return "\"" + input_.tables.elements[row].name + "\""; }
+  const std::string& ElementName(int row) const { return input_.tables.elements[row].name; }
 
   Refusal CheckLandmarks() {
     if (layout_.subobjectEndLine + 2 >= source_.size())
-      return "Die Datei endet mitten im Subobjekt ab Zeile " + SubobjectStart() + "." + kAbort;
+      return Worded(Text::SubobjectCutShort, {{"line", SubobjectStart()}});
     // The writer takes the primitives from the sub-object alone; one found
     // behind its list would belong to a further sub-object it cannot split.
     for (std::size_t i = layout_.subobjectEndLine - 1; i < source_.size(); ++i)
       if (Contains(source_[i], "prim_state_idx"))
-        return "Hinter der Primitivliste des Subobjekts ab Zeile " + SubobjectStart() +
-               " folgen weitere Primitive (Zeile " + ShownLineText(i) +
-               "); nur Dateien mit einem einzigen Subobjekt können zerlegt werden." + kAbort;
+        return Worded(Text::PrimitivesBehindList,
+                      {{"start", SubobjectStart()}, {"line", ShownLineText(i)}});
     return std::nullopt;
   }
 
@@ -136,16 +137,13 @@ class LayoutChecker {
     const std::string_view flags = TokenAfter(Line(*header), "sub_object_header", 2).text;
     const auto value = TryStrToInt(flags);
     if (!IsDigits(flags) || !value)
-      return "Der Flags-Wert \"" + Latin1ToUtf8(flags) + "\" in Zeile " + ShownLineText(*header) +
-             " ist keine Dezimalzahl; daraus lässt sich kein sortiertes Subobjekt erzeugen." +
-             kAbort;
+      return Worded(Text::FlagsNotDecimal,
+                    {{"flags", Latin1ToUtf8(flags)}, {"line", ShownLineText(*header)}});
     // An even value gains the sorting bit in its third digit from the end; a
     // "9" there would turn into a character that is no digit at all.
     if (*value % 2 == 0 && (flags.size() < 3 || flags[flags.size() - 3] == '9'))
-      return "Im Flags-Wert \"" + std::string(flags) + "\" in Zeile " + ShownLineText(*header) +
-             " lässt sich die Sortierung nicht eintragen (die drittletzte Ziffer ist keine 0 bis "
-             "8)." +
-             kAbort;
+      return Worded(Text::FlagsTakeNoSorting,
+                    {{"flags", std::string(flags)}, {"line", ShownLineText(*header)}});
     return std::nullopt;
   }
 
@@ -159,8 +157,9 @@ class LayoutChecker {
     const auto selection = Find("dlevel_selection", from, to);
     const auto count = Find("sub_objects", from, to);
     const auto missing = [&](const char* keyword) {
-      return "Im Kopf der Entfernungsstufe (Zeilen " + ShownLineText(from) + " bis " +
-             ShownLineText(to - 1) + ") fehlt \"" + keyword + "\"." + kAbort;
+      return Worded(
+          Text::LevelHeaderLacks,
+          {{"first", ShownLineText(from)}, {"last", ShownLineText(to - 1)}, {"keyword", keyword}});
     };
     if (!selection || TokenAfter(Line(*selection), "dlevel_selection", 2).text.empty())
       return missing("dlevel_selection");
@@ -183,10 +182,10 @@ class LayoutChecker {
     if (!count) return problem;
     nodeCount_ = *count;
     const auto badNodes = [&] {
-      return "Die Geometrieknoten ab Zeile " + ShownLineText(*nodes) +
-             " haben nicht den erwarteten Aufbau (je Knoten drei Zeilen mit \"geometry_node\" und "
-             "\"cullable_prims\", dann die schließende Klammer und \"geometry_node_map\")." +
-             kAbort;
+      return Worded(Text::NodesMisshaped, {{"line", ShownLineText(*nodes)},
+                                           {"node", "geometry_node"},
+                                           {"cullable", "cullable_prims"},
+                                           {"map", "geometry_node_map"}});
     };
     if (nodeCount_ < 1 || nodeCount_ > kShapeIndexSize) return badNodes();
     // The blocks, the list's closing line, then the map.
@@ -210,8 +209,8 @@ class LayoutChecker {
     const auto vertices = Number(layout_.verticesLine, "vertices", 2, problem);
     if (!vertices) return problem;
     const auto notThreeLines = [&] {
-      return "Die Vertex-Liste ab Zeile " + ShownLineText(layout_.verticesLine) + " hat nicht " +
-             IntToStr(*vertices) + " Einträge zu je drei Zeilen." + kAbort;
+      return Worded(Text::VerticesMisshaped, {{"line", ShownLineText(layout_.verticesLine)},
+                                              {"count", IntToStr(*vertices)}});
     };
     if (*vertices < 0) return notThreeLines();
     const std::size_t closing = layout_.verticesLine + 1 + 3 * static_cast<std::size_t>(*vertices);
@@ -229,39 +228,41 @@ class LayoutChecker {
     if (!sets) return problem;
     const ShapeIndex& index = input_.index;
     if (*sets != index.VertexSetCount)
-      return "Die Zahl der Vertex-Sets in Zeile " + ShownLineText(setsLine_) +
-             kChangedSinceOpening + kAbort;
+      return Worded(Text::VertexSetCountChanged, {{"line", ShownLineText(setsLine_)}});
     long long next = 0;
     for (int set = 0; set < *sets; ++set) {
       const std::size_t line = setsLine_ + 1 + static_cast<std::size_t>(set);
       if (!LineHas(line, "vertex_set") || LineHas(line, "vertex_sets"))
-        return "In Zeile " + ShownLineText(line) + " fehlt das Vertex-Set " + IntToStr(set) + " (" +
-               IntToStr(*sets) + " Vertex-Sets ab Zeile " + ShownLineText(setsLine_) + ")." +
-               kAbort;
+        return Worded(Text::VertexSetMissing, {{"line", ShownLineText(line)},
+                                               {"set", IntToStr(set)},
+                                               {"count", IntToStr(*sets)},
+                                               {"first", ShownLineText(setsLine_)}});
       const auto state = Number(line, "vertex_set", 2, problem);
       const auto first = state ? Number(line, "vertex_set", 3, problem) : std::nullopt;
       const auto count = first ? Number(line, "vertex_set", 4, problem) : std::nullopt;
       if (!count) return problem;
       const VertexSetEntry& known = index.VertexSets[static_cast<std::size_t>(set)];
       if (*state != known.vtxState || *first != known.firstVertex || *count != known.vertexCount)
-        return "Das Vertex-Set in Zeile " + ShownLineText(line) + kChangedSinceOpening + kAbort;
+        return Worded(Text::VertexSetChanged, {{"line", ShownLineText(line)}});
       if (*first != next || *count < 0)
-        return "Die Vertex-Sets ab Zeile " + ShownLineText(setsLine_) +
-               " folgen nicht lückenlos aufeinander (Zeile " + ShownLineText(line) + ")." + kAbort;
+        return Worded(Text::VertexSetsWithGap,
+                      {{"first", ShownLineText(setsLine_)}, {"line", ShownLineText(line)}});
       next += *count;
     }
     if (next != *vertices)
-      return "Die Vertex-Sets ab Zeile " + ShownLineText(setsLine_) + " umfassen " +
-             IntToStr(next) + " statt " + IntToStr(*vertices) + " Vertices." + kAbort;
+      return Worded(Text::VertexSetsWrongSum, {{"line", ShownLineText(setsLine_)},
+                                               {"sum", IntToStr(next)},
+                                               {"count", IntToStr(*vertices)}});
     firstAfterSets_ = setsLine_ + 1 + static_cast<std::size_t>(*sets);
     return std::nullopt;
   }
 
-  static std::string IncompletePrimitive(std::size_t line) {
-    return "Das Primitiv ab Zeile " + ShownLineText(line) +
-           " hat nicht den erwarteten Aufbau (\"indexed_trilist\" mit \"vertex_idxs\", "
-           "\"normal_idxs\" und \"flags\", dann die schließende Klammer)." +
-           kAbort;
+  std::string IncompletePrimitive(std::size_t line) const {
+    return Worded(Text::PrimitiveMisshaped, {{"line", ShownLineText(line)},
+                                             {"trilist", "indexed_trilist"},
+                                             {"vertexidxs", "vertex_idxs"},
+                                             {"normalidxs", "normal_idxs"},
+                                             {"flags", "flags"}});
   }
 
   // Walks the primitive list the way the writer does: per primitive one
@@ -284,13 +285,13 @@ class LayoutChecker {
     while (i < end) {
       if (!LineHas(i, "prim_state_idx")) {
         if (LineHas(i, "indexed_trilist") && !primitives_.empty())
-          return "In Zeile " + ShownLineText(i) +
-                 " beginnt eine weitere Dreiecksliste (\"indexed_trilist\") ohne eigenes "
-                 "\"prim_state_idx\" (Primitiv ab Zeile " +
-                 ShownLineText(primitives_.back().line) +
-                 "); solche Subobjekte kann das Programm nicht zerlegen." + kAbort;
-        return "In Zeile " + ShownLineText(i) +
-               " steht kein \"prim_state_idx\", wo das nächste Primitiv beginnen müsste." + kAbort;
+          return Worded(Text::TrilistWithoutState,
+                        {{"line", ShownLineText(i)},
+                         {"trilist", "indexed_trilist"},
+                         {"state", "prim_state_idx"},
+                         {"primitive", ShownLineText(primitives_.back().line)}});
+        return Worded(Text::NoStateWherePrimitive,
+                      {{"line", ShownLineText(i)}, {"state", "prim_state_idx"}});
       }
       Primitive primitive;
       primitive.line = i;
@@ -333,24 +334,25 @@ class LayoutChecker {
 
     const auto entries = static_cast<long long>(primitives_.size());
     if (*count != 2 * entries)
-      return "Die Anzahl in Zeile " + ShownLineText(*list) + " (" + IntToStr(*count) +
-             ") passt nicht zu den " + IntToStr(entries) +
-             " Primitiven der Liste (erwartet: " + IntToStr(2 * entries) + ")." + kAbort;
+      return Worded(Text::PrimitiveCountWrong, {{"line", ShownLineText(*list)},
+                                                {"count", IntToStr(*count)},
+                                                {"entries", IntToStr(entries)},
+                                                {"expected", IntToStr(2 * entries)}});
     if (entries > input_.elementCount)
-      return "Das Subobjekt hat mehr Primitive (" + IntToStr(entries) +
-             ") als die Datei Elemente (" + IntToStr(input_.elementCount) + ")." + kAbort;
+      return Worded(
+          Text::MorePrimitivesThanElements,
+          {{"primitives", IntToStr(entries)}, {"elements", IntToStr(input_.elementCount)}});
     primitiveOf_.assign(static_cast<std::size_t>(input_.elementCount) + 1, 0);
     for (const Primitive& primitive : primitives_) {
       if (primitive.element < 0 || primitive.element >= input_.elementCount)
-        return "Das Primitiv in Zeile " + ShownLineText(primitive.line) +
-               " verweist auf das Element " + IntToStr(primitive.element) + ", das es nicht gibt." +
-               kAbort;
+        return Worded(Text::PrimitiveOfNoElement, {{"line", ShownLineText(primitive.line)},
+                                                   {"element", IntToStr(primitive.element)}});
       std::size_t& known = primitiveOf_[static_cast<std::size_t>(primitive.element) + 1];
       if (known != 0)
-        return "Das Element " + ElementName(primitive.element + 1) +
-               " wird von zwei Primitiven benutzt (Zeilen " +
-               ShownLineText(primitives_[known - 1].line) + " und " +
-               ShownLineText(primitive.line) + ")." + kAbort;
+        return Worded(Text::ElementInTwoPrimitives,
+                      {{"name", ElementName(primitive.element + 1)},
+                       {"first", ShownLineText(primitives_[known - 1].line)},
+                       {"second", ShownLineText(primitive.line)}});
       known = static_cast<std::size_t>(&primitive - primitives_.data()) + 1;
     }
     return std::nullopt;
@@ -362,8 +364,7 @@ class LayoutChecker {
   // another element's vertices.
   Refusal CheckVertexIndices(const Primitive& primitive, int row, const VertexSetEntry& range,
                              int set) const {
-    const std::string where = "Das Primitiv ab Zeile " + ShownLineText(primitive.line) +
-                              " (Element " + ElementName(row) + ")";
+    const std::string primitiveLine = ShownLineText(primitive.line);
     long long indices = 0;
     bool closed = false;
     std::optional<int> count;
@@ -386,8 +387,9 @@ class LayoutChecker {
         if (token.empty()) break;
         start = end;
         if (closed)
-          return where + " hat hinter dem Ende seiner Vertex-Indizes weiteren Text (Zeile " +
-                 ShownLineText(lineIndex) + ")." + kAbort;
+          return Worded(Text::TextBehindIndices, {{"primitive", primitiveLine},
+                                                  {"name", ElementName(row)},
+                                                  {"line", ShownLineText(lineIndex)}});
         if (token == ")") {
           closed = true;
           continue;
@@ -396,19 +398,23 @@ class LayoutChecker {
         if (!vertex) return NotANumber(token, lineIndex);
         ++indices;
         if (*vertex < range.firstVertex || *vertex >= range.firstVertex + range.vertexCount)
-          return where + " benutzt den Vertex " + IntToStr(*vertex) +
-                 ", der nicht in seinem Vertex-Set " + IntToStr(set) + " liegt (Zeile " +
-                 ShownLineText(lineIndex) + ")." + kAbort;
+          return Worded(Text::VertexOutsideSet, {{"primitive", primitiveLine},
+                                                 {"name", ElementName(row)},
+                                                 {"vertex", IntToStr(*vertex)},
+                                                 {"set", IntToStr(set)},
+                                                 {"line", ShownLineText(lineIndex)}});
       }
     }
     if (!closed || indices != *count || *count % 3 != 0)
-      return where + " hat " + IntToStr(indices) + " Vertex-Indizes; angegeben sind " +
-             IntToStr(*count) + " (Zeile " + ShownLineText(primitive.firstIndexLine) +
-             "), und es müssen ganze Dreiecke sein." + kAbort;
+      return Worded(Text::IndexCountWrong, {{"primitive", primitiveLine},
+                                            {"name", ElementName(row)},
+                                            {"indices", IntToStr(indices)},
+                                            {"count", IntToStr(*count)},
+                                            {"line", ShownLineText(primitive.firstIndexLine)}});
     const std::optional<int> faces = input_.tables.elements[row].faces;
     if (!faces || *faces != *count / 3)
-      return "Die Flächenzahl des Elements " + ElementName(row) + " (Zeile " + IntToStr(row) +
-             " der Elementtabelle)" + kChangedSinceOpening + kAbort;
+      return Worded(Text::LayoutFaceCountChanged,
+                    {{"name", ElementName(row)}, {"row", IntToStr(row)}});
     return std::nullopt;
   }
 
@@ -430,23 +436,26 @@ class LayoutChecker {
           subobject = *number;
         }
         if (subobject == 0 || written == 0) continue;
-        const std::string where =
-            "LOD " + IntToStr(lod) + ", Subobjekt " + (cell == "0" ? "0 (alle)" : cell);
         const std::size_t primitive = primitiveOf_[static_cast<std::size_t>(row)];
+        if (primitive == 0 && cell == "0")
+          return Worded(
+              Text::PlannedInAllWithoutPrimitive,
+              {{"name", ElementName(row)}, {"row", IntToStr(row)}, {"lod", IntToStr(lod)}});
         if (primitive == 0)
-          return "Das Element " + ElementName(row) + " (Zeile " + IntToStr(row) +
-                 " der Elementtabelle) hat im Subobjekt kein Primitiv, ist aber für " + where +
-                 " eingeplant." + kAbort;
+          return Worded(Text::PlannedWithoutPrimitive, {{"name", ElementName(row)},
+                                                        {"row", IntToStr(row)},
+                                                        {"lod", IntToStr(lod)},
+                                                        {"subobject", cell}});
         const int set = index.ElementVtxStates[static_cast<std::size_t>(row - 1)];
         if (set < 0 || set >= index.VertexSetCount ||
             index.VertexSets[static_cast<std::size_t>(set)].vtxState != set)
-          return "Zum Element " + ElementName(row) + " (Zeile " + IntToStr(row) +
-                 " der Elementtabelle) gehört kein Vertex-Set mit seinem Vertex-State " +
-                 IntToStr(set) + "." + kAbort;
+          return Worded(
+              Text::ElementWithoutVertexSet,
+              {{"name", ElementName(row)}, {"row", IntToStr(row)}, {"state", IntToStr(set)}});
         const int matrix = index.VtxStateMatrices[static_cast<std::size_t>(set)];
         if (matrix < 0 || matrix >= nodeCount_)
-          return "Das Element " + ElementName(row) + " hängt an der Matrix " + IntToStr(matrix) +
-                 ", für die es keinen Geometrieknoten gibt." + kAbort;
+          return Worded(Text::ElementOnNodelessMatrix,
+                        {{"name", ElementName(row)}, {"matrix", IntToStr(matrix)}});
         if (!checked[static_cast<std::size_t>(row)]) {
           checked[static_cast<std::size_t>(row)] = true;
           const Refusal problem =
@@ -473,11 +482,11 @@ class LayoutChecker {
 
 }  // namespace
 
-Refusal CheckSourceIntegrity(const std::vector<std::string>& source) {
-  const std::optional<ShapeProblem> damage = FirstShapeError(source);
+Refusal CheckSourceIntegrity(const std::vector<std::string>& source, const TextSource& texts) {
+  const std::optional<ShapeProblem> damage = FirstShapeError(source, texts);
   if (!damage) return std::nullopt;
-  return "Die Datei ist fehlerhaft (Zeile " + ShownLineText(damage->line) +
-         "): " + damage->message + kAbort;
+  return Worded(texts, Text::SourceDamaged,
+                {{"line", ShownLineText(damage->line)}, {"message", damage->message}});
 }
 
 Refusal CheckSourceLayout(const std::vector<std::string>& source, const GenerationLayout& layout,

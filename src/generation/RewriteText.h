@@ -24,8 +24,9 @@ inline int IntTokenAfter(const std::string& line, std::string_view keyword, int 
                          std::size_t index) {
   const TokenPosition token = TokenAfter(line, keyword, k);
   if (const auto value = TryStrToInt(token.text); token.found && value) return *value;
-  throw RewriteError("'" + Latin1ToUtf8(token.text) + "' ist kein gültiger Integerwert (Zeile " +
-                     ShownLineText(index) + ": \"" + Latin1ToUtf8(line) + "\").");
+  throw RewriteError(Text::RewriteNoInteger, {{"token", Latin1ToUtf8(token.text)},
+                                              {"line", ShownLineText(index)},
+                                              {"content", Latin1ToUtf8(line)}});
 }
 
 inline void ReplaceAfter(std::string& line, std::string_view keyword, int k, long long value) {

@@ -28,7 +28,9 @@ SubobjectWriter::SubobjectWriter(const std::vector<std::string>& source,
       input_(input),
       out_(out),
       progress_(progress),
-      last_(source.empty() ? 0 : source.size() - 1) {}
+      last_(source.empty() ? 0 : source.size() - 1),
+      verticesCaption_(TextFrom(input.text, Text::WritingVertices)),
+      facesCaption_(TextFrom(input.text, Text::WritingFaces)) {}
 
 const std::string& SubobjectWriter::Current() const {
   return LineAt(source_, SourceIndex);
@@ -37,8 +39,9 @@ const std::string& SubobjectWriter::Current() const {
 void SubobjectWriter::SeekWithin(std::string_view keyword) {
   while (!Contains(Current(), keyword)) {
     if (SourceIndex >= layout_.subobjectEndLine || SourceIndex >= last_)
-      throw RewriteError("\"" + std::string(keyword) + "\" fehlt im Subobjekt ab Zeile " +
-                         ShownLineText(layout_.firstSubobjectLine) + ".");
+      throw RewriteError(
+          Text::RewriteLacksKeyword,
+          {{"keyword", std::string(keyword)}, {"line", ShownLineText(layout_.firstSubobjectLine)}});
     ++SourceIndex;
   }
 }
@@ -54,8 +57,7 @@ int SubobjectWriter::ElementNode(int row) const {
                          ? input_.index.VtxStateMatrices[static_cast<std::size_t>(vtxState)]
                          : -1;
   if (!InIndexRange(matrix))
-    throw RewriteError("Das Element in Zeile " + IntToStr(row) +
-                       " der Elementtabelle hängt an keiner gültigen Matrix.");
+    throw RewriteError(Text::ElementWithoutMatrix, {{"row", IntToStr(row)}});
   return matrix;
 }
 
@@ -76,9 +78,7 @@ void SubobjectWriter::CountSubobjectContents() {
   for (int row = 1; row <= input_.elementCount; ++row) {
     if (!input_.InSubobject(row, CurrentLod, CurrentSubobject)) continue;
     const std::optional<int> faces = input_.tables.elements[row].faces;
-    if (!faces)
-      throw RewriteError("Das Element in Zeile " + IntToStr(row) +
-                         " der Elementtabelle hat keine Flächenzahl (\"\").");
+    if (!faces) throw RewriteError(Text::ElementWithoutFaces, {{"row", IntToStr(row)}});
     NodeCount& node = NodeCounts[static_cast<std::size_t>(ElementNode(row))];
     ++SubobjectPrimCount;
     ++node.primitives;
@@ -89,8 +89,9 @@ void SubobjectWriter::CountSubobjectContents() {
 
 void SubobjectWriter::WriteSubobjectHeader() {
   if (progress_.lodCaption)
-    progress_.lodCaption(IntToStr(CurrentLod) + ". LOD " + IntToStr(CurrentSubobject) +
-                         ". Subobjekt...");
+    progress_.lodCaption(
+        Worded(input_.text, Text::WritingSubobject,
+               {{"lod", IntToStr(CurrentLod)}, {"subobject", IntToStr(CurrentSubobject)}}));
   ProcessMessages(9);
 
   const bool sorted = input_.plan.SortMarked(CurrentLod, CurrentSubobject);
@@ -105,9 +106,8 @@ void SubobjectWriter::WriteSubobjectHeader() {
         // An even flags value gains the sorting bit in its third digit from the end.
         std::string text(flags.text);
         if (text.size() < 3 || text[text.size() - 3] < '0' || text[text.size() - 3] > '8')
-          throw RewriteError("Der Flags-Wert \"" + Latin1ToUtf8(text) + "\" in Zeile " +
-                             ShownLineText(SourceIndex) +
-                             " lässt sich nicht für ein sortiertes Subobjekt ändern.");
+          throw RewriteError(Text::FlagsCannotBeSorted,
+                             {{"flags", Latin1ToUtf8(text)}, {"line", ShownLineText(SourceIndex)}});
         ++text[text.size() - 3];
         ReplaceToken(line, flags, text);
       }
@@ -124,8 +124,7 @@ void SubobjectWriter::WriteSubobjectHeader() {
     if (Contains(line, "geometry_nodes")) {
       nodeCount = IntTokenAfter(line, "geometry_nodes", 2, SourceIndex);
       if (nodeCount < 0 || nodeCount > kShapeIndexSize)
-        throw RewriteError("Unzulässige Anzahl von Geometrieknoten in Zeile " +
-                           ShownLineText(SourceIndex) + ".");
+        throw RewriteError(Text::RewriteBadNodeCount, {{"line", ShownLineText(SourceIndex)}});
       int used = 0;
       for (int m = 0; m < nodeCount; ++m)
         used += NodeCounts[static_cast<std::size_t>(m)].primitives > 0;
@@ -155,14 +154,15 @@ void SubobjectWriter::WriteSubobjectHeader() {
     if (Contains(line, "geometry_node_map")) {
       while (!Contains(line, ")")) {
         if (SourceIndex >= layout_.verticesLine)
-          throw RewriteError("\"geometry_node_map\" ab Zeile " + ShownLineText(SourceIndex) +
-                             " endet nicht.");
+          throw RewriteError(Text::RewriteNodeMapOpen,
+                             {{"map", "geometry_node_map"}, {"line", ShownLineText(SourceIndex)}});
         ++SourceIndex;
         line += Current();
       }
       if (nodeCount < 0)
-        throw RewriteError("\"geometry_node_map\" in Zeile " + ShownLineText(SourceIndex) +
-                           " steht nicht hinter \"geometry_nodes\".");
+        throw RewriteError(Text::RewriteNodeMapBeforeNodes, {{"map", "geometry_node_map"},
+                                                             {"line", ShownLineText(SourceIndex)},
+                                                             {"nodes", "geometry_nodes"}});
       line.erase(line.find("geometry_node_map") + std::string_view("geometry_node_map").size());
       line += " ( " + IntToStr(nodeCount);
       int used = 0;
@@ -177,7 +177,7 @@ void SubobjectWriter::WriteSubobjectHeader() {
 }
 
 void SubobjectWriter::WriteVertexLists() {
-  if (progress_.contentCaption) progress_.contentCaption("Vertices...");
+  if (progress_.contentCaption) progress_.contentCaption(verticesCaption_);
   ProcessMessages(9);
   ShapeIndex& index = input_.index;
   const int vertices = input_.VertexCount(CurrentLod, CurrentSubobject);
@@ -217,8 +217,9 @@ void SubobjectWriter::WriteVertexLists() {
   }
   while (!Contains(Current(), "primitives")) {
     if (SourceIndex >= layout_.subobjectEndLine)
-      throw RewriteError("\"primitives\" fehlt im Subobjekt ab Zeile " +
-                         ShownLineText(layout_.firstSubobjectLine) + ".");
+      throw RewriteError(
+          Text::RewriteLacksKeyword,
+          {{"keyword", "primitives"}, {"line", ShownLineText(layout_.firstSubobjectLine)}});
     AppendCurrent();
     ++SourceIndex;
   }
@@ -249,7 +250,7 @@ std::size_t SubobjectWriter::NextPrimitiveStart(std::size_t from) const {
 }
 
 void SubobjectWriter::WritePrimitive() {
-  if (progress_.contentCaption) progress_.contentCaption("Faces...");
+  if (progress_.contentCaption) progress_.contentCaption(facesCaption_);
   ProcessMessages(9);
 
   // The primitives lie between here and the sub-object's end; beyond the last
@@ -268,8 +269,8 @@ void SubobjectWriter::WritePrimitive() {
 
   while (!Contains(Current(), "vertex_idxs")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"vertex_idxs\" fehlt im Primitiv ab Zeile " +
-                         ShownLineText(SourceIndex) + ".");
+      throw RewriteError(Text::PrimitiveLacksKeyword,
+                         {{"keyword", "vertex_idxs"}, {"line", ShownLineText(SourceIndex)}});
     AppendCurrent();
     ++SourceIndex;
   }
@@ -278,16 +279,16 @@ void SubobjectWriter::WritePrimitive() {
   bool first = true;
   while (!Contains(Current(), "normal_idxs")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"normal_idxs\" fehlt im Primitiv ab Zeile " +
-                         ShownLineText(SourceIndex) + ".");
+      throw RewriteError(Text::PrimitiveLacksKeyword,
+                         {{"keyword", "normal_idxs"}, {"line", ShownLineText(SourceIndex)}});
     Append(RenumberedIndexLine(Current(), first, shift));
     first = false;
     ++SourceIndex;
   }
   while (!Contains(Current(), "flags")) {
     if (SourceIndex >= listEnd)
-      throw RewriteError("\"flags\" fehlt im Primitiv ab Zeile " + ShownLineText(SourceIndex) +
-                         ".");
+      throw RewriteError(Text::PrimitiveLacksKeyword,
+                         {{"keyword", "flags"}, {"line", ShownLineText(SourceIndex)}});
     AppendCurrent();
     ++SourceIndex;
   }
@@ -339,8 +340,8 @@ std::string SubobjectWriter::RenumberedIndexLine(const std::string& source, bool
     if (!plain) {
       const auto number = TryStrToInt(token);
       if (!number)
-        throw RewriteError("'" + Latin1ToUtf8(token) + "' ist kein gültiger Integerwert (Zeile " +
-                           ShownLineText(SourceIndex) + ").");
+        throw RewriteError(Text::RewriteIndexNoInteger,
+                           {{"token", Latin1ToUtf8(token)}, {"line", ShownLineText(SourceIndex)}});
       value = *number;
     }
     char digits[24];

@@ -50,6 +50,9 @@ class SubobjectWriter {
   std::vector<std::string>& out_;
   const GenerationProgress& progress_;
   std::size_t last_;
+  // Shown once per element row and sub-object: looked up once.
+  std::string verticesCaption_;
+  std::string facesCaption_;
 
   std::size_t SourceIndex = 0;
   int CurrentLod = 0;

@@ -40,7 +40,7 @@ class Printer {
 
 class NoDefaultPrinterError : public Error {
  public:
-  NoDefaultPrinterError() : Error("Zur Zeit ist kein Standarddrucker gewählt") {}
+  NoDefaultPrinterError() : Error(Text::NoDefaultPrinter, {}) {}
 };
 
 // The printer of a system that has none: selecting it fails.

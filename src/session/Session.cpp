@@ -53,14 +53,21 @@ class DotWhileMerging {
 
 }  // namespace
 
-Outcome RunGuarded(Dialogs& dialogs, const std::function<Outcome()>& operation,
+std::string MessageOf(const std::exception& error, const TextSource& texts) {
+  const auto* own = dynamic_cast<const Error*>(&error);
+  return own ? own->In(texts) : error.what();
+}
+
+Outcome RunGuarded(Dialogs& dialogs, const TextSource& texts,
+                   const std::function<Outcome()>& operation,
                    const std::function<void()>& failing) {
   try {
     return operation();
   } catch (const std::exception& error) {
     Notify(failing);
-    dialogs.Message(BoxKind::Error, error.what(), Buttons::Ok);
-    return Outcome::Failed(error.what());
+    const std::string message = MessageOf(error, texts);
+    dialogs.Message(BoxKind::Error, message, Buttons::Ok);
+    return Outcome::Failed(message);
   }
 }
 
@@ -107,8 +114,8 @@ Outcome Session::Open(const std::string& shapePath, const OpenView& view) {
     Notify(view.read);
     // What the file carried that a reader passes over, before the boxes of
     // the analysis.
-    for (const std::string& warning : file.warnings)
-      Message(BoxKind::Warning, warning, Buttons::Ok);
+    for (const auto& warning : file.warnings)
+      Message(BoxKind::Warning, warning.In(ports_.text), Buttons::Ok);
     file.warnings.clear();
     AllowEveryOperation();
     AnalyseAndPlan(view.settings);
@@ -124,7 +131,7 @@ Outcome Session::Open(const std::string& shapePath, const OpenView& view) {
   try {
     readAndAnalyse();
   } catch (const Error& error) {
-    failure = error.what();
+    failure = error.In(ports_.text);
   } catch (...) {
     finish();
     throw;
@@ -248,7 +255,7 @@ Outcome Session::Generate(const SessionView& view) {
   if (!refusal) refusal = CheckDistances(input);
   // A damaged shape is named as damaged, by the check --check runs, before
   // the layout is looked at.
-  if (!refusal) refusal = CheckSourceIntegrity(text.All());
+  if (!refusal) refusal = CheckSourceIntegrity(text.All(), ports_.text);
   if (!refusal) refusal = CheckSourceLayout(text.All(), *layout, input, *counts);
   if (refusal) return Refuse(BoxKind::Warning, *refusal);
   if (oversized) {
@@ -360,7 +367,7 @@ Outcome Session::FixMaterials() {
 }
 
 std::vector<ShapeProblem> Session::Check() const {
-  return CheckShape(text.All());
+  return CheckShape(text.All(), ports_.text);
 }
 
 Outcome Session::AutoSplit(int lod) {
@@ -395,11 +402,11 @@ Outcome Session::Print(Printer& printer, const SystemInfo& system) {
 
 Outcome Session::WriteText(const SessionView& view) {
   if (path.empty()) return Refuse(BoxKind::Warning, TextOf(Text::NoFileName));
-  std::optional<std::string> failure;
+  std::optional<quarvel::Message> failure;
   {
     BusyCursor busy(dialogs());
     const format::ShapeSaveResult saved = format::SaveShapeFile(
-        path, text.All(), file.form, bom, file.subHeaderTail,
+        path, text.All(), file.form, bom, file.subHeaderTail, ports_.text,
         [&](std::size_t line) {
           if (view.writing) view.writing(line);
           dialogs().ProcessMessages();
@@ -421,7 +428,8 @@ Outcome Session::WriteText(const SessionView& view) {
   if (view.writing) view.writing(text.Count());
   // The numbered text says that nothing changed on disk; the second line
   // names the file and why, so that the user can pick another name.
-  if (failure) return Refuse(BoxKind::Warning, TextOf(Text::NotWritten) + "\n" + *failure);
+  if (failure)
+    return Refuse(BoxKind::Warning, TextOf(Text::NotWritten) + "\n" + failure->In(ports_.text));
   return Outcome::Done();
 }
 

@@ -211,8 +211,12 @@ class Session {
 // Runs `operation` as every command runs: a quarvel::Error (or any other
 // exception) ends it with the general error message box, after `failing`
 // has put the view right, and the outcome is then Failed.
-Outcome RunGuarded(Dialogs& dialogs, const std::function<Outcome()>& operation,
+Outcome RunGuarded(Dialogs& dialogs, const TextSource& texts,
+                   const std::function<Outcome()>& operation,
                    const std::function<void()>& failing = {});
+
+// The message of any exception, a quarvel::Error's in the language of `texts`.
+std::string MessageOf(const std::exception& error, const TextSource& texts);
 
 // Puts `lines` back as the text, as it was before an operation took them;
 // a text that was saved then does not ask to be saved again.

@@ -17,22 +17,21 @@ std::vector<Verb>& VerbTable() {
       {.name = "generate",
        .run = [](Session& session) { return session.Generate({}); },
        .available = Once(Operation::Generate),
-       .unavailable = "generate: this shape cannot be split (it has more than one distance level "
-                      "or sub-object, or was split already)"},
+       .unavailable = Text::VerbCannotGenerate},
       {.name = "delete-animations",
        .run = [](Session& session) { return session.DeleteAnimations({}); }},
       {.name = "merge-points",
        .run = [](Session& session) { return session.Merge(MergeKind::Points, {}); },
        .available = Once(Operation::MergePoints),
-       .unavailable = "merge-points: points are merged once per opened text, and they were"},
+       .unavailable = Text::VerbPointsMerged},
       {.name = "merge-normals",
        .run = [](Session& session) { return session.Merge(MergeKind::Normals, {}); },
        .available = Once(Operation::MergeNormals),
-       .unavailable = "merge-normals: normals are merged once per opened text, and they were"},
+       .unavailable = Text::VerbNormalsMerged},
       {.name = "fix-materials",
        .run = [](Session& session) { return session.FixMaterials(); },
        .available = Once(Operation::FixMaterials),
-       .unavailable = "fix-materials: the material errors were corrected already"},
+       .unavailable = Text::VerbMaterialsFixed},
   };
   return table;
 }

@@ -15,7 +15,7 @@ struct Verb {
   // Whether the session allows it now (always, when left out).
   std::function<bool(const Session&)> available{};
   // Why not, as a modeller reads it.
-  std::string unavailable{};
+  Text unavailable{};
 };
 
 // In the order of the window's command panel. Tests may add a row.

@@ -45,4 +45,13 @@ std::string LanguageText(const IniFile& languageFile, const std::string& languag
   return languageFile.ReadString(language, "S" + IntToStr(number), "");
 }
 
+std::string LanguageWithLocale(const IniFile& languageFile, const std::string& code) {
+  // The languages are listed as S1, S2, … without a count.
+  for (int number = 1;; ++number) {
+    const std::string language = languageFile.ReadString("Languages", "S" + IntToStr(number), "");
+    if (language.empty()) return "";
+    if (languageFile.ReadString(language, "Locale", "") == code) return language;
+  }
+}
+
 }  // namespace quarvel

@@ -28,4 +28,8 @@ ProgramSetup ReadProgramSetup(const IniFile& programIni);
 std::string ChosenLanguage(const IniFile& languageFile);
 std::string LanguageText(const IniFile& languageFile, const std::string& language, int number);
 
+// The section of the language whose Locale is `code` ("de", "en"); empty when
+// the file has none.
+std::string LanguageWithLocale(const IniFile& languageFile, const std::string& code);
+
 }  // namespace quarvel

@@ -115,28 +115,27 @@ class Analysis {
 
   int ToInt(std::string_view number) const {
     if (const auto value = TryStrToInt(number)) return *value;
-    throw ConvertError("'" + Latin1ToUtf8(number) + "' ist kein gültiger Integerwert (Zeile " +
-                       ShownLineText(i_) + ")");
+    throw ConvertError(Text::NotAnIntegerInLine,
+                       {{"text", Latin1ToUtf8(number)}, {"line", ShownLineText(i_)}});
   }
 
   int IntAfter(char mark, int nth) const { return ToInt(NumberAfter(mark, nth)); }
 
   // Every index the shape gives must lie within the tables of the index.
-  int CheckedIndex(int value, const char* what) const {
+  int CheckedIndex(int value, Text what) const {
     if (value < 0 || value >= kShapeIndexSize)
-      throw Error(std::string(what) + " " + IntToStr(value) +
-                  " liegt außerhalb des zulässigen Bereichs 0...800 (Zeile " + ShownLineText(i_) +
-                  ").");
+      throw Error(Message{Text::IndexOutOfRange,
+                          {{"value", IntToStr(value)}, {"line", ShownLineText(i_)}},
+                          {{"what", what}}});
     return value;
   }
 
-  [[noreturn]] void TooMany(const char* what) const {
-    throw Error("Die Datei enthält mehr als 801 " + std::string(what) + " (Zeile " +
-                ShownLineText(i_) + "). Solche Dateien können nicht bearbeitet werden.");
+  [[noreturn]] void TooMany(Text what) const {
+    throw Error(Message{Text::MoreThan801, {{"line", ShownLineText(i_)}}, {{"what", what}}});
   }
 
   // Refuses an entry that would not fit, before anything is written.
-  void CheckRoom(int filled, const char* what) const {
+  void CheckRoom(int filled, Text what) const {
     if (filled >= kShapeIndexSize) TooMany(what);
   }
 
@@ -144,7 +143,7 @@ class Analysis {
     i_ = 0;
     ScanFor("matrices");
     Block("matrix", [this] {
-      CheckRoom(index_.MatrixCount, "Matrizen");
+      CheckRoom(index_.MatrixCount, Text::MatricesWord);
       index_.MatrixNames[static_cast<std::size_t>(index_.MatrixCount++)] =
           std::string(WordAfter(Line(), "matrix"));
     });
@@ -161,7 +160,7 @@ class Analysis {
   void ReadImages() {
     ScanFor("images");
     Block("image", [this] {
-      CheckRoom(index_.ImageCount, "Images");
+      CheckRoom(index_.ImageCount, Text::ImagesWord);
       const std::string_view line = Line();
       std::string_view name;
       const std::size_t open = line.find('(');
@@ -179,8 +178,8 @@ class Analysis {
   void ReadTextures() {
     ScanFor("textures");
     Block("texture", [this] {
-      CheckRoom(index_.TextureCount, "Texturen");
-      const int image = CheckedIndex(IntAfter('(', 1), "Der Image-Index");
+      CheckRoom(index_.TextureCount, Text::TexturesWord);
+      const int image = CheckedIndex(IntAfter('(', 1), Text::ImageIndexWord);
       index_.TextureImages[static_cast<std::size_t>(index_.TextureCount++)] = image;
     });
   }
@@ -188,8 +187,8 @@ class Analysis {
   void ReadVertexStates() {
     ScanFor("vtx_states");
     Block("vtx_state", [this] {
-      CheckRoom(index_.VtxStateCount, "Vertex-States");
-      const int matrix = CheckedIndex(IntAfter('(', 2), "Der Matrixindex");
+      CheckRoom(index_.VtxStateCount, Text::VtxStatesWord);
+      const int matrix = CheckedIndex(IntAfter('(', 2), Text::MatrixIndexWord);
       index_.VtxStateMatrices[static_cast<std::size_t>(index_.VtxStateCount++)] = matrix;
     });
   }
@@ -201,7 +200,7 @@ class Analysis {
     int k = 0;
     for (;;) {
       if (LineHas("prim_state")) {
-        CheckRoom(k, "Elemente (prim_states)");
+        CheckRoom(k, Text::ElementsWord);
         const int row = k + 1;
         elements_.SetCount(row);
         ElementRow& element = elements_.At(row);
@@ -210,20 +209,17 @@ class Analysis {
         // no primitive draws has none.
         element.faces = 0;
         ++i_;
-        const int texture = CheckedIndex(IntAfter('(', 2), "Der Texturindex");
+        const int texture = CheckedIndex(IntAfter('(', 2), Text::TextureIndexWord);
         const int image = index_.TextureImages[static_cast<std::size_t>(texture)];
         elements_.At(row).image = Latin1ToUtf8(index_.ImageNames[static_cast<std::size_t>(image)]);
         index_.ElementVtxStates[static_cast<std::size_t>(k)] =
-            CheckedIndex(IntAfter(')', 2), "Der vtx_state-Index");
+            CheckedIndex(IntAfter(')', 2), Text::VtxStateIndexWord);
         index_.ElementCount = ++k;
       }
       ++i_;
       if (LineHas("lod_controls") || i_ >= last_) break;
     }
-    if (k == 0)
-      throw Error(
-          "Die Datei enthält keine Elemente: keine Zeile \"prim_state\" zwischen \"prim_states\" "
-          "und \"lod_controls\".");
+    if (k == 0) throw Error(Text::NoElements, {});
   }
 
   void CheckDistanceLevels() {
@@ -249,7 +245,7 @@ class Analysis {
     TokenAt(line, start, end);  // "("
     start = end;
     const int count = ToInt(TokenAt(line, start, end));
-    if (count > kShapeIndexSize) TooMany("Vertex-Sets");
+    if (count > kShapeIndexSize) TooMany(Text::VertexSetsWord);
     index_.VertexSetCount = count;
     for (int v = 0; v < count; ++v) {
       ++i_;
@@ -274,7 +270,7 @@ class Analysis {
     for (int p = 0; p < primitives; ++p) {
       ScanFor("prim_state_idx");
       if (i_ >= last_) return;
-      const int element = CheckedIndex(IntAfter('(', 1), "Der prim_state-Index");
+      const int element = CheckedIndex(IntAfter('(', 1), Text::PrimStateIndexWord);
       const int row = element + 1;
       i_ += 2;
       if (LineHas("vertex_idxs")) {
@@ -283,9 +279,9 @@ class Analysis {
         const int vtxState = index_.ElementVtxStates[static_cast<std::size_t>(element)];
         const int matrix = index_.VtxStateMatrices[static_cast<std::size_t>(vtxState)];
         if (matrix >= index_.MatrixCount)
-          throw Error("Das Primitiv verweist auf die Matrix " + IntToStr(matrix) +
-                      ", die Datei enthält aber nur " + IntToStr(index_.MatrixCount) +
-                      " Matrizen (Zeile " + ShownLineText(i_) + ").");
+          throw Error(Text::MatrixBeyondTable, {{"matrix", IntToStr(matrix)},
+                                                {"count", IntToStr(index_.MatrixCount)},
+                                                {"line", ShownLineText(i_)}});
         long long& sum = matrixFaces_[static_cast<std::size_t>(matrix)];
         sum += faces;
         matrices_.At(matrix + 1).faces = sum;

@@ -43,16 +43,16 @@ class MemoryRecords {
 };
 
 Error CannotRead(const std::string& path) {
-  return Error("Die Datei " + path + " kann nicht gelesen werden.");
+  return Error(Text::FileCannotBeRead, {{"path", path}});
 }
 
 // A device or pipe may never end; a shape is always a plain file.
 void RequirePlainFile(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) throw Error("Die Datei " + path + " wurde nicht gefunden.");
-  if (fs::is_directory(status)) throw Error(path + " ist ein Ordner, keine Datei.");
-  if (!fs::is_regular_file(status)) throw Error(path + " ist keine gewöhnliche Datei.");
+  if (!fs::exists(status)) throw Error(Text::FileNotFound, {{"path", path}});
+  if (fs::is_directory(status)) throw Error(Text::IsFolderNotFile, {{"path", path}});
+  if (!fs::is_regular_file(status)) throw Error(Text::NotRegularFile, {{"path", path}});
 }
 
 class FileRecords {
@@ -119,8 +119,7 @@ class FileRecords {
 };
 
 [[noreturn]] void ThrowNotText(std::size_t lineIndex) {
-  throw Error("Die Datei ist keine Textdatei (Nullzeichen in Zeile " +
-              std::to_string(lineIndex + 1) + ").");
+  throw Error(Text::NulCharacter, {{"line", std::to_string(lineIndex + 1)}});
 }
 
 }  // namespace
@@ -184,8 +183,7 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
   };
 
   const std::string_view first = dropCr(raw);
-  if (first.empty())
-    throw Error("Die Datei beginnt mit einem Zeilenende und ist keine Shape-Datei.");
+  if (first.empty()) throw Error(Text::StartsWithLineEnd, {});
   fileBom = std::string(first.substr(0, 2));
   if (!HasUnicodeMark(first)) {
     if (!callbacks.continueWithoutUnicodeMark || !callbacks.continueWithoutUnicodeMark())
@@ -380,37 +378,29 @@ namespace {
 
 // Whether a save to `target` (links followed) may go ahead: the general rule
 // for both files it replaces, and that the file the text came from survives.
-std::optional<std::string> RefusalToSave(const std::string& target, const std::string& backup,
-                                         bool ownBackup, const std::optional<FileIdentity>& keep) {
+std::optional<Message> RefusalToSave(const std::string& target, const std::string& backup,
+                                     bool ownBackup, const std::optional<FileIdentity>& keep) {
   if (auto refusal = RefusalToReplace(target)) return refusal;
   const std::optional<FileIdentity> present = IdentityOf(target);
   if (!present) return std::nullopt;  // a new file: there is nothing to back up
-  const char* const chooseAnother = " Bitte unter einem anderen Namen speichern.";
   if (ownBackup) {
-    if (keep && *present == *keep)
-      return target +
-             " ist die Datei, aus der der Text gelesen wurde, und zugleich ihre eigene "
-             "Sicherung (.BAK); sie ginge beim Speichern verloren." +
-             chooseAnother;
+    if (keep && *present == *keep) return Message{Text::SourceIsOwnBackup, {{"path", target}}};
     return std::nullopt;
   }
   if (auto refusal = RefusalToReplace(backup))
-    return "Die Sicherung kann nicht angelegt werden: " + *refusal;
+    return refusal->Inside(Text::BackupRefused, "refusal");
   // A backup that is the target under a second name loses nothing.
   const std::optional<FileIdentity> old = IdentityOf(backup);
   if (keep && old && *old == *keep && *old != *present)
-    return "Die Sicherung " + backup +
-           " ist die Datei, aus der der Text gelesen wurde; sie würde beim Speichern durch " +
-           target + " ersetzt und ginge verloren." + chooseAnother;
+    return Message{Text::BackupIsSource, {{"backup", backup}, {"path", target}}};
   return std::nullopt;
 }
 
 // Every save: the rule of what it may replace, the bytes from `write` into
 // a temporary file, then the backup and the new file put in place.
 template <typename Write>
-std::optional<std::string> SaveUnderTheRule(const std::string& path,
-                                            const std::optional<FileIdentity>& keep,
-                                            Write&& write) {
+std::optional<Message> SaveUnderTheRule(const std::string& path,
+                                        const std::optional<FileIdentity>& keep, Write&& write) {
   const std::string target = FollowLinks(path);
   const std::string backup = BackupPathFor(target);
   const bool ownBackup = fs::path(backup) == fs::path(target);
@@ -424,19 +414,19 @@ std::optional<std::string> SaveUnderTheRule(const std::string& path,
 
 }  // namespace
 
-std::optional<std::string> WriteShapeFile(const std::string& path,
-                                          const std::vector<std::string>& lines,
-                                          const std::string& fileBom,
-                                          const std::function<void(std::size_t)>& progress,
-                                          const std::optional<FileIdentity>& keep) {
+std::optional<Message> WriteShapeFile(const std::string& path,
+                                      const std::vector<std::string>& lines,
+                                      const std::string& fileBom,
+                                      const std::function<void(std::size_t)>& progress,
+                                      const std::optional<FileIdentity>& keep) {
   return SaveUnderTheRule(path, keep, [&](ReplacementFile& file) {
     EncodeInChunks(lines, fileBom, progress,
                    [&file](const char* data, std::size_t size) { return file.Write(data, size); });
   });
 }
 
-std::optional<std::string> WriteShapeBytes(const std::string& path, std::string_view bytes,
-                                           const std::optional<FileIdentity>& keep) {
+std::optional<Message> WriteShapeBytes(const std::string& path, std::string_view bytes,
+                                       const std::optional<FileIdentity>& keep) {
   return SaveUnderTheRule(path, keep,
                           [&](ReplacementFile& file) { file.Write(bytes.data(), bytes.size()); });
 }

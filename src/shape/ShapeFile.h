@@ -83,14 +83,14 @@ std::string BackupPathFor(const std::string& path);
 // on success, else why not (naming the file); the file and the old backup
 // are then as they were. `progress` is called after every 1000th further
 // line with the index of the line written.
-std::optional<std::string> WriteShapeFile(const std::string& path,
-                                          const std::vector<std::string>& lines,
-                                          const std::string& fileBom,
-                                          const std::function<void(std::size_t)>& progress = {},
-                                          const std::optional<FileIdentity>& keep = std::nullopt);
+std::optional<Message> WriteShapeFile(const std::string& path,
+                                      const std::vector<std::string>& lines,
+                                      const std::string& fileBom,
+                                      const std::function<void(std::size_t)>& progress = {},
+                                      const std::optional<FileIdentity>& keep = std::nullopt);
 
 // The same for a file whose bytes are made already (a binary form).
-std::optional<std::string> WriteShapeBytes(const std::string& path, std::string_view bytes,
-                                           const std::optional<FileIdentity>& keep = std::nullopt);
+std::optional<Message> WriteShapeBytes(const std::string& path, std::string_view bytes,
+                                       const std::optional<FileIdentity>& keep = std::nullopt);
 
 }  // namespace quarvel

@@ -61,9 +61,7 @@ std::string EncodeScript(const std::vector<std::string>& lines, const std::strin
   std::string bytes;
   for (const std::string& line : lines) {
     const std::optional<std::string> encoded = Utf8ToAnsiCodePage(line);
-    if (!encoded)
-      throw ScriptError("In " + scriptPath + " kann nicht geschrieben werden: \"" + line +
-                        "\" enthält Zeichen, die der ANSI-Zeichensatz nicht kennt.");
+    if (!encoded) throw ScriptError(Text::ScriptNotAnsi, {{"path", scriptPath}, {"line", line}});
     bytes += *encoded;
     bytes += "\r\n";
   }
@@ -82,9 +80,7 @@ void RemoveStaleUtilityOutput(const std::string& utility) {
   std::error_code error;
   if (!fs::exists(fs::symlink_status(output, error))) return;
   fs::remove(output, error);
-  if (error)
-    throw ScriptError("Die Datei " + output.string() + " einer früheren Umwandlung kann nicht " +
-                      "gelöscht werden.");
+  if (error) throw ScriptError(Text::OldOutputNotRemoved, {{"path", output.string()}});
 }
 
 }  // namespace quarvel

@@ -13,6 +13,7 @@
 #include "cleanup/MergeShape.h"
 #include "cli/CliRun.h"
 #include "format/ShapeCheck.h"
+#include "support/LanguageTexts.h"
 #include "support/ShapeTree.h"
 
 namespace quarvel::testing {
@@ -200,7 +201,7 @@ TEST_P(CleanupCorpus, TheCommandLineCleansUpEveryShapeIntoAWholeShape) {
       << errors.str();
   const Lines cleaned = ReadShapeLines(out);
   ASSERT_FALSE(cleaned.empty());
-  const std::optional<ShapeProblem> damage = FirstShapeError(cleaned);
+  const std::optional<ShapeProblem> damage = FirstShapeError(cleaned, LanguageTexts("Deutsch"));
   EXPECT_FALSE(damage) << damage->line + 1 << ": " << damage->message;
 }
 

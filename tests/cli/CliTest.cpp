@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -56,7 +57,16 @@ class Cli : public ::testing::Test {
   int Run(std::vector<std::string> arguments, const cli::PdfPrinterFactory& pdfPrinter = {}) {
     out.str("");
     err.str("");
-    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"), pdfPrinter);
+    return cli::RunCli(arguments, out, err, dir.File("quarvel-cli"), pdfPrinter, Locale());
+  }
+
+  // The environment of the run: no locale (English) unless a test sets one.
+  std::map<std::string, std::string> locale;
+  cli::Environment Locale() const {
+    return [this](const char* name) -> const char* {
+      const auto it = locale.find(name);
+      return it == locale.end() ? nullptr : it->second.c_str();
+    };
   }
 
   // A printer for --print-pdf that keeps what it is given in `printed`.
@@ -111,7 +121,7 @@ TEST_F(Cli, AVerbOfTheSessionsTableIsACommandOfTheCommandLine) {
                               return Outcome::Done();
                             },
                         .available = [&](const Session&) { return available; },
-                        .unavailable = "dummy: not now"});
+                        .unavailable = Text::VerbMaterialsFixed});
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
   EXPECT_NE(out.str().find("generate, delete-animations"), std::string::npos);
   EXPECT_NE(out.str().find("dummy"), std::string::npos);
@@ -119,7 +129,7 @@ TEST_F(Cli, AVerbOfTheSessionsTableIsACommandOfTheCommandLine) {
   EXPECT_EQ(runs, 2);
   available = false;
   EXPECT_EQ(Run({loco, "--do", "dummy"}), cli::kCommandFailed);
-  EXPECT_TRUE(ErrorSays("dummy: not now"));
+  EXPECT_TRUE(ErrorSays("the material errors were corrected already"));
   EXPECT_EQ(runs, 2);
 }
 
@@ -130,7 +140,7 @@ TEST_F(Cli, UnreadableShapesExitWithThreeAndCopiesAreWrittenAsShapes) {
   EXPECT_TRUE(ErrorSays("--force"));
   // With --force the file is read; without elements its analysis fails.
   EXPECT_EQ(Run({dir.File("plain.s"), "--force"}), cli::kCannotRead);
-  EXPECT_TRUE(ErrorSays("warning: Die Datei konnte nicht"));
+  EXPECT_TRUE(ErrorSays("warning: The file could not be read"));
 
   ASSERT_EQ(Run({loco, "-o", dir.File("copy.s")}), cli::kSuccess) << err.str();
   EXPECT_EQ(ReadBytes(dir.File("copy.s")), ReadBytes(loco));
@@ -188,7 +198,7 @@ TEST_F(Cli, GenerateAppliesThePlanOfTheSettingsFileOrRefusesAndWritesNothing) {
   EXPECT_EQ(Run({loco, "--settings", dir.File("empty.ini"), "--do", "generate", "-o",
                  dir.File("refused.s")}),
             cli::kCommandFailed);
-  EXPECT_TRUE(ErrorSays("warning: LOD 1 ist leer"));
+  EXPECT_TRUE(ErrorSays("warning: LOD 1 is empty"));
   EXPECT_FALSE(fs::exists(dir.File("refused.s")));
 }
 
@@ -208,6 +218,7 @@ TEST_F(Cli, InPlaceSavesLikeTheSaveButton) {
 // folder before and after: byte for byte, or in the state the save documents.
 
 TEST_F(Cli, TheOpenedBackupIsNeverReplaced) {
+  locale["LANG"] = "de_DE.UTF-8";
   fs::rename(loco, dir.File("x.BAK"));  // the only unsplit original
   WriteShapeLines(dir.File("x.s"), BuildExportedShape(ElementsWithOwnSets(2)));  // older split
   const FolderPicture before = PictureOf(dir.path());
@@ -232,12 +243,12 @@ TEST_F(Cli, FoldersDevicesPipesAndSocketsAreNeverReplaced) {
   const FolderPicture before = PictureOf(dir.path());
 
   EXPECT_EQ(Run({loco, "--in-place"}), cli::kCannotWrite);
-  EXPECT_TRUE(ErrorSays(dir.File("loco.BAK") + " ist ein Ordner und wird nicht ersetzt."));
+  EXPECT_TRUE(ErrorSays(dir.File("loco.BAK") + " is a folder and is not replaced."));
   for (const char* special : {"pipe.s", "socket.s", "null.s"}) {
     if (std::string(special) == "null.s" && !device) continue;
     SCOPED_TRACE(special);
     EXPECT_EQ(Run({loco, "-o", dir.File(special)}), cli::kCannotWrite);
-    EXPECT_TRUE(ErrorSays(dir.File(special) + " ist keine gewöhnliche Datei"));
+    EXPECT_TRUE(ErrorSays(dir.File(special) + " is not a regular file"));
   }
   EXPECT_EQ(PictureOf(dir.path()), before);
 
@@ -264,7 +275,7 @@ TEST_F(Cli, WriteProtectedShapesAndSettingsFilesStay) {
   auto result = run(loco);
   if (!result) GTEST_SKIP() << "running as root and no unprivileged user to drop to";
   EXPECT_EQ(result->substr(0, 2), "4 ") << *result;
-  EXPECT_NE(result->find(loco + " ist schreibgeschützt und wird nicht ersetzt."), std::string::npos)
+  EXPECT_NE(result->find(loco + " is write-protected and is not replaced."), std::string::npos)
       << *result;
   EXPECT_EQ(PictureOf(dir.path()), before);
 
@@ -276,8 +287,7 @@ TEST_F(Cli, WriteProtectedShapesAndSettingsFilesStay) {
   before = PictureOf(dir.path());
   result = run(loco);
   EXPECT_EQ(result->substr(0, 2), "5 ") << *result;
-  EXPECT_NE(result->find("In " + dir.File("loco.Quarvel") + " kann nicht geschrieben werden"),
-            std::string::npos)
+  EXPECT_NE(result->find(dir.File("loco.Quarvel") + " cannot be written to"), std::string::npos)
       << *result;
   FolderPicture expected = before;
   expected["loco.BAK"] = before["loco.s"];
@@ -308,7 +318,7 @@ TEST_F(Cli, AShapeThatCannotBeWrittenLeavesItsSettingsFileAlone) {
   int status = 0;
   WithFullDisk(ReadBytes(loco).size() - 1, [&] { status = Run({loco, "--in-place"}); });
   EXPECT_EQ(status, cli::kCannotWrite);
-  EXPECT_TRUE(ErrorSays("die Datei wäre zu groß"));
+  EXPECT_TRUE(ErrorSays("the file would be too large"));
   EXPECT_EQ(PictureOf(dir.path()), before);
 }
 
@@ -326,6 +336,7 @@ TEST_F(Cli, ASettingsFileThatCannotBeWrittenHasItsOwnExitStatus) {
 }
 
 TEST_F(Cli, CheckListsEveryProblemWithItsLine) {
+  locale["LANG"] = "de_DE.UTF-8";
   EXPECT_EQ(Run({loco, "--check"}), cli::kSuccess) << err.str();
   EXPECT_EQ(out.str(), "");
 
@@ -361,6 +372,7 @@ TEST_F(Cli, CheckListsEveryProblemWithItsLine) {
 }
 
 TEST_F(Cli, ADamagedShapeIsNeverSplit) {
+  locale["LC_MESSAGES"] = "de_AT.UTF-8";
   std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(2, 6));
   lines.pop_back();  // the shape's last ")"
   WriteShapeLines(dir.File("open.s"), lines);
@@ -376,6 +388,7 @@ TEST_F(Cli, ADamagedShapeIsNeverSplit) {
 // Lines are the file's: behind a line the reader cuts into pieces of 210
 // characters, the text's own numbers would run ahead of what an editor shows.
 TEST_F(Cli, MessagesNameTheLinesOfTheFile) {
+  locale["LANG"] = "de_DE.UTF-8";
   ExportedShape shape = ElementsWithOwnSets(2, 300);
   shape.primitives = {{0, 100}, {1, 100}};  // index lists of 1000 characters and more
   shape.animNodes = {{"MAIN", {2}}};
@@ -483,8 +496,8 @@ TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
   WriteBytes(dir.File("quarvel-cli.INI"), "[Limits]\r\nVertices=1000\r\n");
   EXPECT_EQ(Run({big, "--do", "generate", "-o", split}), cli::kCommandFailed);
   EXPECT_TRUE(
-      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
-                "von 1000 Vertices. Abbruch der Aktion.\n"))
+      ErrorSays("warning: Sub-object 1 of LOD 1 has 1800 vertices, more than the limit "
+                "of 1000 vertices. Action cancelled.\n"))
       << err.str();
   EXPECT_TRUE(ErrorSays("--auto-split splits every LOD within the limit"));
   EXPECT_FALSE(fs::exists(split));
@@ -496,8 +509,8 @@ TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
 
   ASSERT_EQ(Run({big, "--force-limit", "--do", "generate", "-o", split}), cli::kSuccess);
   EXPECT_TRUE(
-      ErrorSays("warning: Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze "
-                "von 1000 Vertices. Es wird trotzdem erzeugt.\n"))
+      ErrorSays("warning: Sub-object 1 of LOD 1 has 1800 vertices, more than the limit "
+                "of 1000 vertices. It is generated anyway.\n"))
       << err.str();
   EXPECT_TRUE(fs::exists(split));
   // The INI is only read: the command line leaves no trace in it.
@@ -540,6 +553,39 @@ TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
   for (const char* option : {"--vertex-limit N", "--auto-split", "--force-limit"})
     EXPECT_NE(out.str().find(option), std::string::npos) << option;
+}
+
+TEST_F(Cli, SpeaksEnglishUnlessTheLocaleOrLangAsksForGerman) {
+  struct Case {
+    std::map<std::string, std::string> locale;
+    std::vector<std::string> lang;
+    const char* code;
+  };
+  const Case cases[] = {
+      {{}, {}, "en"},
+      {{{"LANG", "de_DE.UTF-8"}}, {}, "de"},
+      {{{"LANG", "de"}}, {}, "de"},
+      {{{"LANG", "dek_XX"}}, {}, "en"},
+      {{{"LC_ALL", "C"}, {"LANG", "de_DE.UTF-8"}}, {}, "en"},
+      {{{"LC_ALL", ""}, {"LC_MESSAGES", "de_AT@euro"}, {"LANG", "en_GB"}}, {}, "de"},
+      {{{"LANG", "de_DE.UTF-8"}}, {"--lang", "en"}, "en"},
+      {{{"LANG", "fr_FR.UTF-8"}}, {"--lang", "de"}, "de"},
+      {{{"LANG", "de_DE.UTF-8"}}, {"--lang", "fr"}, "de"},  // refused, in German
+  };
+  for (const Case& c : cases) {
+    locale = c.locale;
+    std::vector<std::string> arguments = c.lang;
+    EXPECT_EQ(cli::LanguageCode(arguments, Locale()), c.code)
+        << ::testing::PrintToString(arguments);
+    // The usage errors follow it, and so do the core's messages.
+    EXPECT_EQ(Run(arguments), cli::kUsage);
+    const bool german = std::string(c.code) == "de";
+    EXPECT_EQ(ErrorSays(german ? "Mehr dazu mit" : "Try 'quarvel-cli --help'"), true) << err.str();
+    arguments.insert(arguments.begin(), {loco, "--do", "merge-points"});
+    Run(arguments);
+    if (c.lang.size() == 2 && c.lang[1] == "fr") continue;
+    EXPECT_TRUE(ErrorSays(german ? "Es gibt keine Punkte" : "There are no points")) << err.str();
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Error.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel {
 namespace {
@@ -12,7 +13,7 @@ std::string ErrorText(F&& convert) {
   try {
     convert();
   } catch (const ConvertError& error) {
-    return error.what();
+    return error.In(testing::LanguageTexts("Deutsch"));
   }
   return "no error";
 }

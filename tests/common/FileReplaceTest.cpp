@@ -14,6 +14,7 @@
 
 #include "support/FileSystem.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -27,19 +28,19 @@ TEST(FileReplace, OnlyAbsentPathsAndRegularFilesMayBeReplaced) {
   EXPECT_EQ(RefusalToReplace(dir.File("plain.s")), std::nullopt);
 
   fs::create_directory(dir.File("folder.s"));
-  EXPECT_EQ(RefusalToReplace(dir.File("folder.s")),
+  EXPECT_EQ(InGerman(RefusalToReplace(dir.File("folder.s"))),
             dir.File("folder.s") + " ist ein Ordner und wird nicht ersetzt.");
   MakeFifo(dir.File("fifo.s"));
   MakeSocket(dir.File("socket.s"));
   const std::string special =
       " ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) und wird nicht "
       "ersetzt.";
-  EXPECT_EQ(RefusalToReplace(dir.File("fifo.s")), dir.File("fifo.s") + special);
-  EXPECT_EQ(RefusalToReplace(dir.File("socket.s")), dir.File("socket.s") + special);
+  EXPECT_EQ(InGerman(RefusalToReplace(dir.File("fifo.s"))), dir.File("fifo.s") + special);
+  EXPECT_EQ(InGerman(RefusalToReplace(dir.File("socket.s"))), dir.File("socket.s") + special);
   // Only root can make a device node; /dev/null itself is never put at risk.
   if (::geteuid() == 0) {
     ASSERT_EQ(::mknod(dir.File("null.s").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
-    EXPECT_EQ(RefusalToReplace(dir.File("null.s")), dir.File("null.s") + special);
+    EXPECT_EQ(InGerman(RefusalToReplace(dir.File("null.s"))), dir.File("null.s") + special);
   }
   // A link that leads nowhere (it loops): FollowLinks leaves it, and it stays.
   fs::create_symlink("loop-b.s", dir.File("loop-a.s"));
@@ -53,8 +54,9 @@ TEST(FileReplace, WriteProtectedFilesAreNeverReplaced) {
   WriteBytes(dir.File("locked.s"), "keep");
   fs::permissions(dir.File("locked.s"),
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const auto result = RunUnprivileged(
-      dir.path(), [&] { return RefusalToReplace(dir.File("locked.s")).value_or("replaceable"); });
+  const auto result = RunUnprivileged(dir.path(), [&] {
+    return InGerman(RefusalToReplace(dir.File("locked.s"))).value_or("replaceable");
+  });
   if (!result) GTEST_SKIP() << "running as root and no unprivileged user to drop to";
   EXPECT_EQ(*result, dir.File("locked.s") + " ist schreibgeschützt und wird nicht ersetzt.");
 }

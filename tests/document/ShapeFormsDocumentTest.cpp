@@ -19,7 +19,7 @@ using format::ShapeForm;
 using Lines = std::vector<std::string>;
 
 std::string PayloadOf(const Lines& lines) {
-  return format::TextToBinary(lines).payload;
+  return format::TextToBinary(lines, {}).payload;
 }
 
 struct CompressedShape : FormFixture {

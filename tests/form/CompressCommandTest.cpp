@@ -180,7 +180,7 @@ TEST(CompressCommand, WithoutTheUtilityTheBuiltInConverterConvertsBothWays) {
   CompressFixture f;
   fs::remove(f.utility);
   const std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(2));
-  const std::string payload = format::TextToBinary(lines).payload;
+  const std::string payload = format::TextToBinary(lines, {}).payload;
   const std::string packed = format::BinaryFileBytes(format::ShapeForm::Compressed, payload);
   WriteBytes(f.shape, packed);
   f.registry.path = f.simulator.string();

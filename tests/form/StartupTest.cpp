@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -204,8 +205,9 @@ TEST(Languages, SelectingALanguageStoresItAndSwitchesCaptionsAtOnce) {
   fs::create_directory(f.dir.File("Quarvel_L.INI"));
   EXPECT_FALSE(f.form.Run([&] { f.form.SpracheComboBoxSelect(0); }));
   ASSERT_EQ(f.dialogs.Count(), 1u);
-  EXPECT_EQ(f.dialogs.Shown(0).text,
-            "In " + f.dir.File("Quarvel_L.INI") + " kann nicht geschrieben werden");
+  // With the language file gone the message has no words, only its number
+  // and the file.
+  EXPECT_NE(f.dialogs.Shown(0).text.find(f.dir.File("Quarvel_L.INI")), std::string::npos);
   EXPECT_EQ(f.form.LanguageSection, "English");
   EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Save");
   EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 1);

@@ -9,6 +9,7 @@
 
 #include "SyntheticShape.h"
 #include "support/ExportedShape.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -28,7 +29,8 @@ std::string Describe(const ShapeProblem& problem) {
 
 std::vector<std::string> Described(const Lines& lines) {
   std::vector<std::string> all;
-  for (const ShapeProblem& problem : CheckShape(lines)) all.push_back(Describe(problem));
+  for (const ShapeProblem& problem : CheckShape(lines, LanguageTexts("Deutsch")))
+    all.push_back(Describe(problem));
   return all;
 }
 
@@ -228,14 +230,21 @@ TEST(ShapeCheck, EveryDamageIsNamedWithItsLine) {
        },
        "indexed_trilist", "Im Block \"indexed_trilist\" fehlt der Block \"vertex_idxs\"."},
   };
+  const TextSource english = LanguageTexts("English");
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.what);
     const Lines lines = damage.shape();
     const std::size_t line =
         damage.atLineWith == "MISSING" ? lines.size() - 1 : LineWith(lines, damage.atLineWith);
-    const std::optional<ShapeProblem> first = FirstShapeError(lines);
+    const std::optional<ShapeProblem> first = FirstShapeError(lines, LanguageTexts("Deutsch"));
     ASSERT_NE(first, std::nullopt);
     EXPECT_EQ(Describe(*first), std::to_string(line + 1) + ": error: " + damage.message);
+    // The same problem in English, at the same line, with nothing left to fill.
+    const std::optional<ShapeProblem> inEnglish = FirstShapeError(lines, english);
+    ASSERT_NE(inEnglish, std::nullopt);
+    EXPECT_EQ(inEnglish->line, first->line);
+    EXPECT_NE(inEnglish->message, first->message);
+    EXPECT_EQ(inEnglish->message.find_first_of("{}"), std::string::npos) << inEnglish->message;
   }
 }
 
@@ -351,7 +360,7 @@ TEST(ShapeCheck, TheSameDamageInThousandsOfPlacesIsListedTwentyTimes) {
       line.replace(line.find("( 1 0 )"), 7, "( 2 0 )");
   int counted = 0;
   std::string summary;
-  for (const ShapeProblem& problem : CheckShape(lines)) {
+  for (const ShapeProblem& problem : CheckShape(lines, LanguageTexts("Deutsch"))) {
     if (problem.message.find("vertex_uvs") == std::string::npos) continue;
     ++counted;
     summary = problem.message;

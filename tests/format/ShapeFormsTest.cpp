@@ -14,6 +14,7 @@
 #include "format/Values.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -24,8 +25,24 @@ using Lines = std::vector<std::string>;
 
 const std::string kMark("\xFF\xFE", 2);
 
+const TextSource& German() {
+  static const TextSource texts = LanguageTexts("Deutsch");
+  return texts;
+}
+
+// A message of the readers in German holds `part`; in English it is
+// worded too, with every placeholder filled.
+template <typename Worded>
+void ExpectWorded(const Worded& message, const std::string& part) {
+  const std::string german = message.In(German());
+  EXPECT_NE(german.find(part), std::string::npos) << german;
+  const std::string english = message.In(LanguageTexts("English"));
+  EXPECT_NE(english, german);
+  EXPECT_EQ(english.find_first_of("{}"), std::string::npos) << english;
+}
+
 std::string Payload(const Lines& lines, std::string_view tail = format::kUsualSubHeaderTail) {
-  format::EncodedPayload encoded = format::TextToBinary(lines, tail);
+  format::EncodedPayload encoded = format::TextToBinary(lines, German(), tail);
   EXPECT_EQ(encoded.refusal, std::nullopt) << encoded.refusal->message;
   return encoded.payload;
 }
@@ -54,7 +71,7 @@ TEST(ShapeForms, TheConvertersPairReadsAndWritesByteForByte) {
   format::ShapeFileInfo info;
   EXPECT_TRUE(format::ConverterTextOfFile(compressed, info) == ReadBytes(textFile));
   EXPECT_EQ(info.form, ShapeForm::Compressed);
-  EXPECT_EQ(info.warnings, Lines{});
+  EXPECT_TRUE(info.warnings.empty());
 
   // Opened, it is the text the converter wrote, cut as the reader cuts it.
   ShapeText fromText;
@@ -68,8 +85,8 @@ TEST(ShapeForms, TheConvertersPairReadsAndWritesByteForByte) {
   // inflates to that payload again.
   const std::string payload = InflatedPayload(compressed);
   EXPECT_TRUE(Payload(fromText.All()) == payload);
-  const format::ShapeFileBytes saved =
-      format::EncodeShapeFile(fromText.All(), ShapeForm::Compressed, kMark, info.subHeaderTail);
+  const format::ShapeFileBytes saved = format::EncodeShapeFile(
+      fromText.All(), ShapeForm::Compressed, kMark, info.subHeaderTail, German());
   EXPECT_EQ(saved.bytes.substr(0, 8), "SIMISA@F");
   EXPECT_EQ(saved.bytes.substr(12, 6), "@@@@\x78\x9C");
   EXPECT_TRUE(InflatedPayload(saved.bytes) == payload);
@@ -118,13 +135,23 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
   const Case cases[] = {
       {"the converter's usual header", sound, "", ""},
       {"the uncompressed binary form", format::BinaryFileBytes(ShapeForm::Binary, payload), "", ""},
-      {"junk behind the stream", sound + "junk!", "noch 5 Bytes", ""},
+      {"junk behind the stream", sound + "junk!", "noch 5 Bytes;", ""},
+      {"a line end behind the stream", sound + "\n", "noch 1 Byte;", ""},
       {"no checksum behind the stream", sound.substr(0, sound.size() - 4), "Prüfsumme", ""},
       {"a length that is not the payload's", wrongLength, "",
        "mit " + std::to_string(payload.size() + 1) + " Bytes an, entpackt sind es aber " + length +
            " Bytes"},
       {"a stream cut short", sound.substr(0, sound.size() / 2), "", "abgeschnitten"},
       {"no zlib data", sound.substr(0, 16) + "nothing", "", "keine zlib-Daten"},
+      {"a binary form cut short",
+       format::BinaryFileBytes(ShapeForm::Binary, payload.substr(0, payload.size() - 3)), "",
+       "Die Binärdaten sind beschädigt (bei Byte 0x10): ein Block ist länger als sein Umfeld."},
+      {"a list where only the shape belongs",
+       format::BinaryFileBytes(ShapeForm::Binary,
+                               payload.substr(0, 16) + std::string("\x07\0\0\0\1\0\0\0\0", 9)),
+       "",
+       "Die Binärdaten sind beschädigt (bei Byte 0x10): Block \"points\" ist in der Datei nicht "
+       "erlaubt."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -138,7 +165,7 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
         format::ReadShapeFileInAnyForm(path, text, bom, info);
         ADD_FAILURE() << "read";
       } catch (const format::FormatError& error) {
-        EXPECT_NE(std::string(error.what()).find(c.error), std::string::npos) << error.what();
+        ExpectWorded(error, c.error);
       }
       EXPECT_TRUE(text.Empty());
       continue;
@@ -146,10 +173,12 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
     ASSERT_EQ(format::ReadShapeFileInAnyForm(path, text, bom, info), ReadOutcome::Read);
     EXPECT_TRUE(text.All() == ReadersLines(payload));
     EXPECT_EQ(info.warnings.size(), c.warning.empty() ? 0u : 1u);
-    if (!c.warning.empty() && !info.warnings.empty()) {
-      EXPECT_NE(info.warnings[0].find(c.warning), std::string::npos) << info.warnings[0];
-    }
+    if (!c.warning.empty() && !info.warnings.empty()) ExpectWorded(info.warnings[0], c.warning);
   }
+  // Text handed to the converter's reader is refused as no binary form.
+  format::ShapeFileInfo info;
+  EXPECT_THROW(format::ConverterText("SIMISA@@@@@@@@@@JINX0s1t______\r\n", info),
+               format::FormatError);
 
   // Sub-headers as real files have them are kept for the next save.
   for (const std::string tail : {"_____\r\n\r", "______\n\n"}) {
@@ -163,7 +192,7 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
     // The reader ends the header line at the tail's first line end.
     EXPECT_EQ(text[0], "SIMISA@@@@@@@@@@JINX0s1t" + tail.substr(0, tail.find_first_of("\r\n")));
     const format::ShapeFileBytes saved =
-        format::EncodeShapeFile(text.All(), info.form, kMark, info.subHeaderTail);
+        format::EncodeShapeFile(text.All(), info.form, kMark, info.subHeaderTail, German());
     EXPECT_TRUE(InflatedPayload(saved.bytes) == tailed);
   }
 }
@@ -172,7 +201,7 @@ TEST(ShapeForms, TextTheGrammarRefusesIsNotEncoded) {
   Lines lines = BuildExportedShape(ElementsWithOwnSets(2, 6));
   const std::size_t point = LineWith(lines, "point (");
   lines[point] = "\t\tpoint ( 0x10 0.2 0 )";
-  format::EncodedPayload encoded = format::TextToBinary(lines);
+  format::EncodedPayload encoded = format::TextToBinary(lines, German());
   ASSERT_TRUE(encoded.refusal);
   EXPECT_EQ(encoded.refusal->line, point);
   EXPECT_EQ(encoded.refusal->message, "'0x10' in \"point\" ist keine gültige Gleitkommazahl.");
@@ -180,9 +209,10 @@ TEST(ShapeForms, TextTheGrammarRefusesIsNotEncoded) {
   // A block the table does not know cannot be written in binary either.
   lines = BuildExportedShape(ElementsWithOwnSets(2, 6));
   lines.insert(lines.begin() + 3, "\tnewer_block ( 1 )");
-  encoded = format::TextToBinary(lines);
+  encoded = format::TextToBinary(lines, LanguageTexts("English"));
   ASSERT_TRUE(encoded.refusal);
   EXPECT_EQ(encoded.refusal->line, 3u);
+  EXPECT_EQ(encoded.refusal->message, "Unknown block \"newer_block\": it is skipped.");
 }
 
 // Floats are read the way the library reads them (nearest single value),

@@ -157,6 +157,12 @@ TEST_F(GenerationRefusal, PrimitiveListsTheWriterCannotSplit) {
   EXPECT_EQ(RefusalFor(lines),
             "Das Element \"Element1\" (Zeile 2 der Elementtabelle) hat im Subobjekt kein "
             "Primitiv, ist aber für LOD 1, Subobjekt 1 eingeplant. Abbruch der Aktion.");
+  EXPECT_EQ(RefusalFor(lines,
+                       [&] {
+                         Plan(1, {"1", "0"});
+                       }),
+            "Das Element \"Element1\" (Zeile 2 der Elementtabelle) hat im Subobjekt kein "
+            "Primitiv, ist aber für LOD 1, Subobjekt 0 (alle) eingeplant. Abbruch der Aktion.");
   Load(lines);
   Plan(1, {"1", "999"});
   GenerateCleanly();
@@ -260,28 +266,74 @@ TEST_F(GenerationRefusal, ADamagedShapeIsNeverSplit) {
 }
 
 // The rewrite itself never leaves half a text: a number it cannot read, had
-// it slipped past the checks, ends it with the line named.
+// it slipped past the checks, ends it with the line named, in the language of
+// the refusal around it.
 TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
+  struct Case {
+    const char* language;
+    std::string before, after;
+  };
+  const Case cases[] = {
+      {"Deutsch",
+       "Die LOD's und Subobjekte konnten nicht erzeugt werden: 'six' ist kein gültiger "
+       "Integerwert (Zeile ",
+       "). Der Text ist unverändert."},
+      {"English", "The LODs and sub-objects could not be made: 'six' is no valid integer (line ",
+       "). The text is unchanged."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    Load(TwoElements());
+    const TextSource texts = LanguageTexts(c.language);
+    Form& form = f.form;
+    const Checked<GenerationLayout> layout =
+        PrepareGeneration(form.session.text, form.session.plan, 2, texts);
+    ASSERT_TRUE(layout);
+    const GenerationInput input{
+        form.session.tables, form.session.plan, form.session.index, 2, 1, texts};
+    const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
+    ASSERT_TRUE(plan) << plan.refusal();
+    Lines lines = Text();
+    const std::size_t set = LineWith(lines, "vertex_set ( 1");
+    lines[set] = Tabs(8) + "vertex_set ( 1 six 6 )";
+    const Lines before = lines;
+    const Checked<Lines> rewritten = RewriteShape(lines, *layout, input, *plan, {});
+    ASSERT_FALSE(rewritten);
+    EXPECT_EQ(rewritten.refusal(), c.before + Number(set) + ": \"" + lines[set] + "\"" + c.after);
+    EXPECT_EQ(lines, before);
+  }
+}
+
+// The checks before the rewrite refuse in the language the input carries,
+// not in the one the program was written in.
+TEST_F(GenerationRefusal, TheChecksRefuseInTheInputsLanguage) {
   Load(TwoElements());
-  const Checked<GenerationLayout> layout =
-      PrepareGeneration(f.form.session.text, f.form.session.plan, 2, LanguageTexts("Deutsch"));
-  ASSERT_TRUE(layout);
+  const TextSource english = LanguageTexts("English");
   Form& form = f.form;
-  const GenerationInput input{form.session.tables,     form.session.plan, form.session.index, 2, 1,
-                              LanguageTexts("Deutsch")};
+  const Checked<GenerationLayout> layout =
+      PrepareGeneration(form.session.text, form.session.plan, 2, english);
+  ASSERT_TRUE(layout);
+  const GenerationInput input{
+      form.session.tables, form.session.plan, form.session.index, 2, 1, english};
   const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
   ASSERT_TRUE(plan) << plan.refusal();
-  Lines lines = source;
-  const std::size_t set = LineWith(lines, "vertex_set ( 1");
-  lines[set] = Tabs(8) + "vertex_set ( 1 six 6 )";
-  const Lines before = lines;
-  const Checked<Lines> rewritten = RewriteShape(lines, *layout, input, *plan, {});
-  ASSERT_FALSE(rewritten);
-  EXPECT_EQ(rewritten.refusal(),
-            "Die LOD's und Subobjekte konnten nicht erzeugt werden: 'six' ist kein gültiger "
-            "Integerwert (Zeile " +
-                Number(set) + ": \"" + lines[set] + "\"). Der Text ist unverändert.");
-  EXPECT_EQ(lines, before);
+
+  const Lines changed = Edited(Text(), "vertex_sets", 2, Tabs(8) + "vertex_set ( 1 7 5 )");
+  EXPECT_EQ(CheckSourceLayout(changed, *layout, input, *plan).value_or(""),
+            "The vertex set in line " + Number(LineWith(changed, "vertex_set ( 1 7")) +
+                " does not match the analysis of the file (was the text changed since it was "
+                "opened?). Action cancelled.");
+
+  Lines damaged = Text();
+  damaged.pop_back();  // the shape's last ")"
+  const Refusal refusal = CheckSourceIntegrity(damaged, english);
+  ASSERT_TRUE(refusal);
+  const std::string frame =
+      "The file is damaged (line " + Number(LineWith(damaged, "shape (")) + "): ";
+  EXPECT_EQ(refusal->substr(0, frame.size()), frame);
+  EXPECT_TRUE(refusal->size() > frame.size() + 18 &&
+              refusal->substr(refusal->size() - 18) == " Action cancelled.")
+      << *refusal;
 }
 
 }  // namespace

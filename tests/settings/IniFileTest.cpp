@@ -8,6 +8,7 @@
 #include "common/Convert.h"
 #include "common/Error.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -94,7 +95,7 @@ TEST_F(IniFileTest, FailedFlushRaisesWriteErrorAndLeavesTheFile) {
     blocked.Flush();
     FAIL() << "the write should fail";
   } catch (const WriteError& error) {
-    EXPECT_EQ(std::string(error.what()),
+    EXPECT_EQ(error.In(LanguageTexts("Deutsch")),
               "In " + dir.File("blocker") + "/sub/program.INI kann nicht geschrieben werden");
   }
   EXPECT_TRUE(blocked.Dirty());

@@ -57,6 +57,24 @@ TEST(LanguageFile, TheNewMessagesReadAsBeforeInGermanAndInEnglishUnderEnglish) {
        {{"min", "1000"}, {"max", "65535"}},
        "Bitte nur ganze Zahlen von 1000 bis 65535 eintragen!",
        "Please enter only whole numbers from 1000 to 65535!"},
+      {Text::SourceDamaged,
+       {{"line", "12"}, {"message", "<message>"}},
+       "Die Datei ist fehlerhaft (Zeile 12): <message> Abbruch der Aktion.",
+       "The file is damaged (line 12): <message> Action cancelled."},
+      {Text::LayoutFaceCountChanged,
+       {{"name", "Rad"}, {"row", "3"}},
+       "Die Flächenzahl des Elements \"Rad\" (Zeile 3 der Elementtabelle) passt nicht zur "
+       "Auswertung der Datei (wurde der Text seit dem Öffnen geändert?). Abbruch der Aktion.",
+       "The face count of the element \"Rad\" (line 3 of the element table) does not match the "
+       "analysis of the file (was the text changed since it was opened?). Action cancelled."},
+      {Text::NoSuchNormal,
+       {{"owner", "vertex"}, {"value", "7"}, {"table", "normals"}, {"entries", "<entries>"}},
+       "\"vertex\" verweist auf Normale 7, die es nicht gibt (\"normals\" hat <entries>).",
+       "\"vertex\" refers to normal 7, which does not exist (\"normals\" has <entries>)."},
+      {Text::BracketsUnclosed,
+       {{"block", "shape"}, {"count", "2"}},
+       "Die Klammer hinter \"shape\" wird nicht geschlossen (es fehlen 2 schließende Klammern).",
+       "The bracket after \"shape\" is not closed (2 closing brackets are missing)."},
   };
   // A value from the shape that looks like a placeholder stays as it is.
   EXPECT_EQ(WithValues("{name} in {line}", {{"name", "{line}"}, {"line", "7"}}), "{line} in 7");

@@ -11,6 +11,7 @@
 #include "format/ShapeCheck.h"
 #include "shape/ShapeFile.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -146,7 +147,8 @@ TEST(Corpus, EveryShapePassesTheCheckAndOnlyTheEmptyAnimationsAreWarnedOf) {
     for (const ManifestRow& row : ReadManifest(folder)) {
       SCOPED_TRACE(row.at("file"));
       std::vector<std::string> problems;
-      for (const ShapeProblem& problem : CheckShape(ReadShapeLines(folder + "/" + row.at("file"))))
+      for (const ShapeProblem& problem :
+           CheckShape(ReadShapeLines(folder + "/" + row.at("file")), LanguageTexts("Deutsch")))
         problems.push_back(std::to_string(problem.line + 1) + ": " + problem.message);
       // Crate.s ends with "animations ( 0" and ")" on the next line.
       if (row.at("file") == "Crate.s") {

@@ -9,6 +9,7 @@
 #include "common/Error.h"
 #include "support/FileSystem.h"
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -192,8 +193,9 @@ TEST(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
   WriteBytes(path, "current");
   WriteBytes(dir.File("full.BAK"), "older");
   std::optional<std::string> failure;
-  WithFullDisk(100000,
-               [&] { failure = WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark); });
+  WithFullDisk(100000, [&] {
+    failure = InGerman(WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark));
+  });
   ASSERT_NE(failure, std::nullopt);
   EXPECT_EQ(*failure,
             path + " konnte nicht vollständig geschrieben werden (die Datei wäre zu groß).");
@@ -213,12 +215,12 @@ TEST(ShapeFileWriting, TheFileTheTextWasReadFromIsKeptNeverReplaced) {
   const auto source = IdentityOf(backup);
 
   // Opened as x.BAK, saved as x.s: the old x.s would be renamed over it.
-  EXPECT_EQ(WriteShapeFile(shape, {"split"}, kMark, {}, source),
+  EXPECT_EQ(InGerman(WriteShapeFile(shape, {"split"}, kMark, {}, source)),
             "Die Sicherung " + backup +
                 " ist die Datei, aus der der Text gelesen wurde; sie würde beim Speichern durch " +
                 shape + " ersetzt und ginge verloren." + kChooseAnother);
   // Saved under its own name, x.BAK would be its own backup.
-  EXPECT_EQ(WriteShapeFile(backup, {"split"}, kMark, {}, source),
+  EXPECT_EQ(InGerman(WriteShapeFile(backup, {"split"}, kMark, {}, source)),
             backup +
                 " ist die Datei, aus der der Text gelesen wurde, und zugleich ihre eigene "
                 "Sicherung (.BAK); sie ginge beim Speichern verloren." +
@@ -245,12 +247,14 @@ TEST(ShapeFileWriting, FoldersDevicesPipesAndSocketsAreNeverReplaced) {
   const std::string special =
       " ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) und wird nicht "
       "ersetzt.";
-  EXPECT_EQ(WriteShapeFile(dir.File("x.s"), {"a"}, kMark),
+  EXPECT_EQ(InGerman(WriteShapeFile(dir.File("x.s"), {"a"}, kMark)),
             "Die Sicherung kann nicht angelegt werden: " + dir.File("x.BAK") +
                 " ist ein Ordner und wird nicht ersetzt.");
-  EXPECT_EQ(WriteShapeFile(dir.File("pipe.s"), {"a"}, kMark), dir.File("pipe.s") + special);
-  EXPECT_EQ(WriteShapeFile(dir.File("socket.s"), {"a"}, kMark), dir.File("socket.s") + special);
-  EXPECT_EQ(WriteShapeFile(dir.File("p.s"), {"a"}, kMark),
+  EXPECT_EQ(InGerman(WriteShapeFile(dir.File("pipe.s"), {"a"}, kMark)),
+            dir.File("pipe.s") + special);
+  EXPECT_EQ(InGerman(WriteShapeFile(dir.File("socket.s"), {"a"}, kMark)),
+            dir.File("socket.s") + special);
+  EXPECT_EQ(InGerman(WriteShapeFile(dir.File("p.s"), {"a"}, kMark)),
             "Die Sicherung kann nicht angelegt werden: " + dir.File("p.BAK") + special);
   EXPECT_EQ(PictureOf(dir.path()), before);
 }
@@ -269,8 +273,8 @@ TEST(ShapeFileWriting, WriteProtectedShapesAndBackupsStayAsTheyAre) {
   fs::permissions(dir.File("open.BAK"), readOnly);
   const FolderPicture before = PictureOf(dir.path());
   const auto results = RunUnprivileged(dir.path(), [&] {
-    return WriteShapeFile(dir.File("locked.s"), {"a"}, kMark).value_or("written") + "\n" +
-           WriteShapeFile(dir.File("open.s"), {"a"}, kMark).value_or("written");
+    return InGerman(WriteShapeFile(dir.File("locked.s"), {"a"}, kMark)).value_or("written") + "\n" +
+           InGerman(WriteShapeFile(dir.File("open.s"), {"a"}, kMark)).value_or("written");
   });
   if (!results) GTEST_SKIP() << "running as root and no unprivileged user to drop to";
   EXPECT_EQ(*results, dir.File("locked.s") +

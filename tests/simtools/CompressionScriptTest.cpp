@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "support/FormFixture.h"
+#include "support/LanguageTexts.h"
 
 namespace quarvel::testing {
 namespace {
@@ -72,7 +73,7 @@ TEST(CompressionScript, BytesAreAnsiWithCrLfAndAFileThatCannotBeWrittenIsAnError
     WriteScript(dir.File("blocked.bat"), {"pause"});
     ADD_FAILURE() << "written";
   } catch (const WriteError& error) {
-    EXPECT_EQ(std::string(error.what()),
+    EXPECT_EQ(error.In(LanguageTexts("Deutsch")),
               "In " + dir.File("blocked.bat") + " kann nicht geschrieben werden");
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
