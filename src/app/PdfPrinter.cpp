@@ -3,13 +3,17 @@
 #include <QFileInfo>
 
 #include "common/Error.h"
+#include "common/FileReplace.h"
 
 namespace quarvel {
 
-PdfPrinter::PdfPrinter(std::string path)
+PdfPrinter::PdfPrinter(std::string path, Delivery deliver)
     : path_(std::move(path)),
       layout_(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
-              QPageLayout::Millimeter) {}
+              QPageLayout::Millimeter),
+      deliver_(deliver ? std::move(deliver) : Delivery([this](std::string_view bytes) {
+        WriteFileAtomically(path_, bytes);
+      })) {}
 
 PdfPrinter::~PdfPrinter() {
   // The painter must let go of the writer before the writer goes.
@@ -21,12 +25,9 @@ void PdfPrinter::SetLandscape() {
 }
 
 QPagedPaintDevice& PdfPrinter::OpenDevice() {
-  file_ = std::make_unique<QSaveFile>(QString::fromStdString(path_));
-  if (!file_->open(QIODevice::WriteOnly)) {
-    file_.reset();
-    throw WriteError(path_);
-  }
-  writer_ = std::make_unique<QPdfWriter>(file_.get());
+  buffer_ = std::make_unique<QBuffer>();
+  buffer_->open(QIODevice::WriteOnly);
+  writer_ = std::make_unique<QPdfWriter>(buffer_.get());
   writer_->setPageLayout(layout_);
   writer_->setCreator(QStringLiteral("Quarvel"));
   writer_->setTitle(QFileInfo(QString::fromStdString(path_)).completeBaseName());
@@ -35,13 +36,15 @@ QPagedPaintDevice& PdfPrinter::OpenDevice() {
 
 void PdfPrinter::CommitDevice() {
   writer_.reset();
-  const bool committed = file_ != nullptr && file_->commit();
-  file_.reset();
-  if (!committed) throw WriteError(path_);
+  if (!buffer_) throw WriteError(path_);
+  const QByteArray bytes = buffer_->data();
+  buffer_.reset();
+  deliver_(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void PdfPrinter::DropDevice() {
-  if (file_) file_->cancelWriting();
+  writer_.reset();
+  buffer_.reset();
 }
 
 }  // namespace quarvel

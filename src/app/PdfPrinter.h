@@ -2,11 +2,13 @@
 // printer (the command line) and for the tests: A4 with margins of 5 mm, so
 // that the printable area is 287 mm high upright and 200 mm across.
 #pragma once
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/PagePrinter.h"
 
@@ -14,7 +16,11 @@ namespace quarvel {
 
 class PdfPrinter : public PagePrinter {
  public:
-  explicit PdfPrinter(std::string path);
+  // Where the finished document goes; by default into the file `path` under
+  // the rule of every save (never a folder, a device, a pipe or a
+  // write-protected file; through a link into the file it points to).
+  using Delivery = std::function<void(std::string_view bytes)>;
+  explicit PdfPrinter(std::string path, Delivery deliver = {});
   ~PdfPrinter() override;
 
   // The file stands in for the default printer.
@@ -30,8 +36,9 @@ class PdfPrinter : public PagePrinter {
  private:
   std::string path_;
   QPageLayout layout_;
-  // The file appears under its name only when the document is complete.
-  std::unique_ptr<QSaveFile> file_;
+  Delivery deliver_;
+  // The document is delivered only when it is complete.
+  std::unique_ptr<QBuffer> buffer_;
   std::unique_ptr<QPdfWriter> writer_;
 };
 

@@ -223,6 +223,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
        options.autoSplit || options.vertexLimit || options.forceLimit))
     throw UsageError(Text::CliCheckAlone, {});
   if (options.info && options.output == "-") throw UsageError(Text::CliInfoAndStdout, {});
+  if (options.printPdf == "-" && (options.info || options.output == "-"))
+    throw UsageError(Text::CliStdoutTwice, {});
   if (!options.distances.empty() && !options.lods)
     options.lods = static_cast<int>(options.distances.size());
   if (options.lods && !options.distances.empty() &&

@@ -1,5 +1,6 @@
 #include "cli/CliRun.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include "session/Session.h"
 #include "session/Verbs.h"
 #include "settings/ProgramFiles.h"
+#include "settings/SettingsFile.h"
 #include "shape/LineNumbers.h"
 #include "shape/ShapeFile.h"
 
@@ -123,6 +125,28 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       break;
   }
   if (options.check) return RunCheck(options.shape, options.json, texts, out, err);
+
+  // An output that is the shape itself (by any spelling or link) would
+  // destroy what the run reads; the printout may neither replace the files
+  // kept beside it.
+  const std::optional<FileIdentity> input = IdentityOf(options.shape);
+  const auto isOneOf = [](const std::string& path, std::initializer_list<std::string> files) {
+    const std::optional<FileIdentity> target = IdentityOf(path);
+    return target && std::any_of(files.begin(), files.end(), [&](const std::string& file) {
+             return IdentityOf(file) == target;
+           });
+  };
+  if (options.output && *options.output != "-" && input && IdentityOf(*options.output) == input) {
+    err << "quarvel-cli: " << say(Text::CliOutputIsInput, {{"path", *options.output}}) << "\n";
+    return kUsage;
+  }
+  if (options.printPdf && *options.printPdf != "-" &&
+      isOneOf(*options.printPdf,
+              {options.shape, options.settingsFile.value_or(SettingsPathFor(options.shape)),
+               BackupPathFor(FollowLinks(options.shape))})) {
+    err << "quarvel-cli: " << say(Text::CliPdfOverInput, {{"path", *options.printPdf}}) << "\n";
+    return kUsage;
+  }
 
   std::unique_ptr<Printer> pdf;
   if (options.printPdf) {

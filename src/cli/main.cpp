@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include "app/PdfPrinter.h"
+#include "common/Error.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -36,7 +37,12 @@ int main(int argc, char** argv) {
       });
       application = std::make_unique<QGuiApplication>(qtArgumentCount, qtArguments);
     }
-    return std::make_unique<quarvel::PdfPrinter>(path);
+    if (path != "-") return std::make_unique<quarvel::PdfPrinter>(path);
+    return std::make_unique<quarvel::PdfPrinter>(path, [](std::string_view bytes) {
+      std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      std::cout.flush();
+      if (!std::cout) throw quarvel::WriteError("-");
+    });
   };
 #endif
   return quarvel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,

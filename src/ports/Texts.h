@@ -344,10 +344,13 @@ enum class Text : int {
   PrinterNoNewPage = 363,
   CannotInflate = 364,
   CannotDeflate = 365,
+  CliOutputIsInput = 366,  // {path}
+  CliPdfOverInput = 367,   // {path}
+  CliStdoutTwice = 368,
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::CannotDeflate;
+inline constexpr Text kLastText = Text::CliStdoutTwice;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

@@ -1,6 +1,7 @@
 // The settings printout as it comes out of Qt: pages of a PDF read back with
 // poppler, checked line by line for the place, the order and the page breaks
 // of every line; and the command line writing the same listing.
+#include <sys/stat.h>
 #include <QDir>
 #include <QProcess>
 #include <QPushButton>
@@ -206,6 +207,23 @@ class PrintoutTest : public QObject {
     const QString refusal = QString::fromUtf8(cli.readAllStandardError());
     QVERIFY2(refusal.contains(QStringLiteral("In %1 kann nicht geschrieben werden").arg(nowhere)),
              qPrintable(refusal));
+
+    // The printout goes through the rule of every save: a pipe stays a pipe
+    // (and nothing waits for a reader), "-" is standard output.
+    const QString pipe = home.filePath(QStringLiteral("pipe.pdf"));
+    QVERIFY(::mkfifo(pipe.toLocal8Bit().constData(), 0600) == 0);
+    cli.start(QStringLiteral(QUARVEL_CLI_PATH),
+              {home.filePath(QStringLiteral("loco.s")), QStringLiteral("--print-pdf"), pipe});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 4);
+    QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+    cli.start(QStringLiteral(QUARVEL_CLI_PATH),
+              {home.filePath(QStringLiteral("loco.s")), QStringLiteral("--print-pdf"),
+               QStringLiteral("-")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    QVERIFY(cli.readAllStandardOutput().startsWith("%PDF-"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("-")));
   }
 };
 

@@ -555,6 +555,25 @@ TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
     EXPECT_NE(out.str().find(option), std::string::npos) << option;
 }
 
+TEST_F(Cli, NoOutputReplacesTheShapeItsSettingsFileOrItsBackup) {
+  WriteBytes(dir.File("loco.Quarvel"), "[Delta]\r\nPoints=0\r\n");
+  WriteBytes(dir.File("loco.BAK"), "old");
+  fs::create_symlink(loco, dir.File("link.s"));
+  fs::create_directory(dir.File("sub"));
+  const FolderPicture before = PictureOf(dir.path());
+  // -o through another spelling or a link is still the input.
+  for (const std::string& output : {dir.File("sub/../loco.s"), dir.File("link.s")}) {
+    EXPECT_EQ(Run({loco, "--do", "generate", "-o", output}), cli::kUsage) << output;
+    EXPECT_TRUE(ErrorSays("--in-place")) << err.str();
+  }
+  for (const std::string& pdf :
+       {loco, dir.File("link.s"), dir.File("loco.Quarvel"), dir.File("loco.BAK")})
+    EXPECT_EQ(Run({loco, "--print-pdf", pdf}, Printing()), cli::kUsage) << pdf;
+  EXPECT_FALSE(printed);
+  EXPECT_EQ(Run({loco, "--info", "--print-pdf", "-"}, Printing()), cli::kUsage);
+  EXPECT_EQ(PictureOf(dir.path()), before);
+}
+
 TEST_F(Cli, SpeaksEnglishUnlessTheLocaleOrLangAsksForGerman) {
   struct Case {
     std::map<std::string, std::string> locale;
