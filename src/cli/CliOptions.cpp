@@ -97,6 +97,9 @@ Options:
                         the locale's language is (LC_ALL, LC_MESSAGES, LANG),
                         else English. The kinds "error", "warning" and the
                         JSON keys stay English, for scripts and editors
+  --version             show the program's name and version
+  --                    end of the options: what follows is SHAPE, even when
+                        it starts with "-"
   -h, --help            show this text
 
 Every message the window would show goes to standard error as "KIND: text";
@@ -132,9 +135,18 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (i + 1 >= arguments.size()) throw UsageError(Text::CliNeedsValue, {{"option", name}});
     return arguments[++i];
   };
+  bool optionsEnded = false;  // by "--", so that a shape may be named "-x.s"
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "-h" || argument == "--help") {
+    if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+      if (!options.shape.empty())
+        throw UsageError(Text::CliOneShape, {{"first", options.shape}, {"second", argument}});
+      options.shape = argument;
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--version") {
+      options.version = true;
+    } else if (argument == "-h" || argument == "--help") {
       options.help = true;
     } else if (argument == "--settings") {
       options.settingsFile = value(i, argument);
@@ -204,15 +216,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError(Text::CliVertexLimitNumber, {{"min", IntToStr(kLowestVertexLimit)},
                                                       {"max", IntToStr(kIndexableVertices)}});
       options.vertexLimit = *n;
-    } else if (!argument.empty() && argument[0] == '-' && argument != "-") {
-      throw UsageError(Text::CliUnknownOption, {{"option", argument}});
-    } else if (options.shape.empty()) {
-      options.shape = argument;
     } else {
-      throw UsageError(Text::CliOneShape, {{"first", options.shape}, {"second", argument}});
+      throw UsageError(Text::CliUnknownOption, {{"option", argument}});
     }
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
   if (options.shape.empty()) throw UsageError(Text::CliNoShape, {});
   if (options.output && options.inPlace) throw UsageError(Text::CliOutputOrInPlace, {});
   if (options.json && !options.info && !options.check) throw UsageError(Text::CliJsonWith, {});

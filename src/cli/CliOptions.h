@@ -34,6 +34,7 @@ struct CliOptions {
   // Generate sub-objects above the vertex limit instead of refusing.
   bool forceLimit = false;
   bool help = false;
+  bool version = false;
 };
 
 // A command line that asks for something the program cannot do; what() says

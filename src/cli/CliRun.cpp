@@ -110,6 +110,10 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     out << UsageText();
     return kSuccess;
   }
+  if (options.version) {
+    out << "quarvel-cli " << QUARVEL_VERSION << "\n";
+    return kSuccess;
+  }
 
   switch (UnicodeMark(options.shape)) {
     case FileMark::Unreadable:

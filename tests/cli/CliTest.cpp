@@ -574,6 +574,18 @@ TEST_F(Cli, NoOutputReplacesTheShapeItsSettingsFileOrItsBackup) {
   EXPECT_EQ(PictureOf(dir.path()), before);
 }
 
+TEST_F(Cli, VersionAndTheEndOfTheOptions) {
+  EXPECT_EQ(Run({"--version"}), cli::kSuccess);
+  EXPECT_EQ(out.str().rfind("quarvel-cli ", 0), 0u) << out.str();
+  fs::copy_file(loco, dir.File("-dash.s"));
+  EXPECT_EQ(Run({"-dash.s"}), cli::kUsage);  // an unknown option
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  EXPECT_EQ(Run({"--info", "--", "-dash.s"}), cli::kSuccess) << err.str();
+  EXPECT_EQ(Run({"--", "-dash.s", "--info"}), cli::kUsage);  // a second shape
+  fs::current_path(before);
+}
+
 TEST_F(Cli, SpeaksEnglishUnlessTheLocaleOrLangAsksForGerman) {
   struct Case {
     std::map<std::string, std::string> locale;
