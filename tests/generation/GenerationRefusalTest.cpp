@@ -38,6 +38,18 @@ Lines Edited(Lines lines, const std::string& find, std::size_t offset, const std
   return lines;
 }
 
+// The generation's steps before the rewrite for two LODs of one sub-object,
+// refusing in the language of `texts`.
+struct Prepared {
+  Prepared(Form& form, const TextSource& texts)
+      : layout(PrepareGeneration(form.session.text, form.session.plan, 2, texts)),
+        input{form.session.tables, form.session.plan, form.session.index, 2, 1, texts},
+        plan(CountAndCheck(input, 1)) {}
+  Checked<GenerationLayout> layout;
+  GenerationInput input;
+  Checked<GenerationPlan> plan;
+};
+
 using GenerationRefusal = GenerationTest;
 
 TEST_F(GenerationRefusal, EmptyLodsAndDistancesThatAreNoPlainNumbers) {
@@ -284,15 +296,10 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language);
     Load(TwoElements());
-    const TextSource texts = LanguageTexts(c.language);
-    Form& form = f.form;
-    const Checked<GenerationLayout> layout =
-        PrepareGeneration(form.session.text, form.session.plan, 2, texts);
-    ASSERT_TRUE(layout);
-    const GenerationInput input{
-        form.session.tables, form.session.plan, form.session.index, 2, 1, texts};
-    const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
-    ASSERT_TRUE(plan) << plan.refusal();
+    const Prepared prepared(f.form, LanguageTexts(c.language));
+    ASSERT_TRUE(prepared.layout);
+    ASSERT_TRUE(prepared.plan) << prepared.plan.refusal();
+    const auto& [layout, input, plan] = prepared;
     Lines lines = Text();
     const std::size_t set = LineWith(lines, "vertex_set ( 1");
     lines[set] = Tabs(8) + "vertex_set ( 1 six 6 )";
@@ -309,14 +316,10 @@ TEST_F(GenerationRefusal, TheRewriteStopsAtANumberItCannotRead) {
 TEST_F(GenerationRefusal, TheChecksRefuseInTheInputsLanguage) {
   Load(TwoElements());
   const TextSource english = LanguageTexts("English");
-  Form& form = f.form;
-  const Checked<GenerationLayout> layout =
-      PrepareGeneration(form.session.text, form.session.plan, 2, english);
-  ASSERT_TRUE(layout);
-  const GenerationInput input{
-      form.session.tables, form.session.plan, form.session.index, 2, 1, english};
-  const Checked<GenerationPlan> plan = CountAndCheck(input, 1);
-  ASSERT_TRUE(plan) << plan.refusal();
+  const Prepared prepared(f.form, english);
+  ASSERT_TRUE(prepared.layout);
+  ASSERT_TRUE(prepared.plan) << prepared.plan.refusal();
+  const auto& [layout, input, plan] = prepared;
 
   const Lines changed = Edited(Text(), "vertex_sets", 2, Tabs(8) + "vertex_set ( 1 7 5 )");
   EXPECT_EQ(CheckSourceLayout(changed, *layout, input, *plan).value_or(""),
