@@ -65,9 +65,22 @@ std::vector<std::string> ElementCells(const Session& session, int row) {
   return cells;
 }
 
-std::vector<std::string> SubobjectCells(const Session& session, int row) {
+// The vertices of the sub-object of `row` in every LOD.
+std::vector<int> SubobjectVerticesPerLod(Session& session, int row) {
+  std::vector<int> counts;
+  for (int lod = 1; lod <= session.plan.lodCount; ++lod)
+    counts.push_back(
+        session.SubobjectVertices(lod, session.summary.subobjects[row].number.value_or(row)));
+  return counts;
+}
+
+// Its number, its vertices in every LOD ("*" behind a count above the
+// vertex limit) and its sort marks.
+std::vector<std::string> SubobjectCells(Session& session, int row) {
   const SubobjectLine& line = session.summary.subobjects[row];
-  std::vector<std::string> cells = {NumberText(line.number), NumberText(line.vertices)};
+  std::vector<std::string> cells = {NumberText(line.number)};
+  for (const int count : SubobjectVerticesPerLod(session, row))
+    cells.push_back(IntToStr(count) + (count > session.vertexLimit ? " *" : ""));
   for (int lod = 1; lod <= session.plan.lodCount; ++lod)
     cells.push_back(session.plan.SortMark(lod, row).Text());
   return cells;
@@ -85,8 +98,7 @@ std::vector<std::string> MatrixCells(const Session& session, int row) {
 
 }  // namespace
 
-void PrintInfo(std::ostream& out, const Session& session,
-               const std::vector<std::string>& warnings) {
+void PrintInfo(std::ostream& out, Session& session, const std::vector<std::string>& warnings) {
   const int lods = session.plan.lodCount;
   const auto say = [&](Text text) { return TextFrom(session.Texts(), text); };
   if (!warnings.empty()) {
@@ -108,15 +120,23 @@ void PrintInfo(std::ostream& out, const Session& session,
   }
   elementTable.Print(out);
 
-  out << "\n"
-      << Worded(session.Texts(), Text::InfoSubobjects, {{"lod", IntToStr(session.ShownLod())}})
-      << "\n";
-  header = {say(Text::InfoNumber), say(Text::InfoVertices)};
+  out << "\n" << say(Text::InfoSubobjects) << "\n";
+  header = {say(Text::InfoNumber)};
+  for (int l = 1; l <= lods; ++l) header.push_back(say(Text::InfoVertices) + " L " + IntToStr(l));
   for (int l = 1; l <= lods; ++l) header.push_back(say(Text::InfoSort) + " L " + IntToStr(l));
   TextTable subobjectTable(header);
-  for (int r = 1; r <= session.summary.subobjects.Count(); ++r)
-    subobjectTable.Add(SubobjectCells(session, r));
+  bool overLimit = false;
+  for (int r = 1; r <= session.summary.subobjects.Count(); ++r) {
+    std::vector<std::string> cells = SubobjectCells(session, r);
+    overLimit |= std::any_of(cells.begin(), cells.end(),
+                             [](const std::string& cell) { return cell.ends_with(" *"); });
+    subobjectTable.Add(std::move(cells));
+  }
   subobjectTable.Print(out);
+  if (overLimit)
+    out << "  "
+        << Worded(session.Texts(), Text::InfoOverLimit, {{"limit", IntToStr(session.vertexLimit)}})
+        << "\n";
 
   out << "\n" << say(Text::InfoLods) << "\n";
   TextTable lodTable({say(Text::InfoNumber), say(Text::InfoDistance), say(Text::InfoFaces)});
@@ -130,10 +150,11 @@ void PrintInfo(std::ostream& out, const Session& session,
   matrixTable.Print(out);
 }
 
-void PrintInfoJson(std::ostream& out, const Session& session,
-                   const std::vector<std::string>& warnings) {
+void PrintInfoJson(std::ostream& out, Session& session, const std::vector<std::string>& warnings,
+                   const std::string& file) {
   const int lods = session.plan.lodCount;
   nlohmann::ordered_json result;
+  result["file"] = file;
   result["warnings"] = warnings;
   result["elements"] = nlohmann::ordered_json::array();
   for (int r = 1; r <= session.Elements(); ++r) {
@@ -147,11 +168,20 @@ void PrintInfoJson(std::ostream& out, const Session& session,
   }
   result["subobjects"] = nlohmann::ordered_json::array();
   for (int r = 1; r <= session.summary.subobjects.Count(); ++r) {
-    const std::vector<std::string> cells = SubobjectCells(session, r);
+    const SubobjectLine& line = session.summary.subobjects[r];
+    const std::vector<int> counts = SubobjectVerticesPerLod(session, r);
     nlohmann::ordered_json sort = nlohmann::ordered_json::array();
-    for (int l = 1; l <= lods; ++l) sort.push_back(session.plan.SortMarked(l, r));
-    result["subobjects"].push_back(
-        {{"number", NumberOrText(cells[0])}, {"vertices", NumberOrText(cells[1])}, {"sort", sort}});
+    nlohmann::ordered_json overLimit = nlohmann::ordered_json::array();
+    for (int l = 1; l <= lods; ++l) {
+      sort.push_back(session.plan.SortMarked(l, r));
+      overLimit.push_back(counts[static_cast<std::size_t>(l - 1)] > session.vertexLimit);
+    }
+    // "vertices" of the LOD the summary shows, as before; then every LOD's.
+    result["subobjects"].push_back({{"number", NumberOrText(NumberText(line.number))},
+                                    {"vertices", NumberOrText(NumberText(line.vertices))},
+                                    {"lod_vertices", counts},
+                                    {"over_limit", overLimit},
+                                    {"sort", sort}});
   }
   result["lods"] = nlohmann::ordered_json::array();
   for (int r = 1; r <= session.summary.lods.Count(); ++r) {
@@ -167,7 +197,8 @@ void PrintInfoJson(std::ostream& out, const Session& session,
                                   {"faces", NumberOrText(cells[1])},
                                   {"anim", session.plan.animationMarks[r].IsSet()}});
   }
-  out << result.dump(2) << '\n';
+  // One line per shape, so that a run over many shapes is JSON Lines.
+  out << result.dump() << '\n';
 }
 
 }  // namespace quarvel::cli

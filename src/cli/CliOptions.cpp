@@ -32,100 +32,104 @@ std::vector<std::string> KnownCommands() {
 }
 
 std::string UsageText() {
-  return R"(Usage: quarvel-cli SHAPE [options]
+  std::string commands;
+  for (const auto& command : KnownCommands()) commands += (commands.empty() ? "" : ", ") + command;
+  return R"(Usage: quarvel-cli [options] SHAPE...
 
-Opens a shape file (.s) as the window's "Öffnen" does, in any of its three
-forms (UTF-16 text, binary, compressed): analyses it, gives every
-element the default plan and applies the settings file beside it (SHAPE with
-the extension .Quarvel) when there is one. Then runs the given commands and
-writes the result.
+Opens each shape file (.s) as the window's "Öffnen" does, in any of its three
+forms (UTF-16 text, binary, compressed): analyses it, gives every element the
+default plan and applies the settings file beside it (SHAPE with the extension
+.Quarvel) when there is one. Then runs the given commands and writes the
+result. Several shapes are worked on one by one with the same options, each on
+its own: a refusal of one does not stop the others.
 
-Options:
-  --settings FILE       take the plan from FILE instead of the settings file
-                        beside SHAPE
-  --lods N              number of LODs (1..99) before the settings are loaded,
-                        as the program's own INI would set it
-  --distances D1,D2,..  their distances in metres (1..2000)
-  --points-tolerance T  the tolerance of merge-points in metres, such as 0.001,
-                        instead of the settings file's
-  --normals-tolerance T the tolerance of merge-normals, instead of the
-                        settings file's (both read with "." as decimal point)
-  --vertex-limit N      the most vertices a sub-object may have (1000..65535;
-                        without it the "Limits" of quarvel-cli.INI, else
-                        14000): the older simulator draws sub-objects wrongly
-                        from about 14000 on, and 65535 is the most that 16-bit
-                        indices reach
-  --auto-split          split every LOD into sub-objects within the vertex
-                        limit, as "Automatisch aufteilen" does in the window
-                        (elements in row order; "0" and "999" stay), after the
-                        settings are loaded and before any --do and
-                        --print-pdf
-  --do CMD[,CMD...]     run commands in order: )" +
-         [] {
-           std::string list;
-           for (const auto& command : KnownCommands()) list += (list.empty() ? "" : ", ") + command;
-           return list;
-         }() +
-         R"(
-  --print-pdf OUT.pdf   write the settings printout ("Einstellung drucken")
-                        to OUT.pdf: A4 landscape, as answering Yes to both
-                        of its questions; it shows the tables before the
-                        commands of a --do given after it and after those
-                        of a --do given before it
-  -o OUT                write the resulting shape to OUT (OUT.BAK keeps a file
-                        that was there); -o - writes it to standard output
-  --in-place            save over SHAPE as "Speichern" does (SHAPE.BAK keeps
-                        the previous version, the settings file is written
-                        beside it)
-  --format FORM         write the shape as text, binary or compressed; without
-                        it, in the form SHAPE is in (a compressed shape is
-                        saved compressed)
-  --info                print the element, sub-object, LOD and matrix tables
-  --check               check SHAPE as the simulator will load it: every block
-                        by the format's grammar (value types, counts, the
-                        blocks each holds), every index, in every LOD and
-                        sub-object; prints "LINE: error: text" or
-                        "LINE: warning: text" for each problem, LINE being
-                        the line of the file (of a binary one: of its text
-                        as the simulator's converter writes it)
-  --json                with --info or --check: print JSON
-  --force               open a file in none of the three forms (no Unicode mark)
-                        (nothing else: it does not lift the vertex limit)
-  --force-limit         let generate write sub-objects above the vertex limit
-                        (after a warning); without it such a plan is refused
-  --lang de|en          the language of the messages; without it German when
-                        the locale's language is (LC_ALL, LC_MESSAGES, LANG),
-                        else English. The kinds "error", "warning" and the
-                        JSON keys stay English, for scripts and editors
-  --version             show the program's name and version
-  --                    end of the options: what follows is SHAPE, even when
-                        it starts with "-"
-  -h, --help            show this text
+The plan:
+  --settings FILE        take the plan from FILE, not from the file beside SHAPE
+  --lods N               number of LODs (1..99), over the settings file's
+  --distances D1,D2,..   their distances in metres (1..2000), over the file's
+  --points-tolerance T   merge-points tolerance in metres ("." as decimal point)
+  --normals-tolerance T  merge-normals tolerance ("." as decimal point)
+  --vertex-limit N       most vertices of a sub-object (1000..65535)
+  --auto-split           split every LOD within the vertex limit first
+  --force-plan           apply a stored plan made for other elements
+  --force-limit          let generate write sub-objects above the vertex limit
 
-Every message the window would show goes to standard error as "KIND: text";
-every question is answered Yes, except the generation's question about a
-sub-object above the vertex limit (see --force-limit).
+Commands:
+  --do CMD[,CMD...]      run commands in order: )" +
+         commands + R"(
 
-A save never replaces a folder, a device, a pipe, a write-protected file or
-the file SHAPE itself, neither as the output nor as the output's backup (so
-"x.BAK -o x.s" is refused when x.s exists); it writes through a symbolic link
-to the file the link points to.
+Output:
+  -o OUT                 write the result to OUT (one shape; "-": standard output)
+  --out-dir DIR          write each result to DIR under its own file name
+  --in-place             save over SHAPE as "Speichern" does, with SHAPE.BAK
+  --format FORM          write as text, binary or compressed (default: as read)
+  --print-pdf OUT.pdf    write the settings printout (one shape; "-": standard output)
 
-Exit status: 0 success (with --check: no error, warnings allowed); 1 a
-command was refused or failed, or --check found an error (nothing is
-written); 2 wrong usage; 3 SHAPE cannot be read; 4 the shape cannot be
-written (nothing is changed on disk); 5 the shape was saved but its settings
-file cannot be written (do not run the command again: SHAPE.BAK would then
-lose the previous version).
+Reports:
+  --info                 print the element, sub-object, LOD and matrix tables
+  --check                check SHAPE as the simulator will load it
+  --json                 with --info or --check: one JSON object per shape per line
+  --quiet                show errors only (no warnings, notes, progress or summary)
+
+Running:
+  --jobs N               work on N shapes at once (default: the number of cores)
+  --lock-wait S          wait up to S seconds for another run saving the same file
+                         (0..3600, default 60)
+  --force                open a file in none of the three forms (no Unicode mark)
+  --lang de|en           the language of the messages
+  --version              show the program's name and version
+  --                     end of the options: every further argument is a SHAPE
+  -h, --help             show this text
+
+Details:
+  The settings file's LOD count, distances and tolerances give way to the
+  options above (a note says so once). A stored plan whose element count or
+  element names differ from the shape's is refused by generate unless
+  --force-plan. --vertex-limit defaults to the "Limits" of quarvel-cli.INI,
+  else 14000: the older simulator draws sub-objects wrongly from about 14000
+  on, and 65535 is the most that 16-bit indices reach. --auto-split keeps the
+  elements in row order, "0" and "999" stay, and it runs after the settings
+  are loaded and before any --do and --print-pdf. The printout is A4
+  landscape and shows the tables before the commands of a --do given after it
+  and after those of a --do given before it.
+
+  --check checks every block by the format's grammar (value types, counts, the
+  blocks each holds) and every index, in every LOD and sub-object.
+
+  Every message starts with the file and, where there is one, its line, as
+  "SHAPE:LINE: error: text", "SHAPE: warning: text" or "SHAPE: note: text"
+  (the line of a binary file is that of its text as the simulator's converter
+  writes it). The window's questions are answered Yes, except the
+  generation's question about a sub-object above the vertex limit (see
+  --force-limit). With more than one shape a summary line ends the run, and
+  standard error shows the progress while it runs when it is a terminal.
+  Messages follow the locale's language (LC_ALL, LC_MESSAGES, LANG) when it
+  is German, else English; the kinds "error", "warning", "note" and the JSON
+  keys stay English, for scripts and editors.
+
+  A save never replaces a folder, a device, a pipe, a write-protected file or
+  the file SHAPE itself, neither as the output nor as the output's backup (so
+  "x.BAK -o x.s" is refused when x.s exists); it writes through a symbolic
+  link to the file the link points to. Two runs saving the same file take
+  turns: the second waits (see --lock-wait) and then works on the first's
+  result. A shape or settings file that is not a regular file is refused
+  before it is read.
+
+Exit status (the worst over all shapes): 0 success (with --check: no error,
+warnings allowed); 1 a command was refused or failed, or --check found an
+error (nothing is written); 2 wrong usage; 3 SHAPE cannot be read; 4 the
+shape cannot be written (nothing is changed on disk); 5 the shape was saved
+but its settings file cannot be written (do not run the command again:
+SHAPE.BAK would then lose the previous version).
 
 Examples:
   quarvel-cli loco.s --do generate -o loco_split.s
   quarvel-cli loco.s --info --json
-  quarvel-cli loco.s --check
+  quarvel-cli --check Routes/X/SHAPES/*.s
   quarvel-cli loco.s --points-tolerance 0.001 --do merge-points,merge-normals,fix-materials -o out.s
   quarvel-cli loco.s --lods 3 --print-pdf loco_plan.pdf
   quarvel-cli loco.s --auto-split --vertex-limit 12000 --do generate -o loco_split.s
-  for s in *.s; do quarvel-cli "$s" --do generate --in-place; done
+  quarvel-cli *.s --do generate --out-dir split
 )";
 }
 
@@ -139,9 +143,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-      if (!options.shape.empty())
-        throw UsageError(Text::CliOneShape, {{"first", options.shape}, {"second", argument}});
-      options.shape = argument;
+      options.shapes.push_back(argument);
     } else if (argument == "--") {
       optionsEnded = true;
     } else if (argument == "--version") {
@@ -181,6 +183,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.printAfterCommands = options.commands.size();
     } else if (argument == "-o" || argument == "--output") {
       options.output = value(i, argument);
+    } else if (argument == "--out-dir") {
+      options.outDir = value(i, argument);
     } else if (argument == "--in-place") {
       options.inPlace = true;
     } else if (argument == "--format") {
@@ -208,6 +212,20 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.force = true;
     } else if (argument == "--force-limit") {
       options.forceLimit = true;
+    } else if (argument == "--force-plan") {
+      options.forcePlan = true;
+    } else if (argument == "--quiet") {
+      options.quiet = true;
+    } else if (argument == "--jobs") {
+      const auto n = TryStrToInt(value(i, argument));
+      if (!n || *n < 1 || *n > kMostJobs)
+        throw UsageError(Text::CliJobsNumber, {{"max", IntToStr(kMostJobs)}});
+      options.jobs = *n;
+    } else if (argument == "--lock-wait") {
+      const auto seconds = TryStrToInt(value(i, argument));
+      if (!seconds || *seconds < 0 || *seconds > kLongestLockWait)
+        throw UsageError(Text::CliLockWaitNumber, {{"max", IntToStr(kLongestLockWait)}});
+      options.lockWaitSeconds = *seconds;
     } else if (argument == "--auto-split") {
       options.autoSplit = true;
     } else if (argument == "--vertex-limit") {
@@ -221,14 +239,19 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (options.help || options.version) return options;
-  if (options.shape.empty()) throw UsageError(Text::CliNoShape, {});
-  if (options.output && options.inPlace) throw UsageError(Text::CliOutputOrInPlace, {});
+  if (options.shapes.empty()) throw UsageError(Text::CliNoShape, {});
+  if (int{options.output.has_value()} + int{options.outDir.has_value()} + int{options.inPlace} > 1)
+    throw UsageError(Text::CliOutputOrInPlace, {});
+  const std::string shapeCount = std::to_string(options.shapes.size());
+  if (options.shapes.size() > 1 && options.output)
+    throw UsageError(Text::CliOneShape, {{"option", "-o"}, {"count", shapeCount}});
+  if (options.shapes.size() > 1 && options.printPdf)
+    throw UsageError(Text::CliOneShape, {{"option", "--print-pdf"}, {"count", shapeCount}});
   if (options.json && !options.info && !options.check) throw UsageError(Text::CliJsonWith, {});
-  if (options.format && !options.output && !options.inPlace)
+  if (options.format && !options.output && !options.outDir && !options.inPlace)
     throw UsageError(Text::CliFormatWith, {});
-  if (options.check &&
-      (options.info || options.output || options.inPlace || !options.commands.empty() ||
-       options.autoSplit || options.vertexLimit || options.forceLimit))
+  if (options.check && (options.info || options.Writes() || !options.commands.empty() ||
+                        options.autoSplit || options.vertexLimit || options.forceLimit))
     throw UsageError(Text::CliCheckAlone, {});
   if (options.info && options.output == "-") throw UsageError(Text::CliInfoAndStdout, {});
   if (options.printPdf == "-" && (options.info || options.output == "-"))

@@ -9,8 +9,15 @@
 
 namespace quarvel::cli {
 
+// More threads than this would only wait for the disk; a typo such as
+// "--jobs 1000" should not start a thousand.
+inline constexpr int kMostJobs = 64;
+// An hour: a save of the largest shapes takes seconds, so a longer wait means
+// a run that hangs.
+inline constexpr int kLongestLockWait = 3600;
+
 struct CliOptions {
-  std::string shape;
+  std::vector<std::string> shapes;  // each worked on alone, in this order
   std::optional<std::string> settingsFile;
   std::optional<int> lods;
   // Over the settings file's tolerances, as if typed on the settings page.
@@ -18,7 +25,9 @@ struct CliOptions {
   std::optional<long double> normalsTolerance;
   std::vector<std::string> distances;
   std::vector<std::string> commands;  // in the order given
-  std::optional<std::string> output;  // "-" is standard output
+  std::optional<std::string> output;  // "-" is standard output; one shape only
+  // Every shape's result under its own file name in this folder.
+  std::optional<std::string> outDir;
   // The form the shape is written in; without it, the form SHAPE is in.
   std::optional<format::ShapeForm> format;
   // The settings printout as a PDF file, after this many of `commands`.
@@ -33,8 +42,24 @@ struct CliOptions {
   bool autoSplit = false;
   // Generate sub-objects above the vertex limit instead of refusing.
   bool forceLimit = false;
+  // Generate with a stored plan made for other elements (another count or
+  // other names) instead of refusing it.
+  bool forcePlan = false;
+  bool quiet = false;  // only errors
+  // Shapes worked on at once; without it, as many as the machine has cores.
+  std::optional<int> jobs;
+  // How long a save waits for another run saving the same file.
+  int lockWaitSeconds = 60;
   bool help = false;
   bool version = false;
+
+  // Whether anything is written (a shape, a printout) or shown.
+  bool Writes() const { return output || outDir || inPlace || printPdf; }
+  bool Shows() const { return info || check || json; }
+  // The options that override what a settings file says.
+  bool OverridesSettings() const {
+    return lods || !distances.empty() || pointsTolerance || normalsTolerance || vertexLimit;
+  }
 };
 
 // A command line that asks for something the program cannot do; what() says

@@ -1,14 +1,24 @@
 #include "cli/CliRun.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <locale>
+#include <mutex>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "assignment/LodLevels.h"
 #include "cli/CliCheck.h"
@@ -28,6 +38,8 @@
 namespace quarvel::cli {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // The user's locale for dates and times; none when it is not installed or is
 // the C locale, whose dates read month first.
@@ -72,97 +84,159 @@ class CliSystem : public SystemInfo {
   std::string executable_;
 };
 
-enum class FileMark { Unicode, Missing, Unreadable };
-
-// Whether the file is text with the Unicode mark or one of the binary forms,
-// which open without asking.
-FileMark UnicodeMark(const std::string& path) {
+// Why `path` cannot be opened as a shape; nullopt when it can. Asked before
+// anything opens the file: opening a FIFO for reading waits for a writer,
+// and a device may never end. `markMissing` tells a file without the
+// Unicode mark, which --force opens all the same.
+std::optional<Message> WhyNotReadable(const std::string& path, bool& markMissing) {
+  const TextValues named = {{"path", path}};
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Message{Text::FileNotFound, named};
+    return Message{Text::FileCannotBeRead, named};
+  }
+  if (S_ISDIR(info.st_mode)) return Message{Text::IsFolderNotFile, named};
+  if (!S_ISREG(info.st_mode)) return Message{Text::NotRegularFile, named};
   std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path)) return FileMark::Unreadable;
+  if (!in) {
+    Message message{Text::CliCannotReadBecause, named};
+    message.texts.emplace_back("reason", Text::ReasonPermission);
+    return message;
+  }
   char bytes[24] = {};
   in.read(bytes, sizeof bytes);
   const std::string_view first(bytes, static_cast<std::size_t>(in.gcount()));
-  return HasUnicodeMark(first) || format::FormOfFile(first) != format::ShapeForm::Text
-             ? FileMark::Unicode
-             : FileMark::Missing;
+  // No shape in any form is shorter than its header; an empty file is left
+  // to --force, which finds nothing in it to work on.
+  constexpr std::size_t kShortestShape = 16;
+  if (!first.empty() && first.size() < kShortestShape)
+    return Message{Text::FileTooShort, {{"path", path}, {"size", std::to_string(first.size())}}};
+  markMissing = !HasUnicodeMark(first) && format::FormOfFile(first) == format::ShapeForm::Text;
+  return std::nullopt;
 }
 
-}  // namespace
+// Whether something other than a regular file is at `path` (links followed).
+bool IsSpecialFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
 
-int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter,
-           const Environment& environment) {
-  CliSystem system(executablePath);
-  const TextSource texts =
-      LanguageFileTexts(LanguageFilePath(system), LanguageCode(arguments, environment));
+// The file a shape's result is written to: "-" for standard output, "" for
+// none.
+std::string OutputFor(const CliOptions& options, const std::string& shape) {
+  if (options.output) return *options.output;
+  if (options.outDir) return (fs::path(*options.outDir) / fs::path(shape).filename()).string();
+  if (options.inPlace) return shape;
+  return "";
+}
+
+// The options of the command line that take the place of values `settings`
+// holds, as the user wrote them.
+std::string OverriddenOptions(const CliOptions& options, const std::string& settingsPath) {
+  std::error_code error;
+  if (!fs::is_regular_file(settingsPath, error)) return "";
+  const IniFile settings(settingsPath);
+  std::vector<std::string> names;
+  if (ReadLodCount(settings) > 0) {
+    if (options.lods) names.emplace_back("--lods");
+    if (!options.distances.empty()) names.emplace_back("--distances");
+  }
+  if (options.pointsTolerance && settings.ValueExists(kDeltaSection, "Points"))
+    names.emplace_back("--points-tolerance");
+  if (options.normalsTolerance && settings.ValueExists(kDeltaSection, "Normals"))
+    names.emplace_back("--normals-tolerance");
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  return list;
+}
+
+// What every shape's run shares; none of it changes while shapes run.
+struct RunContext {
+  const CliOptions& options;
+  const TextSource& texts;
+  const CliSystem& system;
+  const PdfPrinterFactory& pdfPrinter;
+};
+
+// The whole work on one shape, said in `report`; returns its exit status.
+int RunShape(const RunContext& context, ShapeReport& report) {
+  const CliOptions& options = context.options;
+  const TextSource& texts = context.texts;
+  const std::string& shape = report.Path();
   const auto say =
       [&](Text text, std::initializer_list<std::pair<std::string_view, std::string>> values = {}) {
         return Worded(texts, text, values);
       };
-  CliOptions options;
-  try {
-    options = ParseCommandLine(arguments);
-  } catch (const UsageError& error) {
-    err << "quarvel-cli: " << error.In(texts) << "\n" << say(Text::CliTryHelp) << "\n";
-    return kUsage;
-  }
-  if (options.help) {
-    out << UsageText();
-    return kSuccess;
-  }
-  if (options.version) {
-    out << "quarvel-cli " << QUARVEL_VERSION << "\n";
-    return kSuccess;
-  }
 
-  switch (UnicodeMark(options.shape)) {
-    case FileMark::Unreadable:
-      err << "error: " << say(Text::CliCannotRead, {{"path", options.shape}}) << "\n";
-      return kCannotRead;
-    case FileMark::Missing:
-      if (!options.force) {
-        err << "error: " << say(Text::CliNoUnicodeMark, {{"path", options.shape}}) << "\n";
-        return kCannotRead;
-      }
-      break;
-    case FileMark::Unicode:
-      break;
+  bool markMissing = false;
+  if (const std::optional<Message> refusal = WhyNotReadable(shape, markMissing)) {
+    report.Error(refusal->In(texts));
+    return kCannotRead;
   }
-  if (options.check) return RunCheck(options.shape, options.json, texts, out, err);
+  if (markMissing && !options.force) {
+    report.Error(say(Text::CliNoUnicodeMark, {{"path", shape}}));
+    return kCannotRead;
+  }
+  if (options.check) return RunCheck(options.json, texts, report);
 
+  const std::string output = OutputFor(options, shape);
+  const std::string settingsPath = options.settingsFile.value_or(SettingsPathFor(shape));
   // An output that is the shape itself (by any spelling or link) would
   // destroy what the run reads; the printout may neither replace the files
   // kept beside it.
-  const std::optional<FileIdentity> input = IdentityOf(options.shape);
+  const std::optional<FileIdentity> input = IdentityOf(shape);
   const auto isOneOf = [](const std::string& path, std::initializer_list<std::string> files) {
     const std::optional<FileIdentity> target = IdentityOf(path);
     return target && std::any_of(files.begin(), files.end(), [&](const std::string& file) {
              return IdentityOf(file) == target;
            });
   };
-  if (options.output && *options.output != "-" && input && IdentityOf(*options.output) == input) {
-    err << "quarvel-cli: " << say(Text::CliOutputIsInput, {{"path", *options.output}}) << "\n";
+  if (!options.inPlace && !output.empty() && output != "-" && input &&
+      IdentityOf(output) == input) {
+    report.Error(say(Text::CliOutputIsInput, {{"path", output}}));
     return kUsage;
   }
   if (options.printPdf && *options.printPdf != "-" &&
-      isOneOf(*options.printPdf,
-              {options.shape, options.settingsFile.value_or(SettingsPathFor(options.shape)),
-               BackupPathFor(FollowLinks(options.shape))})) {
-    err << "quarvel-cli: " << say(Text::CliPdfOverInput, {{"path", *options.printPdf}}) << "\n";
+      isOneOf(*options.printPdf, {shape, settingsPath, BackupPathFor(FollowLinks(shape))})) {
+    report.Error(say(Text::CliPdfOverInput, {{"path", *options.printPdf}}));
     return kUsage;
+  }
+  if (options.settingsFile && !fs::exists(*options.settingsFile)) {
+    report.Error(say(Text::CliSettingsNotFound, {{"path", *options.settingsFile}}));
+    return kCannotRead;
+  }
+  if (IsSpecialFile(settingsPath)) {
+    report.Error(say(Text::SettingsNotRegular, {{"path", settingsPath}}));
+    return kCannotRead;
+  }
+
+  // The run's turn at the files it saves, from before the shape is read to
+  // after the save: a second run on them waits and then reads this one's
+  // result instead of overwriting it.
+  std::vector<std::string> saved;
+  if (!output.empty() && output != "-") {
+    const std::string target = FollowLinks(output);
+    saved = {target, BackupPathFor(target)};
+    if (options.inPlace) saved.push_back(settingsPath);
+  }
+  const SaveLock lock(saved, std::chrono::seconds(options.lockWaitSeconds));
+  if (!lock.Held()) {
+    report.Error(say(Text::CliLockTimeout,
+                     {{"path", output}, {"seconds", std::to_string(options.lockWaitSeconds)}}));
+    return kCannotWrite;
   }
 
   std::unique_ptr<Printer> pdf;
   if (options.printPdf) {
-    if (!pdfPrinter) {
-      err << "error: " << say(Text::CliNoPdf) << "\n";
+    if (!context.pdfPrinter) {
+      report.Error(say(Text::CliNoPdf));
       return kUsage;
     }
-    pdf = pdfPrinter(*options.printPdf);
+    pdf = context.pdfPrinter(*options.printPdf);
   }
   Printer& printer = pdf ? *pdf : NoDefaultPrinter();
 
-  CliDialogs dialogs(err);
+  CliDialogs dialogs(report);
   Session session(SessionPorts{dialogs, texts, {}});
   // Messages name the lines of the file, which an editor shows.
   const NumberLinesAsInFile fileLines(session.text);
@@ -173,7 +247,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
       run([&] {
         // The program INI as the window reads it; the command line never
         // writes it.
-        const IniFile programIni(ProgramIniPath(system));
+        const IniFile programIni(ProgramIniPath(context.system));
         const ProgramSetup setup = ReadProgramSetup(programIni);
         for (int lod = 1; lod <= setup.lods; ++lod)
           session.plan.distances.Set(lod, setup.distances[static_cast<std::size_t>(lod - 1)]);
@@ -187,37 +261,39 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   session.oversize = options.forceLimit ? OversizeHandling::Proceed : OversizeHandling::Refuse;
   if (options.vertexLimit) session.vertexLimit = ClampVertexLimit(*options.vertexLimit);
 
-  if (options.lods) {
+  // The LOD set-up of the command line, before the settings are read (for a
+  // settings file without one) and after (over the file's).
+  const auto setLods = [&] {
+    if (!options.lods) return;
     const int n = *options.lods;
     FillEmptyDistances(session.plan, n);
     for (int i = 1; i <= n && i <= static_cast<int>(options.distances.size()); ++i)
       session.plan.distances.Set(i, options.distances[static_cast<std::size_t>(i - 1)]);
     session.SetLodCount(n);
-  }
-  if (options.settingsFile) {
-    if (!std::filesystem::is_regular_file(*options.settingsFile)) {
-      err << "error: " << say(Text::CliSettingsNotFound, {{"path", *options.settingsFile}}) << "\n";
-      return kCannotRead;
-    }
-    session.settingsOverride = *options.settingsFile;
-  }
+  };
+  setLods();
+  if (options.settingsFile) session.settingsOverride = *options.settingsFile;
+  report.overrideNote = OverriddenOptions(options, settingsPath);
 
   // Everything the window would show while opening: the warnings of the
   // analysis, or the message that the file could not be read.
   std::vector<std::string> openMessages;
   dialogs.recorded = &openMessages;
-  const bool opened =
-      run([&] { return session.Open(FullShapePath(options.shape), OpenView{}); }).IsDone();
+  const bool opened = run([&] { return session.Open(FullShapePath(shape), OpenView{}); }).IsDone();
   dialogs.recorded = nullptr;
   if (!opened) {
-    err << "error: " << say(Text::CliNotAnalysed, {{"path", options.shape}}) << "\n";
+    report.Error(say(Text::CliNotAnalysed, {{"path", shape}}));
     return kCannotRead;
   }
   // An empty file (opened with --force) has nothing to analyse; written back
   // it would become three bytes that no program reads as a shape.
   if (session.text.Empty()) {
-    err << "error: " << say(Text::CliEmpty, {{"path", options.shape}}) << "\n";
+    report.Error(say(Text::CliEmpty, {{"path", shape}}));
     return kCommandFailed;
+  }
+  if (!report.overrideNote.empty()) {
+    setLods();
+    session.Refresh();
   }
 
   if (options.pointsTolerance) session.plan.pointTolerance = *options.pointsTolerance;
@@ -225,7 +301,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   if (options.autoSplit) {
     for (int lod = 1; lod <= session.plan.lodCount; ++lod) {
       if (run([&] { return session.AutoSplit(lod); }).Stopped()) {
-        err << "error: " << say(Text::CliCannotSplit, {{"lod", IntToStr(lod)}}) << "\n";
+        report.Error(say(Text::CliCannotSplit, {{"lod", IntToStr(lod)}}));
         return kCommandFailed;
       }
     }
@@ -234,13 +310,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   // The printout when it is due after `commandsRun` commands.
   const auto printIfDue = [&](std::size_t commandsRun) {
     if (!options.printPdf || options.printAfterCommands != commandsRun) return int{kSuccess};
-    const Outcome printed = run([&] { return session.Print(printer, system); });
+    const Outcome printed = run([&] { return session.Print(printer, context.system); });
     if (printed.kind() == Outcome::Kind::Unavailable) {
-      err << "error: " << say(Text::CliPrintUnavailable, {{"reason", printed.message()}}) << "\n";
+      report.Error(say(Text::CliPrintUnavailable, {{"reason", printed.message()}}));
       return int{kCommandFailed};
     }
     if (printed.Stopped()) {
-      err << "error: " << say(Text::CliCannotWrite, {{"path", *options.printPdf}}) << "\n";
+      report.Error(say(Text::CliCannotWrite, {{"path", *options.printPdf}}));
       return int{kCannotWrite};
     }
     return int{kSuccess};
@@ -252,77 +328,245 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const Verb& verb = *FindVerb(name);
     if (verb.available && !verb.available(session)) {
       // A command that cannot run shows no box: its reason goes here.
-      err << "error: " << TextFrom(texts, verb.unavailable) << "\n";
+      report.Error(TextFrom(texts, verb.unavailable));
+      return kCommandFailed;
+    }
+    if (name == "generate" && session.otherElements && !options.forcePlan) {
+      report.Error(say(Text::CliPlanForOtherElements,
+                       {{"settings", session.otherElements->settings},
+                        {"difference", session.otherElements->difference.In(texts)}}));
       return kCommandFailed;
     }
     if (const Outcome outcome = run([&] { return verb.run(session); }); outcome.Stopped()) {
-      err << "error: " << say(Text::CliCommandFailed, {{"command", name}}) << "\n";
+      report.Error(say(Text::CliCommandFailed, {{"command", name}}));
       if (outcome.cause() == Outcome::Cause::VertexLimit)
-        err << "error: " << say(Text::CliOverLimitHint, {{"limit", IntToStr(session.vertexLimit)}})
-            << "\n";
+        report.Error(say(Text::CliOverLimitHint, {{"limit", IntToStr(session.vertexLimit)}}));
       return kCommandFailed;
     }
   }
   if (const int status = printIfDue(commandsRun); status != kSuccess) return status;
 
   if (options.info) {
+    std::ostringstream info;
     if (options.json) {
-      PrintInfoJson(out, session, openMessages);
+      PrintInfoJson(info, session, openMessages, shape);
     } else {
-      PrintInfo(out, session, openMessages);
+      PrintInfo(info, session, openMessages);
     }
+    report.out += info.str();
   }
 
   if (options.format) session.file.form = *options.format;
   const auto refusedInBinary = [&](const ShapeProblem& problem) {
-    err << "error: "
-        << say(Text::CliNotInBinary,
-               {{"line", IntToStr(ShownLine(problem.line))}, {"reason", problem.message}})
-        << '\n';
+    report.Error(say(Text::CliNotInBinary,
+                     {{"line", IntToStr(ShownLine(problem.line))}, {"reason", problem.message}}));
     return int{kCannotWrite};
   };
-  if (options.output == "-") {
+  if (output == "-") {
     const format::ShapeFileBytes file =
         format::EncodeShapeFile(session.text.All(), session.file.form, session.bom,
                                 session.file.subHeaderTail, session.Texts());
     if (file.refusal) return refusedInBinary(*file.refusal);
-    out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
-    out.flush();
-    if (!out) {
-      err << "error: " << say(Text::CliCannotWriteStdout) << "\n";
-      return kCannotWrite;
-    }
-  } else if (options.output) {
-    const format::ShapeSaveResult saved =
-        format::SaveShapeFile(*options.output, session.text.All(), session.file.form, session.bom,
-                              session.file.subHeaderTail, session.Texts(), {}, session.sourceFile);
-    if (saved.refusal) return refusedInBinary(*saved.refusal);
-    if (saved.failure) {
-      err << "error: "
-          << say(Text::CliCannotWriteBecause,
-                 {{"path", *options.output}, {"reason", saved.failure->In(texts)}})
-          << '\n';
-      return kCannotWrite;
-    }
+    report.out.append(file.bytes.data(), file.bytes.size());
   } else if (options.inPlace) {
     // The two halves of "Speichern", so that the exit status says which
     // file failed.
     if (!run([&] { return session.WriteText({}); }).IsDone()) {
-      err << "error: " << say(Text::CliCannotWrite, {{"path", options.shape}}) << "\n";
+      report.Error(say(Text::CliCannotWrite, {{"path", shape}}));
       return kCannotWrite;
     }
     if (!run([&] {
           session.SaveSettings();
           return Outcome::Done();
         })) {
-      err << "error: "
-          << say(Text::CliSettingsNotWritten,
-                 {{"settings", session.SettingsPath()}, {"path", options.shape}})
-          << "\n";
+      report.Error(say(Text::CliSettingsNotWritten,
+                       {{"settings", session.SettingsPath()}, {"path", shape}}));
       return kCannotWriteSettings;
+    }
+  } else if (!output.empty()) {
+    const format::ShapeSaveResult saved =
+        format::SaveShapeFile(output, session.text.All(), session.file.form, session.bom,
+                              session.file.subHeaderTail, session.Texts(), {}, session.sourceFile);
+    if (saved.refusal) return refusedInBinary(*saved.refusal);
+    if (saved.failure) {
+      report.Error(say(Text::CliCannotWriteBecause,
+                       {{"path", output}, {"reason", saved.failure->In(texts)}}));
+      return kCannotWrite;
     }
   }
   return kSuccess;
+}
+
+// Usage mistakes that only the shapes named show.
+void CheckOutputFolder(const CliOptions& options) {
+  if (!options.outDir) return;
+  const std::optional<FileIdentity> folder = IdentityOf(*options.outDir);
+  std::set<std::string> names;
+  for (const std::string& shape : options.shapes) {
+    const fs::path path(shape);
+    std::string parent = path.parent_path().string();
+    if (parent.empty()) parent = ".";
+    if (folder && IdentityOf(parent) == folder)
+      throw UsageError(Text::CliOutDirIsInputFolder,
+                       {{"folder", *options.outDir}, {"path", shape}});
+    if (!names.insert(path.filename().string()).second)
+      throw UsageError(Text::CliSameNameTwice, {{"name", path.filename().string()}});
+  }
+}
+
+// Shows the runs' reports in the order of the shapes while they are worked
+// on `jobs` at a time; returns the worst exit status.
+class Batch {
+ public:
+  Batch(const RunContext& context, std::ostream& out, std::ostream& err, bool progress)
+      : context_(context), out_(out), err_(err), progress_(progress) {}
+
+  int Run(int jobs) {
+    const std::vector<std::string>& shapes = context_.options.shapes;
+    reports_.reserve(shapes.size());
+    for (const std::string& shape : shapes) reports_.emplace_back(shape, context_.options.quiet);
+    done_.assign(shapes.size(), false);
+    if (jobs <= 1) {
+      for (std::size_t i = 0; i < shapes.size(); ++i) {
+        Work(i);
+        Show(i);
+      }
+    } else {
+      std::vector<std::thread> workers;
+      for (int j = 0; j < jobs; ++j)
+        workers.emplace_back([this] {
+          for (std::size_t i; (i = next_++) < reports_.size();) Work(i);
+        });
+      for (std::size_t i = 0; i < shapes.size(); ++i) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return static_cast<bool>(done_[i]); });
+        lock.unlock();
+        Show(i);
+      }
+      for (std::thread& worker : workers) worker.join();
+    }
+    if (progress_) err_ << "\r\033[K" << std::flush;
+    if (shapes.size() > 1 && !context_.options.quiet) {
+      int clean = 0, warned = 0, failed = 0;
+      for (const ShapeReport& report : reports_) {
+        if (report.status != kSuccess || !report.errors.empty()) {
+          ++failed;
+        } else if (report.warnings > 0) {
+          ++warned;
+        } else {
+          ++clean;
+        }
+      }
+      err_ << Worded(context_.texts, Text::CliSummary,
+                     {{"count", std::to_string(shapes.size())},
+                      {"clean", std::to_string(clean)},
+                      {"warned", std::to_string(warned)},
+                      {"failed", std::to_string(failed)}})
+           << '\n';
+    }
+    return worst_;
+  }
+
+ private:
+  void Work(std::size_t i) {
+    ShapeReport& report = reports_[i];
+    try {
+      report.status = RunShape(context_, report);
+    } catch (const std::exception& error) {
+      // One shape's failure is no reason to leave the others undone.
+      report.Error(MessageOf(error, context_.texts));
+      report.status = kCommandFailed;
+    }
+    if (context_.options.json && report.out.empty() && report.status != kSuccess)
+      report.out =
+          nlohmann::ordered_json{
+              {"file", report.Path()}, {"status", report.status}, {"errors", report.errors}}
+              .dump() +
+          '\n';
+    const std::lock_guard<std::mutex> lock(mutex_);
+    done_[i] = true;
+    finished_.notify_all();
+  }
+
+  void Show(std::size_t i) {
+    ShapeReport& report = reports_[i];
+    if (progress_) err_ << "\r\033[K";
+    if (!report.overrideNote.empty() && !overrideNoted_ && !context_.options.quiet) {
+      overrideNoted_ = true;
+      err_ << report.Path() << ": note: "
+           << Worded(context_.texts, Text::CliOverridesSettings, {{"options", report.overrideNote}})
+           << '\n';
+    }
+    err_ << report.messages;
+    out_ << report.out;
+    out_.flush();
+    if (!out_) {
+      err_ << report.Path() << ": error: " << TextFrom(context_.texts, Text::CliCannotWriteStdout)
+           << '\n';
+      report.status = std::max(report.status, int{kCannotWrite});
+    }
+    worst_ = std::max(worst_, report.status);
+    if (progress_ && i + 1 < reports_.size())
+      err_ << '[' << i + 1 << '/' << reports_.size() << "] " << reports_[i + 1].Path()
+           << std::flush;
+    // Shown once: a route's hundreds of results need not stay in memory.
+    report.out.clear();
+    report.out.shrink_to_fit();
+    report.messages.clear();
+  }
+
+  const RunContext& context_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool progress_;
+  std::vector<ShapeReport> reports_;
+  std::vector<char> done_;
+  std::atomic<std::size_t> next_{0};
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  int worst_ = kSuccess;
+  bool overrideNoted_ = false;
+};
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           const std::string& executablePath, const PdfPrinterFactory& pdfPrinter,
+           const Environment& environment, bool errIsTerminal) {
+  CliSystem system(executablePath);
+  const TextSource texts =
+      LanguageFileTexts(LanguageFilePath(system), LanguageCode(arguments, environment));
+  CliOptions options;
+  try {
+    options = ParseCommandLine(arguments);
+    if (!options.help && !options.version) CheckOutputFolder(options);
+  } catch (const UsageError& error) {
+    err << "quarvel-cli: " << error.In(texts) << "\n" << TextFrom(texts, Text::CliTryHelp) << "\n";
+    return kUsage;
+  }
+  if (options.help) {
+    out << UsageText();
+    return kSuccess;
+  }
+  if (options.version) {
+    out << "quarvel-cli " << QUARVEL_VERSION << "\n";
+    return kSuccess;
+  }
+  if (!options.commands.empty() && !options.Writes() && !options.Shows() && !options.quiet)
+    err << "quarvel-cli: warning: " << TextFrom(texts, Text::CliNothingWritten) << '\n';
+  if (options.outDir) {
+    std::error_code error;
+    fs::create_directories(*options.outDir, error);
+  }
+
+  const RunContext context{options, texts, system, pdfPrinter};
+  // The printout needs the toolkit, which is made in the calling thread; it
+  // goes with one shape only, which is worked on there.
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const int jobs =
+      std::min<int>(options.jobs.value_or(cores), static_cast<int>(options.shapes.size()));
+  Batch batch(context, out, err, errIsTerminal && !options.quiet && options.shapes.size() > 1);
+  return batch.Run(options.printPdf ? 1 : jobs);
 }
 
 }  // namespace quarvel::cli

@@ -24,9 +24,10 @@ Environment ProcessEnvironment();
 
 // The whole program: `arguments` without the program name; the language file
 // is looked for beside `executablePath`, the locale in `environment`. Without
-// `pdfPrinter` (a program built without Qt) --print-pdf is refused.
+// `pdfPrinter` (a program built without Qt) --print-pdf is refused. With
+// `errIsTerminal` the progress of several shapes is shown on `err`.
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const std::string& executablePath, const PdfPrinterFactory& pdfPrinter = {},
-           const Environment& environment = ProcessEnvironment());
+           const Environment& environment = ProcessEnvironment(), bool errIsTerminal = false);
 
 }  // namespace quarvel::cli

@@ -1,9 +1,12 @@
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <system_error>
 
 #include "cli/CliRun.h"
+#include "common/FileReplace.h"
 
 #ifdef QUARVEL_CLI_PDF
 #include <QGuiApplication>
@@ -14,6 +17,9 @@
 #endif
 
 int main(int argc, char** argv) {
+  // A user's Ctrl-C or a kill stops a run over a whole route at once; the
+  // files being saved keep their old versions.
+  quarvel::StopOnSignals();
   std::error_code error;
   std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) executable = std::filesystem::absolute(argv[0], error);
@@ -46,5 +52,6 @@ int main(int argc, char** argv) {
   };
 #endif
   return quarvel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
-                              executable.string(), pdfPrinter);
+                              executable.string(), pdfPrinter, quarvel::cli::ProcessEnvironment(),
+                              ::isatty(STDERR_FILENO) == 1);
 }

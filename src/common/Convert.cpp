@@ -15,8 +15,10 @@ namespace quarvel {
 
 namespace {
 
+// One per thread: the command line works on several shapes at once, and a
+// merge sets "." for its own numbers only.
 char& SeparatorSetting() {
-  static char separator = SystemDecimalSeparator();
+  thread_local char separator = SystemDecimalSeparator();
   return separator;
 }
 

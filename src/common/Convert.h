@@ -15,7 +15,8 @@ int StrToIntDef(std::string_view text, int fallback);
 std::string IntToStr(long long value);
 
 // The separator that numbers typed by the user and numbers in INI files use.
-// Initialised from the system locale; the merge commands and tests set it.
+// Initialised from the system locale, one per thread; the merge commands and
+// tests set it.
 char DecimalSeparator();
 void SetDecimalSeparator(char separator);
 // Reads the separator of the user's locale (LC_NUMERIC, LC_ALL or LANG).

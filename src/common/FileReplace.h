@@ -2,11 +2,13 @@
 // save may replace, and the temporary file that becomes the new version only
 // when it is complete and on the disk.
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ports/Texts.h"
 
@@ -67,6 +69,40 @@ class ReplacementFile {
   int descriptor_ = -1;
   int slot_ = -1;  // in the table the signal handler removes files from
   std::optional<Message> failure_;
+};
+
+// From now on SIGINT and SIGTERM stop the program at once, removing its
+// temporary files, even when it was started to ignore them (as a background
+// job of a script is); SIGHUP does so unless it is ignored.
+void StopOnSignals();
+
+// The turn of one run at saving some files: while it is held, every other
+// run (another program or thread) that wants a lock on one of them waits.
+// The locks are advisory, on hidden lock files beside the files (removed
+// when given back), since a save replaces the file itself by another one.
+class SaveLock {
+ public:
+  // Waits at most `wait` for the locks of every file `paths` name (links
+  // followed). A folder where no lock file can be made gives no lock and no
+  // wait: a save there fails anyway.
+  SaveLock(const std::vector<std::string>& paths, std::chrono::milliseconds wait);
+  ~SaveLock();
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+  // False when another run held a lock for longer than the wait.
+  bool Held() const { return held_; }
+
+ private:
+  struct Lock {
+    std::string path;
+    int descriptor = -1;
+    int slot = -1;
+  };
+  void GiveBack();
+
+  std::vector<Lock> locks_;
+  bool held_ = true;
 };
 
 // Replaces the file `path` leads to by `bytes`, or creates it, under the rule

@@ -299,7 +299,7 @@ enum class Text : int {
   CliVertexLimitNumber = 318,  // {min} {max}
   CliLangValue = 319,          // {value}
   CliUnknownOption = 320,      // {option}
-  CliOneShape = 321,           // {first} {second}
+  CliOneShape = 321,           // {option} {count}
   CliNoShape = 322,
   CliOutputOrInPlace = 323,
   CliJsonWith = 324,
@@ -333,7 +333,7 @@ enum class Text : int {
   InfoName = 352,
   InfoImage = 353,
   InfoFaces = 354,
-  InfoSubobjects = 355,  // {lod}
+  InfoSubobjects = 355,
   InfoNumber = 356,
   InfoVertices = 357,
   InfoSort = 358,
@@ -347,10 +347,26 @@ enum class Text : int {
   CliOutputIsInput = 366,  // {path}
   CliPdfOverInput = 367,   // {path}
   CliStdoutTwice = 368,
+  CliOutDirIsInputFolder = 369,   // {folder} {path}
+  CliSameNameTwice = 370,         // {name}
+  CliJobsNumber = 371,            // {max}
+  CliLockWaitNumber = 372,        // {max}
+  CliSummary = 373,               // {count} {clean} {warned} {failed}
+  CliLockTimeout = 374,           // {path} {seconds}
+  CliOverridesSettings = 375,     // {options}
+  PlanOtherCount = 376,           // {stored} {elements}
+  PlanOtherName = 377,            // {row} {stored} {name}
+  CliPlanForOtherElements = 378,  // {settings} {difference}
+  PlanForOtherElements = 379,     // {settings} {difference}
+  CliNothingWritten = 380,
+  CharacterBeyondLatin1 = 381,  // {line} {code}
+  FileTooShort = 382,           // {path} {size}
+  InfoOverLimit = 383,          // {limit}
+  SettingsNotRegular = 384,     // {path}
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::CliStdoutTwice;
+inline constexpr Text kLastText = Text::SettingsNotRegular;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

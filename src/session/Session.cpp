@@ -500,12 +500,21 @@ void Session::SetLodCount(int lods) {
 }
 
 void Session::LoadSettings(const SettingsView& view) {
+  otherElements.reset();
   if (path.empty()) return;
   const std::string from = settingsOverride.empty() ? SettingsPath() : settingsOverride;
   std::error_code error;
   if (!std::filesystem::is_regular_file(from, error)) return;
   const IniFile settings(from);
   if (!settings.ExistedOnDisk()) return;
+  // Applied all the same, as before: the user decides after the warning.
+  if (std::optional<quarvel::Message> difference = PlanForOtherElements(settings, tables)) {
+    otherElements = OtherElements{from, std::move(*difference)};
+    Message(BoxKind::Warning,
+            Worded(ports_.text, Text::PlanForOtherElements,
+                   {{"settings", from}, {"difference", otherElements->difference.In(ports_.text)}}),
+            Buttons::Ok);
+  }
 
   plan.pointTolerance = ReadTolerance(settings, "Points");
   plan.normalTolerance = ReadTolerance(settings, "Normals");

@@ -108,6 +108,13 @@ class Session {
   // When set, the settings are loaded from this file instead of the one
   // beside the shape.
   std::string settingsOverride;
+  // The settings last loaded hold a plan made for other elements: the file
+  // and how they differ.
+  struct OtherElements {
+    std::string settings;
+    quarvel::Message difference;
+  };
+  std::optional<OtherElements> otherElements;
 
   int Elements() const { return tables.elements.Count(); }
   // The vertices of sub-object `subobject` of LOD `lod`; leaves the shift of

@@ -52,11 +52,16 @@ void IniFile::Reload() {
   sections_.clear();
   sectionIndex_.clear();
   dirty_ = false;
-  std::ifstream in(path_, std::ios::binary);
+  // A FIFO would block the reading for ever and a device never end: only a
+  // regular file is opened. Anything else there is neither read nor
+  // replaced (the save refuses it).
+  std::error_code error;
+  const fs::file_status status = fs::status(path_, error);
+  std::ifstream in;
+  if (!fs::exists(status) || fs::is_regular_file(status)) in.open(path_, std::ios::binary);
   existed_ = static_cast<bool>(in);
   // A file that is there but cannot be read must not be replaced by the few
   // keys this run writes: its content would be lost.
-  std::error_code error;
   unreadable_ = !existed_ && fs::exists(fs::symlink_status(path_, error));
   std::string content;
   if (in) {

@@ -67,12 +67,20 @@ void WriteLodSetup(IniFile& file, const Plan& plan) {
     file.WriteString(kLodSection, IntToStr(lod), plan.distances[lod]);
 }
 
+void WriteElementNames(IniFile& file, const ShapeTables& tables) {
+  file.EraseSection(kElementSection);
+  file.WriteInteger(kElementSection, "Anzahl", tables.elements.Count());
+  for (int row = 1; row <= tables.elements.Count(); ++row)
+    file.WriteString(kElementSection, IntToStr(row), tables.elements[row].name);
+}
+
 void WritePlan(IniFile& file, const ShapeTables& tables, const Plan& plan,
                const PlanSummary& summary) {
   WriteTolerances(file, plan.pointTolerance, plan.normalTolerance);
   WriteAssignment(file, plan, tables.elements.Count(), summary.subobjects.Count());
   WriteAnimationMarks(file, plan, tables.matrices.Count());
   WriteLodSetup(file, plan);
+  WriteElementNames(file, tables);
 }
 
 // ---- Reading ------------------------------------------------------------------
@@ -150,6 +158,36 @@ void ReadAnimationMarks(const IniFile& file, int matrices, Plan& plan) {
   for (int row = 1; row <= matrices; ++row)
     plan.animationMarks.Set(row,
                             Mark::FromText(file.ReadString(kAnimationSection, IntToStr(row), "")));
+}
+
+std::optional<Message> PlanForOtherElements(const IniFile& file, const ShapeTables& tables) {
+  const int elements = tables.elements.Count();
+  const auto otherCount = [&](int stored) -> std::optional<Message> {
+    if (stored == elements) return std::nullopt;
+    return Message{Text::PlanOtherCount,
+                   {{"stored", IntToStr(stored)}, {"elements", IntToStr(elements)}}};
+  };
+  if (file.SectionExists(kElementSection)) {
+    if (auto differs = otherCount(file.ReadInteger(kElementSection, "Anzahl", 0))) return differs;
+    for (int row = 1; row <= elements; ++row) {
+      const std::string stored = file.ReadString(kElementSection, IntToStr(row), "");
+      if (stored != tables.elements[row].name)
+        return Message{
+            Text::PlanOtherName,
+            {{"row", IntToStr(row)}, {"stored", stored}, {"name", tables.elements[row].name}}};
+    }
+    return std::nullopt;
+  }
+  const std::string first = Numbered(kAssignmentSection, 1);
+  const std::string_view section = file.SectionExists(first) ? std::string_view(first)
+                                   : file.SectionExists(kLegacyAssignmentSection)
+                                       ? kLegacyAssignmentSection
+                                       : std::string_view();
+  if (section.empty()) return std::nullopt;
+  // Every save writes one key per element, numbered from 1.
+  int stored = 0;
+  while (file.ValueExists(section, IntToStr(stored + 1))) ++stored;
+  return otherCount(stored);
 }
 
 }  // namespace quarvel

@@ -2,10 +2,12 @@
 // sub-object of every element per LOD, the sort and animation marks, the LOD
 // set-up and the merge tolerances), kept beside the shape as a profile file.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "plan/Plan.h"
+#include "ports/Texts.h"
 #include "settings/IniFile.h"
 
 namespace quarvel {
@@ -22,6 +24,8 @@ inline constexpr std::string_view kLegacyAssignmentSection = "SONR";
 inline constexpr std::string_view kLegacySortSection = "SOSORT";
 inline constexpr std::string_view kAnimationSection = "ANIM";
 inline constexpr std::string_view kLodSection = "LODs";
+// The element names the plan was made for: "Anzahl" and one key per row.
+inline constexpr std::string_view kElementSection = "Elemente";
 
 // ---- Writing ----------------------------------------------------------------
 
@@ -33,6 +37,7 @@ void WriteTolerances(IniFile& file, long double pointTolerance, long double norm
 void WriteAssignment(IniFile& file, const Plan& plan, int elements, int subobjects);
 void WriteAnimationMarks(IniFile& file, const Plan& plan, int matrices);
 void WriteLodSetup(IniFile& file, const Plan& plan);
+void WriteElementNames(IniFile& file, const ShapeTables& tables);
 // All of the plan, as the settings file holds it.
 void WritePlan(IniFile& file, const ShapeTables& tables, const Plan& plan,
                const PlanSummary& summary);
@@ -53,5 +58,10 @@ void ReadElementAssignment(const IniFile& file, int lodCount, int elements, Plan
                            PlanSummary& summary);
 void ReadSortMarks(const IniFile& file, int lodCount, int subobjects, Plan& plan);
 void ReadAnimationMarks(const IniFile& file, int matrices, Plan& plan);
+// How the elements the stored plan was made for differ from `tables`' (the
+// first difference: their count or a name), nullopt when they do not or the
+// file does not tell. A file written before the names were kept tells the
+// count by the keys of its first LOD's assignment.
+std::optional<Message> PlanForOtherElements(const IniFile& file, const ShapeTables& tables);
 
 }  // namespace quarvel

@@ -157,15 +157,34 @@ void AppendReadLine(std::vector<std::string>& lines, std::string_view line,
 namespace {
 
 // Character j of a further record is the low byte R[2j] of the pair R[2j],
-// R[2j+1]; a pair of two zero bytes is a NUL character, which no text holds.
-// The loop is kept simple enough for the compiler to vectorise.
-bool DecodePairs(const char* pairs, std::size_t count, char* out) {
+// R[2j+1]; a pair of two zero bytes is a NUL character, which no text holds,
+// and a high byte other than zero a character beyond U+00FF, which the
+// text's one byte per character cannot hold. The loop is kept simple enough
+// for the compiler to vectorise.
+enum PairProblems : unsigned char { kNoProblem = 0, kNul = 1, kWide = 2 };
+unsigned char DecodePairs(const char* pairs, std::size_t count, char* out) {
   unsigned char nul = 0;
+  unsigned char high = 0;
   for (std::size_t j = 0; j < count; ++j) {
     out[j] = pairs[2 * j];
     nul |= static_cast<unsigned char>((pairs[2 * j] | pairs[2 * j + 1]) == 0);
+    high |= static_cast<unsigned char>(pairs[2 * j + 1]);
   }
-  return nul != 0;
+  return static_cast<unsigned char>((nul != 0 ? kNul : 0) | (high != 0 ? kWide : 0));
+}
+
+// The first character beyond U+00FF among `count` pairs (low byte first).
+[[noreturn]] void ThrowWide(const char* pairs, std::size_t count, std::size_t lineIndex) {
+  for (std::size_t j = 0; j < count; ++j) {
+    const auto high = static_cast<unsigned char>(pairs[2 * j + 1]);
+    if (high == 0) continue;
+    char code[8];
+    std::snprintf(code, sizeof code, "%02X%02X", high, static_cast<unsigned char>(pairs[2 * j]));
+    throw Error(Text::CharacterBeyondLatin1,
+                {{"line", std::to_string(lineIndex + 1)}, {"code", code}});
+  }
+  throw Error(Text::CharacterBeyondLatin1,
+              {{"line", std::to_string(lineIndex + 1)}, {"code", "?"}});
 }
 
 template <typename Records>
@@ -194,6 +213,7 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
   line0.reserve(first.size() / 2);
   for (std::size_t p = 3; p < first.size(); p += 2) {
     if (first[p - 1] == '\0' && first[p] == '\0') ThrowNotText(0);
+    if (first[p] != '\0') ThrowWide(first.data() + p - 1, 1, 0);
     line0.push_back(first[p - 1]);
   }
   lines.push_back(std::move(line0));
@@ -216,16 +236,17 @@ ReadOutcome DecodeRecords(Records& records, std::vector<std::string>& lines, std
     }
     const std::size_t n = record.size();
     const std::size_t k = n >= 2 ? n / 2 - 1 : 0;
-    bool sawNul = false;
+    unsigned char problems = kNoProblem;
     if (k <= kMaxReadLineLength) {
       std::string& line = lines.emplace_back(k, '\0');
-      sawNul = DecodePairs(record.data() + 1, k, line.data());
+      problems = DecodePairs(record.data() + 1, k, line.data());
     } else {
       longLine.resize(k);
-      sawNul = DecodePairs(record.data() + 1, k, longLine.data());
-      if (!sawNul) AppendReadLine(lines, longLine, continuations);
+      problems = DecodePairs(record.data() + 1, k, longLine.data());
+      if (problems == kNoProblem) AppendReadLine(lines, longLine, continuations);
     }
-    if (sawNul) ThrowNotText(further + 1);
+    if (problems & kNul) ThrowNotText(further + 1);
+    if (problems & kWide) ThrowWide(record.data() + 1, k, further + 1);
     ++further;
     if (further % kProgressEvery == 0 && callbacks.progress) callbacks.progress(further);
   }
@@ -306,7 +327,7 @@ bool HasUnicodeMark(std::string_view firstBytes) {
   const auto byte = [&](std::size_t i) {
     return i < firstBytes.size() ? static_cast<unsigned char>(firstBytes[i]) : 0;
   };
-  return byte(0) == 0xFF || byte(1) == 0xFE;
+  return byte(0) == 0xFF && byte(1) == 0xFE;
 }
 
 ReadOutcome DecodeShapeBytes(std::string_view bytes, std::vector<std::string>& lines,

@@ -17,7 +17,7 @@ inline constexpr std::size_t kMaxReadLineLength = 210;
 inline constexpr std::size_t kProgressEvery = 1000;
 
 struct ReadShapeCallbacks {
-  // Asked when the first record starts with neither FF nor FE; true goes on.
+  // Asked when the first record does not start with FF FE; true goes on.
   std::function<bool()> continueWithoutUnicodeMark;
   // After every 1000th further line, with the number of further lines so far.
   std::function<void(std::size_t)> progress;
@@ -25,17 +25,17 @@ struct ReadShapeCallbacks {
 
 enum class ReadOutcome { Read, Declined, Empty };
 
-// Whether a file that starts with `firstBytes` counts as Unicode text: its
-// first byte is FF or its second FE. A file without the mark is asked about,
-// since it may be compressed.
+// Whether a file that starts with `firstBytes` counts as Unicode text: it
+// starts with FF FE, the mark of UTF-16 little-endian. A file without the
+// mark is asked about, since it may be compressed.
 bool HasUnicodeMark(std::string_view firstBytes);
 
 // Reads the shape file at `path` and appends its lines to `text` (which the
 // caller has emptied); sets `fileBom` to the first two bytes of the file.
 // Throws quarvel::Error when the file is missing, no plain file or cannot be
-// read, starts with a line end, or holds a NUL character (it is then no text
-// file); `text` and `fileBom` are then as they were. The file is read in
-// chunks, so its size is bounded only by the memory its lines take.
+// read, starts with a line end, holds a NUL character (it is then no text
+// file) or a character beyond U+00FF (which the text cannot keep); `text` and `fileBom` are then as
+// they were. The file is read in chunks, so its size is bounded only by the memory its lines take.
 ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string& fileBom,
                           const ReadShapeCallbacks& callbacks = {});
 

@@ -104,7 +104,10 @@ TEST_F(Cli, UsageMistakesExitWithTwo) {
       {"a.s", "--info", "-o", "-"},
       {"a.s", "--format", "zip", "-o", "b.s"},
       {"a.s", "--format", "binary"},
-      {"a.s", "b.s"}};
+      {"a.s", "b.s", "-o", "c.s"},
+      {"a.s", "b.s", "--print-pdf", "c.pdf"},
+      {"a.s", "-o", "c.s", "--out-dir", "d"},
+      {"a.s", "--jobs", "0"}};
   for (const auto& arguments : mistakes) EXPECT_EQ(Run(arguments), cli::kUsage) << arguments[1];
   EXPECT_EQ(Run({"--help"}), cli::kSuccess);
   EXPECT_NE(out.str().find("Exit status"), std::string::npos);
@@ -323,8 +326,15 @@ TEST_F(Cli, AShapeThatCannotBeWrittenLeavesItsSettingsFileAlone) {
 }
 
 TEST_F(Cli, ASettingsFileThatCannotBeWrittenHasItsOwnExitStatus) {
+  // A folder in its place is refused before anything is read or written.
   fs::create_directory(dir.File("loco.Quarvel"));
   WriteBytes(dir.File("loco.Quarvel/notes.txt"), "mine");
+  const FolderPicture untouched = PictureOf(dir.path());
+  EXPECT_EQ(Run({loco, "--in-place"}), cli::kCannotRead);
+  EXPECT_EQ(PictureOf(dir.path()), untouched);
+  fs::remove_all(dir.File("loco.Quarvel"));
+  // A link that leads nowhere is no file to read, and is not replaced.
+  fs::create_symlink("nowhere/loco.Quarvel", dir.File("loco.Quarvel"));
   FolderPicture expected = PictureOf(dir.path());
   EXPECT_EQ(Run({loco, "--in-place"}), cli::kCannotWriteSettings);
   EXPECT_TRUE(ErrorSays("error: the settings file " + dir.File("loco.Quarvel") +
@@ -352,17 +362,18 @@ TEST_F(Cli, CheckListsEveryProblemWithItsLine) {
       "Leerer Block \"animations ( 0 )\": manche Programme laden eine Datei damit nicht; der "
       "Block kann entfallen.";
   EXPECT_EQ(Run({dir.File("damaged.s"), "--check"}), cli::kCommandFailed);
-  EXPECT_EQ(out.str(), std::to_string(vertex + 1) + ": error: " + pointMissing + "\n" +
-                           std::to_string(lines.size() - 1) + ": warning: " + emptyAnimations +
-                           "\n");
-  EXPECT_EQ(Run({dir.File("damaged.s"), "--check", "--json"}), cli::kCommandFailed);
+  const std::string damaged = dir.File("damaged.s");
+  EXPECT_EQ(out.str(), damaged + ":" + std::to_string(vertex + 1) + ": error: " + pointMissing +
+                           "\n" + damaged + ":" + std::to_string(lines.size() - 1) +
+                           ": warning: " + emptyAnimations + "\n");
+  EXPECT_EQ(Run({damaged, "--check", "--json"}), cli::kCommandFailed);
   EXPECT_EQ(nlohmann::json::parse(out.str()),
-            nlohmann::json::parse(R"([{"line": )" + std::to_string(vertex + 1) +
-                                  R"(, "severity": "error", "message": )" +
-                                  nlohmann::json(pointMissing).dump() + R"(}, {"line": )" +
-                                  std::to_string(lines.size() - 1) +
-                                  R"(, "severity": "warning", "message": )" +
-                                  nlohmann::json(emptyAnimations).dump() + "}]"));
+            nlohmann::json::parse(
+                R"({"file": )" + nlohmann::json(damaged).dump() + R"(, "problems": [{"line": )" +
+                std::to_string(vertex + 1) + R"(, "severity": "error", "message": )" +
+                nlohmann::json(pointMissing).dump() + R"(}, {"line": )" +
+                std::to_string(lines.size() - 1) + R"(, "severity": "warning", "message": )" +
+                nlohmann::json(emptyAnimations).dump() + "}]}"));
 
   // Warnings alone are no failure.
   lines[vertex] = "\t\t\t\t\t\t\t\tvertex ( 00000000 5 1 ffffffff ff808080";
@@ -400,7 +411,8 @@ TEST_F(Cli, MessagesNameTheLinesOfTheFile) {
 
   const std::string line = std::to_string(damaged + 1);
   EXPECT_EQ(Run({dir.File("long.s"), "--check"}), cli::kCommandFailed);
-  EXPECT_EQ(out.str(), line + ": error: '0.5' in \"tcb_key\" ist kein gültiger Integerwert.\n");
+  EXPECT_EQ(out.str(), dir.File("long.s") + ":" + line +
+                           ": error: '0.5' in \"tcb_key\" ist kein gültiger Integerwert.\n");
   EXPECT_EQ(Run({dir.File("long.s"), "--do", "generate", "-o", dir.File("split.s")}),
             cli::kCommandFailed);
   EXPECT_TRUE(ErrorSays("(Zeile " + line + "): ")) << err.str();
@@ -531,7 +543,9 @@ TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
                             return line.find("sub_objects ( 2") != std::string::npos;
                           }),
             2);
-  EXPECT_NE(out.str().find("    1     1200\n    2      600\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("    1         1200         1200\n    2          600          600\n"),
+            std::string::npos)
+      << out.str();
 
   // A LOD that cannot be split stops the run before anything is written.
   fs::remove(split);
@@ -582,7 +596,7 @@ TEST_F(Cli, VersionAndTheEndOfTheOptions) {
   const fs::path before = fs::current_path();
   fs::current_path(dir.path());
   EXPECT_EQ(Run({"--info", "--", "-dash.s"}), cli::kSuccess) << err.str();
-  EXPECT_EQ(Run({"--", "-dash.s", "--info"}), cli::kUsage);  // a second shape
+  EXPECT_EQ(Run({"--", "-dash.s", "--info"}), cli::kCannotRead);  // a second shape
   fs::current_path(before);
 }
 

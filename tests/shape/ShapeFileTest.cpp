@@ -71,16 +71,39 @@ TEST(ShapeFileFormat, RecordsAreReadAsTheBytesLieInTheFile) {
   // LF alone: every line after line 0 loses its last character.
   EXPECT_EQ(Decode(Utf16File({"first", "abc", "de"}, u"\n")).lines,
             (Lines{"first", "ab", "d", ""}));
-  // Characters above U+00FF keep their low byte.
-  EXPECT_EQ(Decode(kMark + std::string("h\0\r\0\n\0\xAC\x20\r\0\n\0", 12)).lines,
-            (Lines{"h", "\xAC", ""}));
   // A CR that does not end a line is dropped and reading goes on behind it.
   EXPECT_EQ(Decode(kMark + std::string("a\0\r\n\0b\0\r\r\0\n", 11)).lines, (Lines{"a", "b"}));
-  // The first record decides the mark: either byte suffices.
-  const Decoded halfMark = Decode(std::string("\xFF\x41q\0\r\0\n", 7));
-  EXPECT_EQ(halfMark.questions, 0);
-  EXPECT_EQ(halfMark.lines, (Lines{"q"}));
-  EXPECT_EQ(halfMark.bom, "\xFF\x41");
+  // Only FF FE is the mark; a file that starts otherwise is asked about.
+  for (const std::string& start : {std::string("\xFF\x41"), std::string("\0\xFE", 2),
+                                   std::string("\xFF\0", 2), std::string("\xFF\xFF")}) {
+    const Decoded unmarked = Decode(start + std::string("q\0\r\0\n", 5));
+    EXPECT_EQ(unmarked.questions, 1);
+    EXPECT_EQ(unmarked.outcome, ReadOutcome::Declined);
+  }
+}
+
+// One byte per character holds U+0000 to U+00FF; a character beyond would be
+// saved as another one, so the file is refused with its line and character.
+TEST(ShapeFileFormat, ACharacterBeyondLatin1IsRefusedWithItsLine) {
+  const struct {
+    std::string bytes;
+    std::string values;
+  } cases[] = {
+      {kMark + std::string("h\0\r\0\n\0\xAC\x20\r\0\n\0", 12), "line=2 code=20AC"},
+      {kMark + std::string("h\0\0\x01\r\0\n", 7), "line=1 code=0100"},
+      {kMark + std::string("h\0\r\0\n\0a\0\0\xD8\r\0\n\0", 14), "line=2 code=D800"},
+  };
+  for (const auto& [bytes, values] : cases) {
+    try {
+      Decode(bytes);
+      ADD_FAILURE() << values;
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), "S381 " + values);
+    }
+  }
+}
+
+TEST(ShapeFileFormat, WithoutTheMarkTheReaderAsks) {
   // Without a mark the reader asks, and stops when declined.
   const std::string plain = "plain text\r\nsecond\r\n";
   const Decoded declined = Decode(plain, false);
@@ -88,7 +111,10 @@ TEST(ShapeFileFormat, RecordsAreReadAsTheBytesLieInTheFile) {
   EXPECT_EQ(declined.questions, 1);
   EXPECT_TRUE(declined.lines.empty());
   EXPECT_EQ(declined.bom, "pl");
-  EXPECT_EQ(Decode(plain, true).lines.size(), 2u);
+  // Going on reads UTF-16 without its mark; 8-bit text would pair up into
+  // characters beyond U+00FF and is refused rather than garbled.
+  EXPECT_EQ(Decode(std::string("p\0\r\0\n\0q\0\r\0\n", 11), true).lines, (Lines{"", "q"}));
+  EXPECT_THROW(Decode(plain, true), Error);
 }
 
 TEST(ShapeFileFormat, LongLinesAreSplitAtTheLastBlankWithinReach) {
