@@ -75,7 +75,8 @@ void InstallHandler(bool overIgnored = false) {
     const bool plain = !(current.sa_flags & SA_SIGINFO);
     if (plain && current.sa_handler == RemoveTemporariesAndStop) continue;
     // A program started to ignore the signal (nohup, a background job) goes
-    // on ignoring it; hanging up never stops the command line.
+    // on ignoring it, unless told otherwise; an ignored SIGHUP always stays
+    // ignored, since that is what nohup is for.
     const bool ignored = plain && current.sa_handler == SIG_IGN;
     if (ignored && (!overIgnored || kStopSignals[k] == SIGHUP)) continue;
     previousActions[k] = current;

@@ -123,5 +123,22 @@ TEST(FileReplace, AStoppedWriteLeavesNoTemporaryFile) {
   }
 }
 
+// A run killed with SIGKILL cannot clean up; the next save in the folder
+// removes what it left, but never the file of a run still at work.
+TEST(FileReplace, TemporaryFilesOfKilledRunsAreRemovedByTheNextSave) {
+  TempDir dir;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);  // gone: its number names no process now
+  const std::string left = dir.File(".qv-" + std::to_string(child) + "-42.tmp");
+  const std::string working = dir.File(".qv-" + std::to_string(::getppid()) + "-42.tmp");
+  const std::string foreign = dir.File(".qv-notes.tmp");
+  for (const std::string& file : {left, working, foreign}) WriteBytes(file, "31 MB");
+  WriteFileAtomically(dir.File("a.s"), "new");
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_TRUE(fs::exists(working));
+  EXPECT_TRUE(fs::exists(foreign));
+}
+
 }  // namespace
 }  // namespace quarvel::testing
