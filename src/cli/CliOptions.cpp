@@ -54,28 +54,26 @@ The plan:
   --force-plan           apply a stored plan made for other elements
   --force-limit          let generate write sub-objects above the vertex limit
 
-Commands:
-  --do CMD[,CMD...]      run commands in order: )" +
-         commands + R"(
+Commands ()" + commands + R"():
+  --do CMD[,CMD...]      run the commands in the order given
 
 Output:
-  -o OUT                 write the result to OUT (one shape; "-": standard output)
+  -o OUT                 the result into OUT (one shape; "-" standard output)
   --out-dir DIR          write each result to DIR under its own file name
   --in-place             save over SHAPE as "Speichern" does, with SHAPE.BAK
   --format FORM          write as text, binary or compressed (default: as read)
-  --print-pdf OUT.pdf    write the settings printout (one shape; "-": standard output)
+  --print-pdf OUT.pdf    write the settings printout (one shape; "-" as for -o)
 
 Reports:
   --info                 print the element, sub-object, LOD and matrix tables
   --check                check SHAPE as the simulator will load it
-  --json                 with --info or --check: one JSON object per shape per line
-  --quiet                show errors only (no warnings, notes, progress or summary)
+  --json                 with --info or --check: one JSON line per shape
+  --quiet                only errors: no warnings, notes, progress or summary
 
 Running:
   --jobs N               work on N shapes at once (default: the number of cores)
-  --lock-wait S          wait up to S seconds for another run saving the same file
-                         (0..3600, default 60)
-  --force                open a file in none of the three forms (no Unicode mark)
+  --lock-wait S          wait S s for a run saving the same file (0..3600, 60)
+  --force                open a file in none of the three forms (no mark)
   --lang de|en           the language of the messages
   --version              show the program's name and version
   --                     end of the options: every further argument is a SHAPE

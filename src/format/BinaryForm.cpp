@@ -1,9 +1,12 @@
 #include "format/BinaryForm.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "common/Convert.h"
+#include "common/Error.h"
 #include "format/Grammar.h"
 #include "format/TextWalker.h"
 #include "format/Values.h"
@@ -115,13 +118,26 @@ class Decoder {
     return U16(position_);
   }
 
-  // UTF-16 units as the text holds them: one byte per character.
+  // UTF-16 units as the text holds them: one byte per character, so a
+  // character beyond U+00FF is refused rather than kept as another one.
   void AppendUnits(std::string& out, std::size_t at, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       const char c = data_[at + 2 * i];
+      if (const auto high = static_cast<unsigned char>(data_[at + 2 * i + 1]); high != 0) {
+        char code[8];
+        std::snprintf(code, sizeof code, "%02X%02X", high, static_cast<unsigned char>(c));
+        throw FormatError(Text::CharacterBeyondLatin1,
+                          {{"line", std::to_string(CurrentLine())}, {"code", code}});
+      }
       odd |= c == '\r' || c == '\n' || c == '\0';
       out.push_back(c);
     }
+  }
+
+  // The line of the text being written, from 1.
+  std::size_t CurrentLine() const {
+    if (lines_ != nullptr) return lines_->size() + 1;
+    return static_cast<std::size_t>(std::count(out_.begin(), out_.end(), '\n')) + 1;
   }
 
   void EndLine() {

@@ -132,7 +132,16 @@ TEST(ShapeForms, WhatRealFilesCarryIsReadWithWarningsOrRefusedWithTheNumbers) {
   std::string wrongLength = sound;
   wrongLength[8] = static_cast<char>(wrongLength[8] + 1);
   const std::string length = std::to_string(payload.size());
+  // An image name's "a" of ".ace" made U+2061: one byte per character cannot
+  // hold it.
+  std::string wide = payload;
+  std::size_t name = wide.find(std::string("A\0C\0E\0", 6));
+  if (name == std::string::npos) name = wide.find(std::string("a\0c\0e\0", 6));
+  ASSERT_NE(name, std::string::npos);
+  wide[name + 1] = '\x20';
   const Case cases[] = {
+      {"a character beyond U+00FF", format::BinaryFileBytes(ShapeForm::Binary, wide), "",
+       "kann nicht gespeichert werden, ohne Zeichen zu verlieren"},
       {"the converter's usual header", sound, "", ""},
       {"the uncompressed binary form", format::BinaryFileBytes(ShapeForm::Binary, payload), "", ""},
       {"junk behind the stream", sound + "junk!", "noch 5 Bytes;", ""},
