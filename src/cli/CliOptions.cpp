@@ -54,7 +54,8 @@ The plan:
   --force-plan           apply a stored plan made for other elements
   --force-limit          let generate write sub-objects above the vertex limit
 
-Commands ()" + commands + R"():
+Commands ()" +
+         commands + R"():
   --do CMD[,CMD...]      run the commands in the order given
 
 Output:
