@@ -21,6 +21,7 @@
 #include "support/ExportedShape.h"
 #include "support/FileSystem.h"
 #include "support/FormFixture.h"
+#include "support/ScopedEnvironment.h"
 
 namespace quarvel::testing {
 namespace {
@@ -96,8 +97,8 @@ class CliRoute : public ::testing::Test {
   // A shape of `elements` elements in the folder "shapes"; `damaged` leaves
   // the shape's last bracket open, `warned` adds an empty animations block.
   std::string Shape(const std::string& name, int elements = 3, bool damaged = false,
-                    bool warned = false) {
-    std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(elements, 6));
+                    bool warned = false, int vertices = 6) {
+    std::vector<std::string> lines = BuildExportedShape(ElementsWithOwnSets(elements, vertices));
     if (warned) {
       lines.push_back("\tanimations ( 0 )");
       std::swap(lines[lines.size() - 1], lines[lines.size() - 2]);
@@ -156,6 +157,30 @@ TEST_F(CliRoute, JobsGiveWhatOneJobGivesInTheSameOrder) {
   EXPECT_EQ(Run(arguments), status);
   EXPECT_EQ(out.str(), one);
   EXPECT_EQ(err.str(), oneErr);
+}
+
+// Merging writes its numbers with "." whatever the locale's separator; with
+// shapes merged at once, no run may switch the separator under another.
+TEST_F(CliRoute, ShapesMergedAtOnceWriteWhatOneAtATimeWrites) {
+  const ScopedEnvironment comma("LC_ALL", "de_DE.UTF-8");
+  std::vector<std::string> arguments = {
+      "--points-tolerance",        "0.5", "--normals-tolerance", "0.5", "--do",
+      "merge-points,merge-normals"};
+  for (int i = 0; i < 16; ++i)
+    arguments.push_back(Shape("s" + std::to_string(i) + ".s", 3 + i % 5));
+  std::vector<std::string> said;  // the merges' questions name their tolerances
+  for (const std::string jobs : {"1", "4"}) {
+    std::vector<std::string> call = arguments;
+    call.insert(call.end(), {"--jobs", jobs, "--out-dir", dir.File("jobs" + jobs)});
+    ASSERT_EQ(Run(call), cli::kSuccess) << err.str();
+    said.push_back(err.str());
+  }
+  EXPECT_EQ(said[0], said[1]);
+  for (int i = 0; i < 16; ++i) {
+    const std::string name = "/s" + std::to_string(i) + ".s";
+    EXPECT_TRUE(ReadBytes(dir.File("jobs1") + name) == ReadBytes(dir.File("jobs4") + name)) << name;
+  }
+  EXPECT_EQ(Run({"--check", dir.File("jobs4/s0.s")}), cli::kSuccess) << out.str();
 }
 
 TEST_F(CliRoute, SeveralResultsGoIntoAnotherFolderOrInPlace) {
