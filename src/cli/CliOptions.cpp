@@ -64,6 +64,14 @@ Output:
   --in-place             save over SHAPE as "Speichern" does, with SHAPE.BAK
   --format FORM          write as text, binary or compressed (default: as read)
   --print-pdf OUT.pdf    write the settings printout (one shape; "-" as for -o)
+  --render-png OUT.png   draw the shape as the view shows it (several: into --out-dir)
+
+Pictures (with --render-png):
+  --lod N                the LOD drawn (default 1)
+  --view V               iso (default), front, side or top
+  --size WxH             the picture's size in pixels (default 1024x768)
+  --colour-by C          subobject (default), element or vtx-state
+  --flat                 exactly the legend's colours: no light, no smoothing
 
 Reports:
   --info                 print the element, sub-object, LOD and matrix tables
@@ -105,6 +113,13 @@ Details:
   Messages follow the locale's language (LC_ALL, LC_MESSAGES, LANG) when it
   is German, else English; the kinds "error", "warning", "note" and the JSON
   keys stay English, for scripts and editors.
+
+  --render-png draws without a display (OpenGL through Mesa's EGL without
+  surfaces, the software renderer where there is no GPU). Elements planned
+  "999" for the LOD are not drawn, those planned "0" are striped; a shape
+  split already is coloured by its own sub-objects. With several shapes the
+  pictures go into --out-dir as NAME.png, and the shapes too when --do or
+  --format changes them.
 
   A save never replaces a folder, a device, a pipe, a write-protected file or
   the file SHAPE itself, neither as the output nor as the output's backup (so
@@ -211,6 +226,52 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.force = true;
     } else if (argument == "--force-limit") {
       options.forceLimit = true;
+    } else if (argument == "--render-png") {
+      options.renderPng = value(i, argument);
+    } else if (argument == "--lod") {
+      const auto n = TryStrToInt(value(i, argument));
+      if (!n || *n < 1 || *n > 99) throw UsageError(Text::CliLodNumber, {});
+      options.renderLod = *n;
+    } else if (argument == "--view") {
+      const std::string& name = value(i, argument);
+      const std::pair<const char*, view::ViewDirection> views[] = {
+          {"iso", view::ViewDirection::Iso},
+          {"front", view::ViewDirection::Front},
+          {"side", view::ViewDirection::Side},
+          {"top", view::ViewDirection::Top}};
+      const auto found = std::find_if(std::begin(views), std::end(views),
+                                      [&](const auto& entry) { return name == entry.first; });
+      if (found == std::end(views))
+        throw UsageError(
+            Text::CliChoiceValue,
+            {{"option", argument}, {"choices", "iso, front, side, top"}, {"value", name}});
+      options.renderView = found->second;
+    } else if (argument == "--colour-by") {
+      const std::string& name = value(i, argument);
+      if (name == "subobject") {
+        options.colourBy = view::ColourBy::Subobject;
+      } else if (name == "element") {
+        options.colourBy = view::ColourBy::Element;
+      } else if (name == "vtx-state") {
+        options.colourBy = view::ColourBy::VtxState;
+      } else {
+        throw UsageError(
+            Text::CliChoiceValue,
+            {{"option", argument}, {"choices", "subobject, element, vtx-state"}, {"value", name}});
+      }
+    } else if (argument == "--size") {
+      const std::string& size = value(i, argument);
+      const auto x = size.find('x');
+      const auto width = TryStrToInt(size.substr(0, x));
+      const auto height = x == std::string::npos ? std::nullopt : TryStrToInt(size.substr(x + 1));
+      // Below 16 pixels nothing can be seen; above 8192 the software
+      // renderer runs out of its largest framebuffer.
+      if (!width || !height || *width < 16 || *height < 16 || *width > 8192 || *height > 8192)
+        throw UsageError(Text::CliSizeValue, {{"value", size}});
+      options.renderWidth = *width;
+      options.renderHeight = *height;
+    } else if (argument == "--flat") {
+      options.flat = true;
     } else if (argument == "--force-plan") {
       options.forcePlan = true;
     } else if (argument == "--quiet") {
@@ -244,6 +305,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   const std::string shapeCount = std::to_string(options.shapes.size());
   if (options.shapes.size() > 1 && options.output)
     throw UsageError(Text::CliOneShape, {{"option", "-o"}, {"count", shapeCount}});
+  if (options.shapes.size() > 1 && options.renderPng && !options.outDir)
+    throw UsageError(Text::CliPicturesNeedOutDir, {});
   if (options.shapes.size() > 1 && options.printPdf)
     throw UsageError(Text::CliOneShape, {{"option", "--print-pdf"}, {"count", shapeCount}});
   if (options.json && !options.info && !options.check) throw UsageError(Text::CliJsonWith, {});

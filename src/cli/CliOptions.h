@@ -6,6 +6,8 @@
 
 #include "common/Error.h"
 #include "format/ShapeFileForms.h"
+#include "view/Camera.h"
+#include "view/ViewLook.h"
 
 namespace quarvel::cli {
 
@@ -42,6 +44,14 @@ struct CliOptions {
   bool autoSplit = false;
   // Generate sub-objects above the vertex limit instead of refusing.
   bool forceLimit = false;
+  // A picture of the shape as the view shows it, after the commands; with
+  // several shapes one NAME.png each in `outDir`.
+  std::optional<std::string> renderPng;
+  int renderLod = 1;
+  view::ViewDirection renderView = view::ViewDirection::Iso;
+  int renderWidth = 1024, renderHeight = 768;
+  view::ColourBy colourBy = view::ColourBy::Subobject;
+  bool flat = false;  // every colour exactly as in the legend, no light
   // Generate with a stored plan made for other elements (another count or
   // other names) instead of refusing it.
   bool forcePlan = false;
@@ -54,7 +64,7 @@ struct CliOptions {
   bool version = false;
 
   // Whether anything is written (a shape, a printout) or shown.
-  bool Writes() const { return output || outDir || inPlace || printPdf; }
+  bool Writes() const { return output || outDir || inPlace || printPdf || renderPng; }
   bool Shows() const { return info || check || json; }
   // The options that override what a settings file says.
   bool OverridesSettings() const {

@@ -26,6 +26,7 @@
 #include "cli/CliInfo.h"
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
+#include "cli/CliRender.h"
 #include "common/Convert.h"
 #include "document/DocumentPaths.h"
 #include "session/Session.h"
@@ -125,9 +126,19 @@ bool IsSpecialFile(const std::string& path) {
 // none.
 std::string OutputFor(const CliOptions& options, const std::string& shape) {
   if (options.output) return *options.output;
-  if (options.outDir) return (fs::path(*options.outDir) / fs::path(shape).filename()).string();
+  // With pictures, the folder gets the shapes only when they change.
+  const bool changed = !options.commands.empty() || options.format || options.autoSplit;
+  if (options.outDir && (!options.renderPng || changed))
+    return (fs::path(*options.outDir) / fs::path(shape).filename()).string();
   if (options.inPlace) return shape;
   return "";
+}
+
+// The file the picture of `shape` goes to.
+std::string PictureFor(const CliOptions& options, const std::string& shape) {
+  if (options.shapes.size() == 1 || !options.outDir) return options.renderPng.value_or("");
+  return (fs::path(*options.outDir) / fs::path(shape).filename().replace_extension(".png"))
+      .string();
 }
 
 // The options of the command line that take the place of values `settings`
@@ -199,6 +210,11 @@ int RunShape(const RunContext& context, ShapeReport& report) {
   if (options.printPdf && *options.printPdf != "-" &&
       isOneOf(*options.printPdf, {shape, settingsPath, BackupPathFor(FollowLinks(shape))})) {
     report.Error(say(Text::CliPdfOverInput, {{"path", *options.printPdf}}));
+    return kUsage;
+  }
+  if (options.renderPng && isOneOf(PictureFor(options, shape),
+                                   {shape, settingsPath, BackupPathFor(FollowLinks(shape))})) {
+    report.Error(say(Text::CliPictureOverInput, {{"path", PictureFor(options, shape)}}));
     return kUsage;
   }
   if (options.settingsFile && !fs::exists(*options.settingsFile)) {
@@ -354,6 +370,20 @@ int RunShape(const RunContext& context, ShapeReport& report) {
       PrintInfo(info, session, openMessages);
     }
     report.out += info.str();
+  }
+
+  if (options.renderPng) {
+    const std::string picture = PictureFor(options, shape);
+    try {
+      WriteFileAtomically(picture, RenderShapePicture(session, options, report));
+    } catch (const WriteError& error) {
+      report.Error(
+          say(Text::CliCannotWriteBecause, {{"path", picture}, {"reason", error.In(texts)}}));
+      return kCannotWrite;
+    } catch (const Error& error) {
+      report.Error(error.In(texts));
+      return kCommandFailed;
+    }
   }
 
   if (options.format) session.file.form = *options.format;

@@ -363,10 +363,18 @@ enum class Text : int {
   FileTooShort = 382,           // {path} {size}
   InfoOverLimit = 383,          // {limit}
   SettingsNotRegular = 384,     // {path}
+  NoOpenGl = 385,  // {reason}
+  CliChoiceValue = 386,  // {option} {choices} {value}
+  CliSizeValue = 387,  // {value}
+  CliPictureOverInput = 388,  // {path}
+  CliLodNumber = 389,
+  CliNoSuchLod = 390,  // {lod} {count}
+  CliNothingToDraw = 391,
+  CliPicturesNeedOutDir = 392,
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::SettingsNotRegular;
+inline constexpr Text kLastText = Text::CliPicturesNeedOutDir;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

@@ -8,7 +8,7 @@ set -euo pipefail
 src="${1:-$(dirname "$0")/../../src}"
 cd "$src"
 
-core="common format shape ports plan assignment cleanup generation settings simtools document ui session"
+core="common format shape ports plan assignment cleanup generation settings simtools document ui session view"
 status=0
 
 includes_of() {  # the folders the files of folder $1 include, one per line

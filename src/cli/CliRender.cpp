@@ -1,0 +1,50 @@
+#include "cli/CliRender.h"
+
+#include "cli/CliDialogs.h"
+#include "common/Convert.h"
+#include "render/GlRenderer.h"
+#include "render/OffscreenContext.h"
+#include "session/Session.h"
+#include "view/Png.h"
+
+namespace quarvel::cli {
+
+std::string RenderShapePicture(Session& session, const CliOptions& options, ShapeReport& report) {
+  const view::ShapeGeometry geometry = view::GeometryOfShape(session.text.All(), session.Texts());
+  const int lod = options.renderLod;
+  const bool split = geometry.levels.size() > 1;
+  const int lods = split ? static_cast<int>(geometry.levels.size()) : session.plan.lodCount;
+  if (lod > lods)
+    throw Error(Text::CliNoSuchLod, {{"lod", IntToStr(lod)}, {"count", IntToStr(lods)}});
+  static const view::GeometryLevel none;
+  const view::GeometryLevel& level =
+      geometry.levels.empty() ? none
+                              : geometry.levels[static_cast<std::size_t>(split ? lod - 1 : 0)];
+  if (level.Triangles() == 0) report.Warning(TextFrom(session.Texts(), Text::CliNothingToDraw));
+  const view::LookTable looks =
+      split
+          ? view::FileLooks(level, session.Elements(), options.colourBy, geometry.elementVtxStates)
+          : view::PlanLooks(session.plan, lod, session.Elements(), options.colourBy,
+                            geometry.elementVtxStates);
+
+  view::ShapeGeometry drawn;
+  drawn.levels.push_back(level);
+  const std::array<view::Vec3, 2> box = drawn.Bounds();
+  const int width = options.renderWidth, height = options.renderHeight;
+  const render::OffscreenContext context;
+  std::vector<std::uint8_t> rgb;
+  {
+    render::GlRenderer renderer;
+    renderer.SetGeometry(level);
+    renderer.SetLooks(looks);
+    const render::PictureTarget target(width, height);
+    target.Bind();
+    const view::Camera camera = view::Camera::Fit(
+        box, options.renderView, static_cast<float>(width) / static_cast<float>(height));
+    renderer.Draw(camera, box, width, height, options.flat);
+    rgb = target.ReadRgb();
+  }
+  return view::EncodePng(rgb, width, height);
+}
+
+}  // namespace quarvel::cli

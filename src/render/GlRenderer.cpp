@@ -1,0 +1,275 @@
+#include "render/GlRenderer.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cmath>
+#include <cstddef>
+
+#include "common/Error.h"
+
+namespace quarvel::render {
+
+namespace {
+
+// One corner as the buffer holds it.
+struct Corner {
+  float position[3];
+  float normal[3];
+  std::uint32_t element;
+  std::uint32_t subobject;
+};
+
+// The looks sit in a texture 1024 wide, so that any number of elements fits
+// in its rows; alpha holds the flags.
+constexpr int kLookRow = 1024;
+constexpr std::uint8_t kHidden = 1, kEvery = 2, kDimmed = 4;
+
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in uint element;
+layout(location = 3) in uint subobject;
+uniform mat4 viewProjection;
+uniform bool bySubobject;
+out vec3 shapeNormal;
+flat out uint key;
+flat out uint elementId;
+void main() {
+  gl_Position = viewProjection * vec4(position, 1.0);
+  shapeNormal = normal;
+  key = bySubobject ? subobject : element;
+  elementId = element;
+}
+)";
+
+constexpr const char* kFragmentShader = R"(#version 330 core
+in vec3 shapeNormal;
+flat in uint key;
+flat in uint elementId;
+uniform sampler2D looks;
+uniform bool flatColours;
+uniform vec3 towardsEye;
+uniform vec3 background;
+out vec4 colour;
+void main() {
+  vec4 look = texelFetch(looks, ivec2(int(key) % 1024, int(key) / 1024), 0);
+  uint flags = uint(look.a * 255.0 + 0.5);
+  if ((flags & 1u) != 0u) discard;
+  vec3 rgb = look.rgb;
+  // Elements in every sub-object: stripes across the screen.
+  if ((flags & 2u) != 0u && mod(gl_FragCoord.x + gl_FragCoord.y, 8.0) < 3.0) rgb *= 0.45;
+  if (!flatColours) {
+    float light = abs(dot(normalize(shapeNormal), towardsEye));
+    rgb *= 0.35 + 0.65 * light;
+  }
+  if ((flags & 4u) != 0u) rgb = mix(background, rgb, 0.25);
+  colour = vec4(rgb, 1.0);
+}
+)";
+
+constexpr const char* kIdFragmentShader = R"(#version 330 core
+flat in uint key;
+flat in uint elementId;
+uniform sampler2D looks;
+out uint id;
+void main() {
+  vec4 look = texelFetch(looks, ivec2(int(key) % 1024, int(key) / 1024), 0);
+  if ((uint(look.a * 255.0 + 0.5) & 1u) != 0u) discard;
+  id = elementId + 1u;
+}
+)";
+
+GLuint Compile(GLenum kind, const char* source) {
+  const GLuint shader = glCreateShader(kind);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint ok = 0;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[2048] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    throw Error(Text::NoOpenGl, {{"reason", log}});
+  }
+  return shader;
+}
+
+GLuint Link(const char* vertex, const char* fragment) {
+  const GLuint program = glCreateProgram();
+  const GLuint v = Compile(GL_VERTEX_SHADER, vertex), f = Compile(GL_FRAGMENT_SHADER, fragment);
+  glAttachShader(program, v);
+  glAttachShader(program, f);
+  glLinkProgram(program);
+  glDeleteShader(v);
+  glDeleteShader(f);
+  GLint ok = 0;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) throw Error(Text::NoOpenGl, {{"reason", "the shaders do not link"}});
+  return program;
+}
+
+}  // namespace
+
+GlRenderer::GlRenderer() {
+  program_ = Link(kVertexShader, kFragmentShader);
+  idProgram_ = Link(kVertexShader, kIdFragmentShader);
+  glGenVertexArrays(1, &vertexArray_);
+  glGenBuffers(1, &buffer_);
+  glGenTextures(1, &lookTexture_);
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  const auto stride = static_cast<GLsizei>(sizeof(Corner));
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(Corner, position)));
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<void*>(offsetof(Corner, normal)));
+  glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, stride,
+                         reinterpret_cast<void*>(offsetof(Corner, element)));
+  glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, stride,
+                         reinterpret_cast<void*>(offsetof(Corner, subobject)));
+  for (GLuint a = 0; a < 4; ++a) glEnableVertexAttribArray(a);
+  glBindVertexArray(0);
+}
+
+GlRenderer::~GlRenderer() {
+  glDeleteTextures(1, &lookTexture_);
+  glDeleteBuffers(1, &buffer_);
+  glDeleteVertexArrays(1, &vertexArray_);
+  glDeleteProgram(idProgram_);
+  glDeleteProgram(program_);
+}
+
+void GlRenderer::SetGeometry(const view::GeometryLevel& level) {
+  std::vector<Corner> corners(3 * level.Triangles());
+  for (std::size_t c = 0; c < corners.size(); ++c) {
+    Corner& corner = corners[c];
+    for (int a = 0; a < 3; ++a) {
+      corner.position[a] = level.positions[3 * c + static_cast<std::size_t>(a)];
+      corner.normal[a] = level.normals[3 * c + static_cast<std::size_t>(a)];
+    }
+    corner.element = level.elements[c / 3];
+    corner.subobject = level.subobjects[c / 3];
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Corner)),
+               corners.data(), GL_STATIC_DRAW);
+  corners_ = corners.size();
+}
+
+void GlRenderer::SetLooks(const view::LookTable& looks) {
+  bySubobject_ = looks.bySubobjectOfFile;
+  const std::size_t count = std::max<std::size_t>(looks.looks.size(), 1);
+  const std::size_t rows = (count + kLookRow - 1) / kLookRow;
+  // Whatever no look names stays hidden.
+  std::vector<std::uint8_t> texels(4 * kLookRow * rows, 0);
+  for (std::size_t i = 0; i < rows * kLookRow; ++i) texels[4 * i + 3] = kHidden;
+  for (std::size_t i = 0; i < looks.looks.size(); ++i) {
+    const view::Look& look = looks.looks[i];
+    texels[4 * i] = look.rgb[0];
+    texels[4 * i + 1] = look.rgb[1];
+    texels[4 * i + 2] = look.rgb[2];
+    texels[4 * i + 3] =
+        static_cast<std::uint8_t>((look.hidden ? kHidden : 0) | (look.everySubobject ? kEvery : 0) |
+                                  (look.dimmed ? kDimmed : 0));
+  }
+  glBindTexture(GL_TEXTURE_2D, lookTexture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kLookRow, static_cast<GLsizei>(rows), 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, texels.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+}
+
+void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width,
+                      int height, bool flat) {
+  const auto background = view::kBackground;
+  glViewport(0, 0, width, height);
+  glClearColor(background[0] / 255.0f, background[1] / 255.0f, background[2] / 255.0f, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);  // the simulator draws both sides of many parts
+  glUseProgram(program_);
+  const std::array<float, 16> matrix = camera.ViewProjection(
+      static_cast<float>(width) / static_cast<float>(std::max(height, 1)), box);
+  glUniformMatrix4fv(glGetUniformLocation(program_, "viewProjection"), 1, GL_FALSE, matrix.data());
+  glUniform1i(glGetUniformLocation(program_, "bySubobject"), bySubobject_);
+  glUniform1i(glGetUniformLocation(program_, "flatColours"), flat);
+  const view::Vec3 eye = camera.Eye();
+  view::Vec3 towards = {eye[0] - camera.target[0], eye[1] - camera.target[1],
+                        eye[2] - camera.target[2]};
+  const float length =
+      std::sqrt(towards[0] * towards[0] + towards[1] * towards[1] + towards[2] * towards[2]);
+  for (float& v : towards) v /= length > 0 ? length : 1;
+  glUniform3f(glGetUniformLocation(program_, "towardsEye"), towards[0], towards[1], towards[2]);
+  glUniform3f(glGetUniformLocation(program_, "background"), background[0] / 255.0f,
+              background[1] / 255.0f, background[2] / 255.0f);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, lookTexture_);
+  glUniform1i(glGetUniformLocation(program_, "looks"), 0);
+  glBindVertexArray(vertexArray_);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners_));
+  glBindVertexArray(0);
+}
+
+void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box,
+                         int width, int height) {
+  glViewport(0, 0, width, height);
+  const GLuint none[4] = {0, 0, 0, 0};
+  glClearBufferuiv(GL_COLOR, 0, none);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glUseProgram(idProgram_);
+  const std::array<float, 16> matrix = camera.ViewProjection(
+      static_cast<float>(width) / static_cast<float>(std::max(height, 1)), box);
+  glUniformMatrix4fv(glGetUniformLocation(idProgram_, "viewProjection"), 1, GL_FALSE,
+                     matrix.data());
+  glUniform1i(glGetUniformLocation(idProgram_, "bySubobject"), bySubobject_);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, lookTexture_);
+  glUniform1i(glGetUniformLocation(idProgram_, "looks"), 0);
+  glBindVertexArray(vertexArray_);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners_));
+  glBindVertexArray(0);
+}
+
+PictureTarget::PictureTarget(int width, int height) : width_(width), height_(height) {
+  glGenFramebuffers(1, &framebuffer_);
+  glGenRenderbuffers(1, &colour_);
+  glGenRenderbuffers(1, &depth_);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    throw Error(Text::NoOpenGl, {{"reason", "no framebuffer of that size"}});
+}
+
+PictureTarget::~PictureTarget() {
+  glDeleteRenderbuffers(1, &depth_);
+  glDeleteRenderbuffers(1, &colour_);
+  glDeleteFramebuffers(1, &framebuffer_);
+}
+
+void PictureTarget::Bind() const {
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
+
+std::vector<std::uint8_t> PictureTarget::ReadRgb() const {
+  const auto w = static_cast<std::size_t>(width_), h = static_cast<std::size_t>(height_);
+  std::vector<std::uint8_t> rgba(4 * w * h), rgb(3 * w * h);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  // OpenGL's rows run from the bottom.
+  for (std::size_t y = 0; y < h; ++y)
+    for (std::size_t x = 0; x < w; ++x)
+      for (std::size_t c = 0; c < 3; ++c)
+        rgb[3 * (y * w + x) + c] = rgba[4 * ((h - 1 - y) * w + x) + c];
+  return rgb;
+}
+
+}  // namespace quarvel::render

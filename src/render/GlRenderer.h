@@ -1,0 +1,59 @@
+// The drawing of the 3D view in plain OpenGL 3.3: one piece that the
+// window's OpenGL widget and the command line's context without a display
+// both call. The triangles are uploaded once per opened text; a new plan
+// uploads only the small table of looks.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "view/Camera.h"
+#include "view/ShapeGeometry.h"
+#include "view/ViewLook.h"
+
+namespace quarvel::render {
+
+class GlRenderer {
+ public:
+  // Needs a current OpenGL 3.3 core context; so do all members, and the
+  // destructor (which frees what it made in it).
+  GlRenderer();
+  ~GlRenderer();
+  GlRenderer(const GlRenderer&) = delete;
+  GlRenderer& operator=(const GlRenderer&) = delete;
+
+  void SetGeometry(const view::GeometryLevel& level);
+  void SetLooks(const view::LookTable& looks);
+  // Draws into the framebuffer bound now, `width` x `height` pixels. `flat`:
+  // every triangle in exactly the colour of its look, without light.
+  void Draw(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width, int height,
+            bool flat);
+  // Draws every triangle's element number + 1 (0: nothing) into the bound
+  // framebuffer, whose colour attachment is a one-channel unsigned integer.
+  void DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width,
+               int height);
+
+ private:
+  unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, lookTexture_ = 0;
+  std::size_t corners_ = 0;
+  bool bySubobject_ = false;
+};
+
+// A framebuffer of its own to draw a picture into and read it back.
+class PictureTarget {
+ public:
+  PictureTarget(int width, int height);
+  ~PictureTarget();
+  PictureTarget(const PictureTarget&) = delete;
+  PictureTarget& operator=(const PictureTarget&) = delete;
+  void Bind() const;
+  // The picture, top row first, three bytes a pixel.
+  std::vector<std::uint8_t> ReadRgb() const;
+
+ private:
+  int width_, height_;
+  unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
+};
+
+}  // namespace quarvel::render
