@@ -324,6 +324,24 @@ TEST_F(CliRoute, TwoRunsSavingOneShapeAtOnceNeverLoseTheOriginal) {
   EXPECT_EQ(ReadBytes(shape), before);
 }
 
+// Pictures of a folder of shapes without a display, one beside the other;
+// never over what the run reads.
+TEST_F(CliRoute, PicturesOfSeveralShapesGoIntoTheOutputFolder) {
+  const std::string a = Shape("a.s"), b = Shape("b.s");
+  Process process({a, b, "--render-png", "x.png", "--out-dir", dir.File("pictures"), "--size",
+                   "64x48", "--flat"});
+  ASSERT_EQ(ExitCode(process.Wait()), cli::kSuccess);
+  for (const std::string name : {"a.png", "b.png"})
+    EXPECT_EQ(ReadBytes(dir.File("pictures/" + name)).substr(1, 3), "PNG") << name;
+  EXPECT_FALSE(fs::exists(dir.File("pictures/a.s")));  // nothing changed them
+  EXPECT_EQ(Run({a, b, "--render-png", "x.png"}), cli::kUsage);
+  fs::copy_file(a, BackupPathFor(a));
+  EXPECT_EQ(Run({a, "--render-png", BackupPathFor(a)}), cli::kUsage);
+  EXPECT_EQ(ReadBytes(BackupPathFor(a)), ReadBytes(a));
+  EXPECT_EQ(Run({a, "--render-png", "x.png", "--view", "below"}), cli::kUsage);
+  EXPECT_EQ(Run({a, "--render-png", "x.png", "--size", "10x10"}), cli::kUsage);
+}
+
 // Started as a script's background job does (SIGINT ignored), a run over a
 // large shape still stops at once, leaving no temporary file.
 TEST_F(CliRoute, AnInterruptStopsTheRunAndLeavesNoTemporaryFile) {

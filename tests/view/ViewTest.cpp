@@ -1,0 +1,104 @@
+// What the 3D view draws, without drawing: the triangles placed by their
+// matrix chains, the colours the plan gives them, and a camera that holds the
+// whole shape.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "SyntheticShape.h"
+#include "support/ExportedShape.h"
+#include "view/Camera.h"
+#include "view/ShapeGeometry.h"
+#include "view/ViewLook.h"
+
+namespace quarvel::testing {
+namespace {
+
+using view::Vec3;
+
+TEST(ShapeGeometry, CornersArePlacedByTheirMatrixChain) {
+  ExportedShape shape = ElementsWithOwnSets(2, 3);
+  shape.matrices = {"MAIN", "PART1"};
+  shape.vtxStateMatrices = {0, 1};
+  std::vector<std::string> lines = BuildExportedShape(shape);
+  // MAIN shifts by 10 along x; PART1 hangs below it and shifts by (1 2 3).
+  lines[LineWith(lines, "matrix MAIN")] = "\t\tmatrix MAIN ( 1 0 0 0 1 0 0 0 1 10 0 0 )";
+  lines[LineWith(lines, "matrix PART1")] = "\t\tmatrix PART1 ( 0 1 0 -1 0 0 0 0 1 1 2 3 )";
+  const view::ShapeGeometry geometry = view::GeometryOfShape(lines);
+  ASSERT_EQ(geometry.levels.size(), 1u);
+  const view::GeometryLevel& level = geometry.levels[0];
+  ASSERT_EQ(level.Triangles(), 3u);  // element k has k + 1 faces
+  EXPECT_EQ(level.elements, (std::vector<std::uint32_t>{0, 1, 1}));
+  EXPECT_EQ(geometry.elementVtxStates, (std::vector<int>{0, 1}));
+  // Element 0's first corner is point 0 (0 0.5 0) under MAIN alone.
+  EXPECT_EQ(std::vector<float>(level.positions.begin(), level.positions.begin() + 3),
+            (std::vector<float>{10, 0.5f, 0}));
+  // Element 1's first corner is point 3 (3 0.5 -3): turned a quarter about z
+  // and shifted by PART1, then shifted by MAIN.
+  EXPECT_EQ(std::vector<float>(level.positions.begin() + 9, level.positions.begin() + 12),
+            (std::vector<float>{-0.5f + 1 + 10, 3 + 2, -3 + 3}));
+  // Its normal (1 0 0) turns with it.
+  EXPECT_EQ(std::vector<float>(level.normals.begin() + 9, level.normals.begin() + 12),
+            (std::vector<float>{0, 1, 0}));
+}
+
+TEST(ViewLooks, ThePlanDecidesColourVisibilityAndStripes) {
+  Plan plan;
+  plan.lodCount = 2;
+  const char* entries[] = {"1", "2", "999", "0", "05"};
+  for (int row = 1; row <= 5; ++row) {
+    plan.SetChoice(row, 1, SubobjectChoice::FromText(entries[row - 1]));
+    plan.SetChoice(row, 2, SubobjectChoice(1));
+  }
+  const view::LookTable lod1 = view::PlanLooks(plan, 1, 5, view::ColourBy::Subobject, {});
+  EXPECT_EQ(lod1.looks[0].rgb, view::PaletteColour(1));
+  EXPECT_EQ(lod1.looks[1].rgb, view::PaletteColour(2));
+  EXPECT_TRUE(lod1.looks[2].hidden);
+  EXPECT_TRUE(lod1.looks[3].everySubobject);
+  EXPECT_NE(lod1.looks[3].rgb, view::PaletteColour(1));
+  // "05" belongs to no sub-object, as for the splitter.
+  EXPECT_NE(lod1.looks[4].rgb, view::PaletteColour(5));
+  ASSERT_EQ(lod1.legend.size(), 2u);
+  EXPECT_EQ(lod1.legend[1].number, 2);
+  EXPECT_EQ(view::PlanLooks(plan, 2, 5, view::ColourBy::Subobject, {}).legend.size(), 1u);
+  // A selection dims every other element.
+  const view::LookTable selected = view::PlanLooks(plan, 1, 5, view::ColourBy::Element, {}, {1});
+  EXPECT_TRUE(selected.looks[0].dimmed);
+  EXPECT_FALSE(selected.looks[1].dimmed);
+  // The palette's first colours are all different and none is the background.
+  std::vector<std::array<std::uint8_t, 3>> colours = {view::kBackground};
+  for (int n = 1; n <= 48; ++n) colours.push_back(view::PaletteColour(n));
+  std::sort(colours.begin(), colours.end());
+  EXPECT_EQ(std::adjacent_find(colours.begin(), colours.end()), colours.end());
+}
+
+TEST(ViewCamera, FitPutsEveryCornerInsideThePicture) {
+  bench::SyntheticShapeOptions options;
+  options.elements = 6;
+  const view::ShapeGeometry geometry = view::GeometryOfShape(bench::MakeSyntheticShape(options));
+  const auto box = geometry.Bounds();
+  for (const auto direction : {view::ViewDirection::Iso, view::ViewDirection::Front,
+                               view::ViewDirection::Side, view::ViewDirection::Top}) {
+    for (const float aspect : {0.5f, 1.0f, 2.5f}) {
+      const view::Camera camera = view::Camera::Fit(box, direction, aspect);
+      const std::array<float, 16> m = camera.ViewProjection(aspect, box);
+      float widest = 0;
+      const std::vector<float>& p = geometry.levels[0].positions;
+      for (std::size_t i = 0; i < p.size(); i += 3) {
+        float clip[4];
+        for (int r = 0; r < 4; ++r)
+          clip[r] = m[r] * p[i] + m[4 + r] * p[i + 1] + m[8 + r] * p[i + 2] + m[12 + r];
+        ASSERT_GT(clip[3], 0);
+        for (int a = 0; a < 3; ++a) {
+          EXPECT_LE(std::fabs(clip[a] / clip[3]), 1.0f);
+          if (a < 2) widest = std::max(widest, std::fabs(clip[a] / clip[3]));
+        }
+      }
+      // And fills a fair part of it.
+      EXPECT_GT(widest, 0.4f);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quarvel::testing
