@@ -4,8 +4,11 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <unordered_map>
 
 #include "common/Error.h"
 
@@ -13,13 +16,23 @@ namespace quarvel::render {
 
 namespace {
 
-// One corner as the buffer holds it.
+// One corner as the buffer holds it, small because the software renderer
+// reads every corner of every frame: the normal packed into 10 bits a
+// coordinate, the element and the file's sub-object into 16 bits each (the
+// analysis knows at most 801 elements).
 struct Corner {
   float position[3];
-  float normal[3];
-  std::uint32_t element;
-  std::uint32_t subobject;
+  std::uint32_t normal;
+  std::uint32_t keys;
 };
+
+std::uint32_t PackedNormal(float x, float y, float z) {
+  const auto part = [](float v) {
+    const int scaled = static_cast<int>(std::lround(std::clamp(v, -1.0f, 1.0f) * 511.0f));
+    return static_cast<std::uint32_t>(scaled) & 0x3FFu;
+  };
+  return part(x) | (part(y) << 10) | (part(z) << 20);
+}
 
 // The looks sit in a texture 1024 wide, so that any number of elements fits
 // in its rows; alpha holds the flags.
@@ -28,9 +41,8 @@ constexpr std::uint8_t kHidden = 1, kEvery = 2, kDimmed = 4;
 
 constexpr const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in uint element;
-layout(location = 3) in uint subobject;
+layout(location = 1) in vec4 normal;
+layout(location = 2) in uint keys;
 uniform mat4 viewProjection;
 uniform bool bySubobject;
 out vec3 shapeNormal;
@@ -38,9 +50,9 @@ flat out uint key;
 flat out uint elementId;
 void main() {
   gl_Position = viewProjection * vec4(position, 1.0);
-  shapeNormal = normal;
-  key = bySubobject ? subobject : element;
-  elementId = element;
+  shapeNormal = normal.xyz;
+  key = bySubobject ? keys >> 16 : keys & 65535u;
+  elementId = keys & 65535u;
 }
 )";
 
@@ -116,24 +128,24 @@ GlRenderer::GlRenderer() {
   idProgram_ = Link(kVertexShader, kIdFragmentShader);
   glGenVertexArrays(1, &vertexArray_);
   glGenBuffers(1, &buffer_);
+  glGenBuffers(1, &indexBuffer_);
   glGenTextures(1, &lookTexture_);
   glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
   const auto stride = static_cast<GLsizei>(sizeof(Corner));
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
                         reinterpret_cast<void*>(offsetof(Corner, position)));
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+  glVertexAttribPointer(1, 4, GL_INT_2_10_10_10_REV, GL_TRUE, stride,
                         reinterpret_cast<void*>(offsetof(Corner, normal)));
   glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, stride,
-                         reinterpret_cast<void*>(offsetof(Corner, element)));
-  glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, stride,
-                         reinterpret_cast<void*>(offsetof(Corner, subobject)));
-  for (GLuint a = 0; a < 4; ++a) glEnableVertexAttribArray(a);
+                         reinterpret_cast<void*>(offsetof(Corner, keys)));
+  for (GLuint a = 0; a < 3; ++a) glEnableVertexAttribArray(a);
   glBindVertexArray(0);
 }
 
 GlRenderer::~GlRenderer() {
   glDeleteTextures(1, &lookTexture_);
+  glDeleteBuffers(1, &indexBuffer_);
   glDeleteBuffers(1, &buffer_);
   glDeleteVertexArrays(1, &vertexArray_);
   glDeleteProgram(idProgram_);
@@ -141,20 +153,43 @@ GlRenderer::~GlRenderer() {
 }
 
 void GlRenderer::SetGeometry(const view::GeometryLevel& level) {
-  std::vector<Corner> corners(3 * level.Triangles());
-  for (std::size_t c = 0; c < corners.size(); ++c) {
-    Corner& corner = corners[c];
-    for (int a = 0; a < 3; ++a) {
+  // Corners shared by triangles are drawn once: the software renderer
+  // spends most of a frame on corners, and a model's triangles share most.
+  std::vector<Corner> corners;
+  corners.reserve(level.Triangles() * 3 / 2);
+  std::vector<std::uint32_t> indices(3 * level.Triangles());
+  const auto hash = [](const Corner& c) {
+    std::uint64_t h = 1469598103934665603ull;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&c);
+    for (std::size_t i = 0; i < sizeof(Corner); ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+    return static_cast<std::size_t>(h);
+  };
+  const auto same = [](const Corner& a, const Corner& b) {
+    return std::memcmp(&a, &b, sizeof(Corner)) == 0;
+  };
+  std::unordered_map<Corner, std::uint32_t, decltype(hash), decltype(same)> seen(
+      level.Triangles() * 2, hash, same);
+  for (std::size_t c = 0; c < indices.size(); ++c) {
+    Corner corner{};
+    for (int a = 0; a < 3; ++a)
       corner.position[a] = level.positions[3 * c + static_cast<std::size_t>(a)];
-      corner.normal[a] = level.normals[3 * c + static_cast<std::size_t>(a)];
-    }
-    corner.element = level.elements[c / 3];
-    corner.subobject = level.subobjects[c / 3];
+    corner.normal =
+        PackedNormal(level.normals[3 * c], level.normals[3 * c + 1], level.normals[3 * c + 2]);
+    corner.keys = (level.elements[c / 3] & 0xFFFFu) | (level.subobjects[c / 3] << 16);
+    const auto [at, added] = seen.try_emplace(corner, static_cast<std::uint32_t>(corners.size()));
+    if (added) corners.push_back(corner);
+    indices[c] = at->second;
   }
+  glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Corner)),
                corners.data(), GL_STATIC_DRAW);
-  corners_ = corners.size();
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+               static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
+               GL_STATIC_DRAW);
+  glBindVertexArray(0);
+  corners_ = indices.size();
 }
 
 void GlRenderer::SetLooks(const view::LookTable& looks) {
@@ -208,7 +243,7 @@ void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2
   glBindTexture(GL_TEXTURE_2D, lookTexture_);
   glUniform1i(glGetUniformLocation(program_, "looks"), 0);
   glBindVertexArray(vertexArray_);
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners_));
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
 }
 
@@ -229,7 +264,7 @@ void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3
   glBindTexture(GL_TEXTURE_2D, lookTexture_);
   glUniform1i(glGetUniformLocation(idProgram_, "looks"), 0);
   glBindVertexArray(vertexArray_);
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners_));
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
 }
 

@@ -35,7 +35,8 @@ class GlRenderer {
                int height);
 
  private:
-  unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, lookTexture_ = 0;
+  unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, indexBuffer_ = 0,
+           lookTexture_ = 0;
   std::size_t corners_ = 0;
   bool bySubobject_ = false;
 };
