@@ -27,6 +27,7 @@
 #include "app/QtPrinter.h"
 #include "app/QtSystemInfo.h"
 #include "app/ShapeTextView.h"
+#include "app/ViewPage.h"
 #include "form/Commands.h"
 #include "simtools/ScriptLauncher.h"
 #include "simtools/SimulatorPath.h"
@@ -123,12 +124,15 @@ void TQVForm::Build() {
   auto* page1 = new QWidget;
   auto* page2 = new QWidget;
   auto* page3 = new QWidget;
+  viewPage_ = new ViewPage(form_.session);
+  viewPage_->setObjectName(QStringLiteral("TabSheet4"));
   page1->setObjectName(QStringLiteral("TabSheet1"));
   page2->setObjectName(QStringLiteral("TabSheet2"));
   page3->setObjectName(QStringLiteral("TabSheet3"));
   pages_->addTab(page1, FromUtf8(form_.TabSheet1.caption));
   pages_->addTab(page2, FromUtf8(form_.TabSheet2.caption));
   pages_->addTab(page3, FromUtf8(form_.TabSheet3.caption));
+  pages_->addTab(viewPage_, FromUtf8(form_.TabSheet4.caption));
   connect(pages_, &QTabWidget::currentChanged, this,
           [this](int index) { form_.activePage = index; });
 
@@ -137,6 +141,7 @@ void TQVForm::Build() {
   BuildAssignmentPage(page1);
   BuildTextPage(page2);
   BuildSettingsPage(page3);
+  BuildViewPage();
   SetKeyboardOrder();
   focusConnection_ = connect(qApp, &QApplication::focusChanged, this, &TQVForm::FocusChanged);
 
@@ -277,6 +282,29 @@ GridView* TQVForm::MakeGrid(QWidget* parent, const char* name, StringGrid& grid,
   view->setGeometry(geometry);
   keyboard_.push_back(view);
   return view;
+}
+
+void TQVForm::BuildViewPage() {
+  // The table and the view follow each other: a selection in the element
+  // table lights its elements, a click on a part selects its row.
+  connect(grids_[0]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { viewPage_->Sync(SelectedElements()); });
+  viewPage_->elementPicked = [this](int element) {
+    grids_[0]->selectRow(element);
+    viewPage_->Sync(SelectedElements());
+  };
+}
+
+std::vector<int> TQVForm::SelectedElements() const {
+  std::vector<int> rows;
+  if (grids_[0] == nullptr || grids_[0]->selectionModel() == nullptr) return rows;
+  for (const QModelIndex& index : grids_[0]->selectionModel()->selectedIndexes())
+    rows.push_back(GridModel::GridRow(index.row()) - 1);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  // A single cell is where the caret is, not a choice of elements.
+  if (grids_[0]->selectionModel()->selectedIndexes().size() <= 1) rows.clear();
+  return rows;
 }
 
 void TQVForm::BuildCommandPanel() {
@@ -632,17 +660,19 @@ void TQVForm::Refresh(bool caretMovedByHandler, bool pageChosenByForm) {
 
   {
     const QSignalBlocker blocker(pages_);
-    const TabSheet* sheets[] = {&form_.TabSheet1, &form_.TabSheet2, &form_.TabSheet3};
-    for (int i = 0; i < 3; ++i) {
+    const TabSheet* sheets[] = {&form_.TabSheet1, &form_.TabSheet2, &form_.TabSheet3,
+                                &form_.TabSheet4};
+    for (int i = 0; i < 4; ++i) {
       const QString caption = FromUtf8(sheets[i]->caption);
       if (pages_->tabText(i) != caption) pages_->setTabText(i, caption);
     }
     if (pageChosenByForm && pages_->currentIndex() != form_.activePage && form_.activePage >= 0 &&
-        form_.activePage < 3)
+        form_.activePage < 4)
       pages_->setCurrentIndex(form_.activePage);
   }
 
   for (GridView* grid : grids_) grid->SyncFromGrid();
+  viewPage_->Sync(SelectedElements());
 
   const std::pair<QSpinBox*, const SpinEdit*> spins[] = {
       {lodSpinEdit_, &form_.LODSpinEdit},

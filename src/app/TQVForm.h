@@ -25,6 +25,7 @@ class QTabWidget;
 namespace quarvel {
 
 class GridView;
+class ViewPage;
 class ShapeTextView;
 
 class TQVForm : public QWidget {
@@ -92,6 +93,9 @@ class TQVForm : public QWidget {
   void BuildAssignmentPage(QWidget* page);
   void BuildTextPage(QWidget* page);
   void BuildSettingsPage(QWidget* page);
+  void BuildViewPage();
+  // The element rows (from 0) chosen in the element table.
+  std::vector<int> SelectedElements() const;
   void SetKeyboardOrder();
   void FitInterfaceFont();
 
@@ -133,6 +137,7 @@ class TQVForm : public QWidget {
   QFrame* panel2_ = nullptr;
   QFrame* panel3_ = nullptr;
   std::array<GridView*, 5> grids_{};
+  ViewPage* viewPage_ = nullptr;
   ShapeTextView* memo_ = nullptr;
   QSpinBox* lodSpinEdit_ = nullptr;
   QSpinBox* lodCountSpinEdit_ = nullptr;

@@ -27,6 +27,7 @@ Form::Form(FormPorts ports)
   TabSheet1.caption = "Zerlegung";
   TabSheet2.caption = "Datei";
   TabSheet3.caption = "Einstellungen/Settings";
+  TabSheet4.caption = "Ansicht";
 
   Label3.caption = "Beta-Version! Benutzung auf eigene Gefahr!";
   Label11.caption = "This program is a beta. Use at your own risk!";
@@ -330,6 +331,7 @@ void Form::ApplyLanguage() {
   TabSheet1.caption = LangText(Text::TabAssignment);
   TabSheet2.caption = LangText(Text::TabFile);
   TabSheet3.caption = LangText(Text::TabSettings);
+  TabSheet4.caption = LangText(Text::TabView);
   StringGrid5.SetCell(kSummaryLodColumn, 0, LangText(Text::Number));
   StringGrid5.SetCell(kSummaryDistanceColumn, 0, LangText(Text::Distance));
   StringGrid4.SetCell(kLodNumberColumn, 0, "LOD " + LangText(Text::Number));

@@ -13,7 +13,7 @@ inline constexpr const char* kProgramTitle = "Quarvel";
 struct FormControls {
   // The window.
   std::string Caption;
-  TabSheet TabSheet1, TabSheet2, TabSheet3;
+  TabSheet TabSheet1, TabSheet2, TabSheet3, TabSheet4;
   int activePage = 0;  // TabSheet1 is shown at start
   FocusRequest focusRequest = FocusRequest::None;
 

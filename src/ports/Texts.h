@@ -371,10 +371,20 @@ enum class Text : int {
   CliNoSuchLod = 390,  // {lod} {count}
   CliNothingToDraw = 391,
   CliPicturesNeedOutDir = 392,
+  TabView = 393,
+  ViewColourBy = 394,
+  ViewBySubobject = 395,
+  ViewByElement = 396,
+  ViewByVtxState = 397,
+  ViewFit = 398,
+  ViewEmpty = 399,
+  ViewLegendLine = 400,  // {number} {vertices}
+  ViewEveryStriped = 401,
+  ViewMouse = 402,
 };
 
 // The highest number the language file holds.
-inline constexpr Text kLastText = Text::CliPicturesNeedOutDir;
+inline constexpr Text kLastText = Text::ViewMouse;
 
 // The text of the language in use ("" when the language file lacks it).
 using TextSource = std::function<std::string(Text)>;

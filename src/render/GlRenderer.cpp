@@ -268,6 +268,35 @@ void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3
   glBindVertexArray(0);
 }
 
+std::vector<std::uint32_t> GlRenderer::IdPicture(const view::Camera& camera,
+                                                 const std::array<view::Vec3, 2>& box, int width,
+                                                 int height, unsigned restore) {
+  GLuint framebuffer = 0, ids = 0, depth = 0;
+  glGenFramebuffers(1, &framebuffer);
+  glGenRenderbuffers(1, &ids);
+  glGenRenderbuffers(1, &depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, ids);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_R32UI, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, ids);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  DrawIds(camera, box, width, height);
+  const auto w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
+  std::vector<std::uint32_t> bottomUp(w * h), picture(w * h);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_RED_INTEGER, GL_UNSIGNED_INT, bottomUp.data());
+  for (std::size_t y = 0; y < h; ++y)
+    std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((h - 1 - y) * w), w,
+                picture.begin() + static_cast<std::ptrdiff_t>(y * w));
+  glBindFramebuffer(GL_FRAMEBUFFER, restore);
+  glDeleteRenderbuffers(1, &depth);
+  glDeleteRenderbuffers(1, &ids);
+  glDeleteFramebuffers(1, &framebuffer);
+  return picture;
+}
+
 PictureTarget::PictureTarget(int width, int height) : width_(width), height_(height) {
   glGenFramebuffers(1, &framebuffer_);
   glGenRenderbuffers(1, &colour_);

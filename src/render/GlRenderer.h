@@ -33,6 +33,12 @@ class GlRenderer {
   // framebuffer, whose colour attachment is a one-channel unsigned integer.
   void DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width,
                int height);
+  // The same into a framebuffer of its own, read back: element + 1 (0:
+  // none) at every pixel, the top row first. Leaves framebuffer `restore`
+  // bound.
+  std::vector<std::uint32_t> IdPicture(const view::Camera& camera,
+                                       const std::array<view::Vec3, 2>& box, int width, int height,
+                                       unsigned restore = 0);
 
  private:
   unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, indexBuffer_ = 0,

@@ -55,26 +55,7 @@ class Render : public ::testing::Test {
   // The element drawn at every pixel, + 1 (0: none), top row first.
   std::vector<std::uint32_t> Ids(const view::LookTable& looks) {
     renderer.SetLooks(looks);
-    unsigned framebuffer = 0, colour = 0, depth = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_R32UI, kWidth, kHeight);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    renderer.DrawIds(camera, box, kWidth, kHeight);
-    std::vector<std::uint32_t> bottomUp(kWidth * kHeight), ids(kWidth * kHeight);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RED_INTEGER, GL_UNSIGNED_INT, bottomUp.data());
-    for (int y = 0; y < kHeight; ++y)
-      std::copy_n(bottomUp.begin() + (kHeight - 1 - y) * kWidth, kWidth, ids.begin() + y * kWidth);
-    glDeleteRenderbuffers(1, &depth);
-    glDeleteRenderbuffers(1, &colour);
-    glDeleteFramebuffers(1, &framebuffer);
-    return ids;
+    return renderer.IdPicture(camera, box, kWidth, kHeight);
   }
 
   render::OffscreenContext context;
