@@ -285,26 +285,29 @@ GridView* TQVForm::MakeGrid(QWidget* parent, const char* name, StringGrid& grid,
 }
 
 void TQVForm::BuildViewPage() {
-  // The table and the view follow each other: a selection in the element
-  // table lights its elements, a click on a part selects its row.
-  connect(grids_[0]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this] { viewPage_->Sync(SelectedElements()); });
+  // The table and the view follow each other: the element the user goes to
+  // in the element table is lit in the view, a click on a part goes to its
+  // row. Where the caret lands by itself (opening a shape) lights nothing.
+  connect(grids_[0]->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!grids_[0]->hasFocus() || !current.isValid()) return;
+            chosenElement_ = GridModel::GridRow(current.row()) - 1;
+            chosenRevision_ = form_.session.text.Revision();
+          });
   viewPage_->elementPicked = [this](int element) {
-    grids_[0]->selectRow(element);
+    chosenElement_ = element;
+    chosenRevision_ = form_.session.text.Revision();
+    const QModelIndex cell = grids_[0]->model()->index(element, 0);
+    grids_[0]->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
     viewPage_->Sync(SelectedElements());
   };
 }
 
 std::vector<int> TQVForm::SelectedElements() const {
-  std::vector<int> rows;
-  if (grids_[0] == nullptr || grids_[0]->selectionModel() == nullptr) return rows;
-  for (const QModelIndex& index : grids_[0]->selectionModel()->selectedIndexes())
-    rows.push_back(GridModel::GridRow(index.row()) - 1);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  // A single cell is where the caret is, not a choice of elements.
-  if (grids_[0]->selectionModel()->selectedIndexes().size() <= 1) rows.clear();
-  return rows;
+  // A choice made in another text (before a generation, say) names other
+  // elements.
+  if (chosenElement_ < 0 || chosenRevision_ != form_.session.text.Revision()) return {};
+  return {chosenElement_};
 }
 
 void TQVForm::BuildCommandPanel() {

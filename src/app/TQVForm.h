@@ -94,7 +94,7 @@ class TQVForm : public QWidget {
   void BuildTextPage(QWidget* page);
   void BuildSettingsPage(QWidget* page);
   void BuildViewPage();
-  // The element rows (from 0) chosen in the element table.
+  // The elements (from 0) the view lights: the one last chosen.
   std::vector<int> SelectedElements() const;
   void SetKeyboardOrder();
   void FitInterfaceFont();
@@ -138,6 +138,10 @@ class TQVForm : public QWidget {
   QFrame* panel3_ = nullptr;
   std::array<GridView*, 5> grids_{};
   ViewPage* viewPage_ = nullptr;
+  // The element last chosen in the table or the view (from 0), in the text
+  // of that revision.
+  int chosenElement_ = -1;
+  std::uint64_t chosenRevision_ = 0;
   ShapeTextView* memo_ = nullptr;
   QSpinBox* lodSpinEdit_ = nullptr;
   QSpinBox* lodCountSpinEdit_ = nullptr;

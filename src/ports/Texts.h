@@ -363,10 +363,10 @@ enum class Text : int {
   FileTooShort = 382,           // {path} {size}
   InfoOverLimit = 383,          // {limit}
   SettingsNotRegular = 384,     // {path}
-  NoOpenGl = 385,  // {reason}
-  CliChoiceValue = 386,  // {option} {choices} {value}
-  CliSizeValue = 387,  // {value}
-  CliPictureOverInput = 388,  // {path}
+  NoOpenGl = 385,               // {reason}
+  CliChoiceValue = 386,         // {option} {choices} {value}
+  CliSizeValue = 387,           // {value}
+  CliPictureOverInput = 388,    // {path}
   CliLodNumber = 389,
   CliNoSuchLod = 390,  // {lod} {count}
   CliNothingToDraw = 391,
