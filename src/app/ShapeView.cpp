@@ -29,12 +29,12 @@ ShapeView::~ShapeView() {
 void ShapeView::SetGeometry(const view::GeometryLevel& level,
                             const std::array<view::Vec3, 2>& box) {
   geometry_ = level;
+  // Another model (another box) is seen whole; the same one, split or
+  // merged, keeps the camera the user chose.
+  if (!fitted_ || box != box_) camera_ = view::Camera::Fit(box, view::ViewDirection::Iso, Aspect());
+  fitted_ = true;
   box_ = box;
   geometryChanged_ = true;
-  if (!fitted_) {
-    camera_ = view::Camera::Fit(box_, view::ViewDirection::Iso, Aspect());
-    fitted_ = true;
-  }
   update();
 }
 

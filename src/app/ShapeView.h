@@ -22,7 +22,7 @@ class ShapeView : public QOpenGLWidget {
   explicit ShapeView(QWidget* parent = nullptr);
   ~ShapeView() override;
 
-  // A new text's triangles; the camera fits them the first time only.
+  // A new text's triangles; the camera fits them when their box is new.
   void SetGeometry(const view::GeometryLevel& level, const std::array<view::Vec3, 2>& box);
   void SetLooks(const view::LookTable& looks);
   void Fit();
