@@ -111,10 +111,11 @@ class UploadedShape {
   }
   void Frame() {
     camera_.Orbit(3, 0);
-    renderer_.Draw(camera_, box_, kWidth, kHeight, false);
+    renderer_.Draw(camera_, box_, kWidth, kHeight, flat_);
     glFinish();
   }
   std::size_t Triangles() const { return geometry_.levels[0].Triangles(); }
+  bool flat_ = false;
 
  private:
   render::OffscreenContext context_;
@@ -135,6 +136,14 @@ void BM_ViewOrbitFrame30MB(benchmark::State& state) {
   state.counters["triangles"] = static_cast<double>(shape.Triangles());
 }
 BENCHMARK(BM_ViewOrbitFrame30MB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+void BM_ViewOrbitFlatFrame30MB(benchmark::State& state) {
+  if (RealGeometry().Empty()) return state.SkipWithError("QUARVEL_CORPUS names no corpus");
+  UploadedShape shape;
+  shape.flat_ = true;
+  for (auto _ : state) shape.Frame();
+}
+BENCHMARK(BM_ViewOrbitFlatFrame30MB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 
 void BM_ViewRecolour30MB(benchmark::State& state) {
   if (RealGeometry().Empty()) return state.SkipWithError("QUARVEL_CORPUS names no corpus");

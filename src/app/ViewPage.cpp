@@ -161,8 +161,8 @@ void ViewPage::Recolour() {
   for (const view::LegendLine& line : looks.legend) {
     QString text = QString::number(line.number);
     bool over = false;
-    if (by == view::ColourBy::Subobject && !split) {
-      const int vertices = session_.SubobjectVertices(lod, line.number);
+    if (by == view::ColourBy::Subobject) {
+      const int vertices = split ? line.vertices : session_.SubobjectVertices(lod, line.number);
       over = vertices > session_.vertexLimit;
       text = QString::fromStdString(
           Worded(session_.Texts(), Text::ViewLegendLine,

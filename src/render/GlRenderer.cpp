@@ -222,13 +222,7 @@ void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2
   glViewport(0, 0, width, height);
   glClearColor(background[0] / 255.0f, background[1] / 255.0f, background[2] / 255.0f, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);  // the simulator draws both sides of many parts
   glUseProgram(program_);
-  const std::array<float, 16> matrix = camera.ViewProjection(
-      static_cast<float>(width) / static_cast<float>(std::max(height, 1)), box);
-  glUniformMatrix4fv(glGetUniformLocation(program_, "viewProjection"), 1, GL_FALSE, matrix.data());
-  glUniform1i(glGetUniformLocation(program_, "bySubobject"), bySubobject_);
   glUniform1i(glGetUniformLocation(program_, "flatColours"), flat);
   const view::Vec3 eye = camera.Eye();
   view::Vec3 towards = {eye[0] - camera.target[0], eye[1] - camera.target[1],
@@ -239,12 +233,7 @@ void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2
   glUniform3f(glGetUniformLocation(program_, "towardsEye"), towards[0], towards[1], towards[2]);
   glUniform3f(glGetUniformLocation(program_, "background"), background[0] / 255.0f,
               background[1] / 255.0f, background[2] / 255.0f);
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, lookTexture_);
-  glUniform1i(glGetUniformLocation(program_, "looks"), 0);
-  glBindVertexArray(vertexArray_);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_), GL_UNSIGNED_INT, nullptr);
-  glBindVertexArray(0);
+  DrawWith(program_, camera, box, width, height);
 }
 
 void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box,
@@ -253,16 +242,21 @@ void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3
   const GLuint none[4] = {0, 0, 0, 0};
   glClearBufferuiv(GL_COLOR, 0, none);
   glClear(GL_DEPTH_BUFFER_BIT);
+  DrawWith(idProgram_, camera, box, width, height);
+}
+
+void GlRenderer::DrawWith(unsigned program, const view::Camera& camera,
+                          const std::array<view::Vec3, 2>& box, int width, int height) {
   glEnable(GL_DEPTH_TEST);
-  glUseProgram(idProgram_);
+  glDisable(GL_CULL_FACE);  // the simulator draws both sides of many parts
+  glUseProgram(program);
   const std::array<float, 16> matrix = camera.ViewProjection(
       static_cast<float>(width) / static_cast<float>(std::max(height, 1)), box);
-  glUniformMatrix4fv(glGetUniformLocation(idProgram_, "viewProjection"), 1, GL_FALSE,
-                     matrix.data());
-  glUniform1i(glGetUniformLocation(idProgram_, "bySubobject"), bySubobject_);
+  glUniformMatrix4fv(glGetUniformLocation(program, "viewProjection"), 1, GL_FALSE, matrix.data());
+  glUniform1i(glGetUniformLocation(program, "bySubobject"), bySubobject_);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, lookTexture_);
-  glUniform1i(glGetUniformLocation(idProgram_, "looks"), 0);
+  glUniform1i(glGetUniformLocation(program, "looks"), 0);
   glBindVertexArray(vertexArray_);
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
@@ -271,38 +265,41 @@ void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3
 std::vector<std::uint32_t> GlRenderer::IdPicture(const view::Camera& camera,
                                                  const std::array<view::Vec3, 2>& box, int width,
                                                  int height, unsigned restore) {
-  GLuint framebuffer = 0, ids = 0, depth = 0;
-  glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(1, &ids);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, ids);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_R32UI, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, ids);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-  DrawIds(camera, box, width, height);
-  const auto w = static_cast<std::size_t>(width), h = static_cast<std::size_t>(height);
-  std::vector<std::uint32_t> bottomUp(w * h), picture(w * h);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_RED_INTEGER, GL_UNSIGNED_INT, bottomUp.data());
-  for (std::size_t y = 0; y < h; ++y)
-    std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((h - 1 - y) * w), w,
-                picture.begin() + static_cast<std::ptrdiff_t>(y * w));
+  std::vector<std::uint32_t> picture;
+  {
+    const PictureTarget target(width, height, PictureTarget::Content::Ids);
+    target.Bind();
+    DrawIds(camera, box, width, height);
+    picture = target.ReadIds();
+  }
   glBindFramebuffer(GL_FRAMEBUFFER, restore);
-  glDeleteRenderbuffers(1, &depth);
-  glDeleteRenderbuffers(1, &ids);
-  glDeleteFramebuffers(1, &framebuffer);
   return picture;
 }
 
-PictureTarget::PictureTarget(int width, int height) : width_(width), height_(height) {
+namespace {
+
+// The rows of a picture read from OpenGL, whose rows run from the bottom,
+// top row first.
+template <typename T>
+std::vector<T> TopRowFirst(const std::vector<T>& bottomUp, std::size_t rowLength) {
+  std::vector<T> rows(bottomUp.size());
+  const std::size_t height = bottomUp.size() / rowLength;
+  for (std::size_t y = 0; y < height; ++y)
+    std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>((height - 1 - y) * rowLength),
+                rowLength, rows.begin() + static_cast<std::ptrdiff_t>(y * rowLength));
+  return rows;
+}
+
+}  // namespace
+
+PictureTarget::PictureTarget(int width, int height, Content content)
+    : width_(width), height_(height) {
   glGenFramebuffers(1, &framebuffer_);
   glGenRenderbuffers(1, &colour_);
   glGenRenderbuffers(1, &depth_);
   glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glRenderbufferStorage(GL_RENDERBUFFER, content == Content::Ids ? GL_R32UI : GL_RGBA8, width,
+                        height);
   glBindRenderbuffer(GL_RENDERBUFFER, depth_);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
@@ -324,16 +321,22 @@ void PictureTarget::Bind() const {
 
 std::vector<std::uint8_t> PictureTarget::ReadRgb() const {
   const auto w = static_cast<std::size_t>(width_), h = static_cast<std::size_t>(height_);
-  std::vector<std::uint8_t> rgba(4 * w * h), rgb(3 * w * h);
+  std::vector<std::uint8_t> rgba(4 * w * h);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  // OpenGL's rows run from the bottom.
-  for (std::size_t y = 0; y < h; ++y)
-    for (std::size_t x = 0; x < w; ++x)
-      for (std::size_t c = 0; c < 3; ++c)
-        rgb[3 * (y * w + x) + c] = rgba[4 * ((h - 1 - y) * w + x) + c];
-  return rgb;
+  std::vector<std::uint8_t> rgb(3 * w * h);
+  for (std::size_t i = 0; i < w * h; ++i) std::copy_n(rgba.begin() + 4 * i, 3, rgb.begin() + 3 * i);
+  return TopRowFirst(rgb, 3 * w);
+}
+
+std::vector<std::uint32_t> PictureTarget::ReadIds() const {
+  const auto w = static_cast<std::size_t>(width_), h = static_cast<std::size_t>(height_);
+  std::vector<std::uint32_t> ids(w * h);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width_, height_, GL_RED_INTEGER, GL_UNSIGNED_INT, ids.data());
+  return TopRowFirst(ids, w);
 }
 
 }  // namespace quarvel::render

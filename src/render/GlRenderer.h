@@ -41,22 +41,29 @@ class GlRenderer {
                                        unsigned restore = 0);
 
  private:
+  // The triangles with `program` and the uniforms both programs share.
+  void DrawWith(unsigned program, const view::Camera& camera, const std::array<view::Vec3, 2>& box,
+                int width, int height);
+
   unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, indexBuffer_ = 0,
            lookTexture_ = 0;
   std::size_t corners_ = 0;
   bool bySubobject_ = false;
 };
 
-// A framebuffer of its own to draw a picture into and read it back.
+// A framebuffer of its own to draw a picture into and read it back: colours,
+// or the element numbers of DrawIds.
 class PictureTarget {
  public:
-  PictureTarget(int width, int height);
+  enum class Content { Colours, Ids };
+  PictureTarget(int width, int height, Content content = Content::Colours);
   ~PictureTarget();
   PictureTarget(const PictureTarget&) = delete;
   PictureTarget& operator=(const PictureTarget&) = delete;
   void Bind() const;
   // The picture, top row first, three bytes a pixel.
   std::vector<std::uint8_t> ReadRgb() const;
+  std::vector<std::uint32_t> ReadIds() const;
 
  private:
   int width_, height_;

@@ -100,9 +100,12 @@ class Reader final : public format::TextVisitor {
       case id::kSubObject:
         ++subobject_;
         vertices_.clear();
+        if (!geometry_.levels.empty()) geometry_.levels.back().subobjectVertices.push_back(0);
         return false;
       case id::kVertex:
         vertices_.push_back({-1, -1});
+        if (!geometry_.levels.empty() && !geometry_.levels.back().subobjectVertices.empty())
+          ++geometry_.levels.back().subobjectVertices.back();
         return true;
       case id::kPrimStateIdx:
       case id::kVertexIdxs:

@@ -22,6 +22,8 @@ struct GeometryLevel {
   // the file it lies in (0-based).
   std::vector<std::uint32_t> elements;
   std::vector<std::uint32_t> subobjects;
+  // The vertices each sub-object of the file lists.
+  std::vector<int> subobjectVertices;
   std::size_t Triangles() const { return elements.size(); }
 };
 

@@ -95,7 +95,11 @@ LookTable FileLooks(const GeometryLevel& level, int elements, ColourBy by,
     if (by == ColourBy::VtxState)
       number = i < elementVtxStates.size() ? elementVtxStates[i] + 1 : 0;
     table.looks[i].rgb = PaletteColour(number);
-    if (by != ColourBy::VtxState) table.legend.push_back({number, table.looks[i].rgb});
+    if (by == ColourBy::VtxState) continue;
+    LegendLine line{number, table.looks[i].rgb};
+    if (table.bySubobjectOfFile && i < level.subobjectVertices.size())
+      line.vertices = level.subobjectVertices[i];
+    table.legend.push_back(line);
   }
   Dim(table, selected, !table.bySubobjectOfFile);
   return table;

@@ -31,7 +31,6 @@ struct LegendLine {
   int number = 0;
   std::array<std::uint8_t, 3> rgb{};
   int vertices = -1;  // -1: not counted
-  bool overLimit = false;
 };
 
 // What one picture shows.

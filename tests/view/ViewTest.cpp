@@ -30,6 +30,7 @@ TEST(ShapeGeometry, CornersArePlacedByTheirMatrixChain) {
   ASSERT_EQ(level.Triangles(), 3u);  // element k has k + 1 faces
   EXPECT_EQ(level.elements, (std::vector<std::uint32_t>{0, 1, 1}));
   EXPECT_EQ(geometry.elementVtxStates, (std::vector<int>{0, 1}));
+  EXPECT_EQ(level.subobjectVertices, (std::vector<int>{6}));
   // Element 0's first corner is point 0 (0 0.5 0) under MAIN alone.
   EXPECT_EQ(std::vector<float>(level.positions.begin(), level.positions.begin() + 3),
             (std::vector<float>{10, 0.5f, 0}));
