@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "SyntheticShape.h"
+#include "shape/ShapeFile.h"
 #include "support/ExportedShape.h"
+#include "support/FormFixture.h"
 #include "view/Camera.h"
 #include "view/ShapeGeometry.h"
 #include "view/ViewLook.h"
@@ -41,6 +43,33 @@ TEST(ShapeGeometry, CornersArePlacedByTheirMatrixChain) {
   // Its normal (1 0 0) turns with it.
   EXPECT_EQ(std::vector<float>(level.normals.begin() + 9, level.normals.begin() + 12),
             (std::vector<float>{0, 1, 0}));
+}
+
+// A shape split already: every distance level of the converter's text with
+// all its triangles (the counts of its "vertex_idxs", read here the plain
+// way), and the legend of its own sub-objects with their vertices.
+TEST(ShapeGeometry, ASplitShapeGivesEveryLevelWithItsSubobjects) {
+  if (CorpusDir().empty()) GTEST_SKIP() << "QUARVEL_CORPUS is not set";
+  ShapeText text;
+  std::string bom;
+  ReadShapeText(CorpusDir() + "/compressed/DK10f_A1tPnt5dLft_text.s", text, bom);
+  std::vector<std::size_t> triangles;
+  for (const std::string& line : text.All()) {
+    if (line.find("distance_level (") != std::string::npos) triangles.push_back(0);
+    const auto at = line.find("vertex_idxs ( ");
+    if (at != std::string::npos && !triangles.empty())
+      triangles.back() += std::stoul(line.substr(at + 14)) / 3;
+  }
+  const view::ShapeGeometry geometry = view::GeometryOfShape(text.All());
+  ASSERT_EQ(geometry.levels.size(), triangles.size());
+  for (std::size_t l = 0; l < triangles.size(); ++l)
+    EXPECT_EQ(geometry.levels[l].Triangles(), triangles[l]) << l;
+  const view::GeometryLevel& first = geometry.levels[0];
+  const view::LookTable looks = view::FileLooks(first, 0, view::ColourBy::Subobject, {});
+  EXPECT_TRUE(looks.bySubobjectOfFile);
+  ASSERT_EQ(looks.legend.size(), first.subobjectVertices.size());
+  EXPECT_EQ(looks.legend[0].vertices, first.subobjectVertices[0]);
+  EXPECT_GT(first.subobjectVertices[0], 0);
 }
 
 TEST(ViewLooks, ThePlanDecidesColourVisibilityAndStripes) {
