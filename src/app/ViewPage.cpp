@@ -144,9 +144,7 @@ void ViewPage::Recolour() {
   const view::GeometryLevel& drawn =
       geometry_.levels.empty() ? none : geometry_.levels[static_cast<std::size_t>(level)];
   if (level != shownLevel_) {
-    view::ShapeGeometry one;
-    one.levels.push_back(drawn);
-    view_->SetGeometry(drawn, one.Bounds());
+    view_->SetGeometry(drawn, view::BoundsOf(drawn));
     shownLevel_ = level;
   }
   const auto by = static_cast<view::ColourBy>(std::max(colourBy_->currentIndex(), 0));

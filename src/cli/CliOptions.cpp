@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
-#include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "assignment/VertexLimit.h"
 #include "common/Convert.h"
@@ -21,6 +22,25 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     start = comma + 1;
   }
   return parts;
+}
+
+// The value among `choices` that `name` names.
+template <typename T, std::size_t N>
+std::optional<T> Chosen(const std::string& name, const std::pair<const char*, T> (&choices)[N]) {
+  for (const auto& [word, value] : choices)
+    if (name == word) return value;
+  return std::nullopt;
+}
+
+// The value among `choices` that option `option` names, or a usage error
+// that lists them.
+template <typename T, std::size_t N>
+T ChosenOrRefused(const std::string& option, const std::string& name,
+                  const std::pair<const char*, T> (&choices)[N]) {
+  if (const std::optional<T> value = Chosen(name, choices)) return *value;
+  std::string list;
+  for (const auto& choice : choices) list += (list.empty() ? "" : ", ") + std::string(choice.first);
+  throw UsageError(Text::CliChoiceValue, {{"option", option}, {"choices", list}, {"value", name}});
 }
 
 }  // namespace
@@ -203,15 +223,12 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       options.inPlace = true;
     } else if (argument == "--format") {
       const std::string& form = value(i, argument);
-      if (form == "text") {
-        options.format = format::ShapeForm::Text;
-      } else if (form == "binary") {
-        options.format = format::ShapeForm::Binary;
-      } else if (form == "compressed") {
-        options.format = format::ShapeForm::Compressed;
-      } else {
-        throw UsageError(Text::CliFormatValue, {{"value", form}});
-      }
+      const std::pair<const char*, format::ShapeForm> forms[] = {
+          {"text", format::ShapeForm::Text},
+          {"binary", format::ShapeForm::Binary},
+          {"compressed", format::ShapeForm::Compressed}};
+      options.format = Chosen(form, forms);
+      if (!options.format) throw UsageError(Text::CliFormatValue, {{"value", form}});
     } else if (argument == "--lang") {
       // The language itself was chosen before parsing (see LanguageCode).
       const std::string& code = value(i, argument);
@@ -233,32 +250,18 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       if (!n || *n < 1 || *n > 99) throw UsageError(Text::CliLodNumber, {});
       options.renderLod = *n;
     } else if (argument == "--view") {
-      const std::string& name = value(i, argument);
       const std::pair<const char*, view::ViewDirection> views[] = {
           {"iso", view::ViewDirection::Iso},
           {"front", view::ViewDirection::Front},
           {"side", view::ViewDirection::Side},
           {"top", view::ViewDirection::Top}};
-      const auto found = std::find_if(std::begin(views), std::end(views),
-                                      [&](const auto& entry) { return name == entry.first; });
-      if (found == std::end(views))
-        throw UsageError(
-            Text::CliChoiceValue,
-            {{"option", argument}, {"choices", "iso, front, side, top"}, {"value", name}});
-      options.renderView = found->second;
+      options.renderView = ChosenOrRefused(argument, value(i, argument), views);
     } else if (argument == "--colour-by") {
-      const std::string& name = value(i, argument);
-      if (name == "subobject") {
-        options.colourBy = view::ColourBy::Subobject;
-      } else if (name == "element") {
-        options.colourBy = view::ColourBy::Element;
-      } else if (name == "vtx-state") {
-        options.colourBy = view::ColourBy::VtxState;
-      } else {
-        throw UsageError(
-            Text::CliChoiceValue,
-            {{"option", argument}, {"choices", "subobject, element, vtx-state"}, {"value", name}});
-      }
+      const std::pair<const char*, view::ColourBy> colourings[] = {
+          {"subobject", view::ColourBy::Subobject},
+          {"element", view::ColourBy::Element},
+          {"vtx-state", view::ColourBy::VtxState}};
+      options.colourBy = ChosenOrRefused(argument, value(i, argument), colourings);
     } else if (argument == "--size") {
       const std::string& size = value(i, argument);
       const auto x = size.find('x');

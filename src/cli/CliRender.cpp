@@ -27,9 +27,7 @@ std::string RenderShapePicture(Session& session, const CliOptions& options, Shap
           : view::PlanLooks(session.plan, lod, session.Elements(), options.colourBy,
                             geometry.elementVtxStates);
 
-  view::ShapeGeometry drawn;
-  drawn.levels.push_back(level);
-  const std::array<view::Vec3, 2> box = drawn.Bounds();
+  const std::array<view::Vec3, 2> box = view::BoundsOf(level);
   const int width = options.renderWidth, height = options.renderHeight;
   const render::OffscreenContext context;
   std::vector<std::uint8_t> rgb;

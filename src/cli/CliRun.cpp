@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <ctime>
 #include <filesystem>
@@ -90,17 +89,10 @@ class CliSystem : public SystemInfo {
 // and a device may never end. `markMissing` tells a file without the
 // Unicode mark, which --force opens all the same.
 std::optional<Message> WhyNotReadable(const std::string& path, bool& markMissing) {
-  const TextValues named = {{"path", path}};
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return Message{Text::FileNotFound, named};
-    return Message{Text::FileCannotBeRead, named};
-  }
-  if (S_ISDIR(info.st_mode)) return Message{Text::IsFolderNotFile, named};
-  if (!S_ISREG(info.st_mode)) return Message{Text::NotRegularFile, named};
+  if (std::optional<Message> refusal = WhyNoPlainFile(path)) return refusal;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    Message message{Text::CliCannotReadBecause, named};
+    Message message{Text::CliCannotReadBecause, {{"path", path}}};
     message.texts.emplace_back("reason", Text::ReasonPermission);
     return message;
   }
@@ -144,6 +136,9 @@ std::string PictureFor(const CliOptions& options, const std::string& shape) {
 // The options of the command line that take the place of values `settings`
 // holds, as the user wrote them.
 std::string OverriddenOptions(const CliOptions& options, const std::string& settingsPath) {
+  // Most runs over a route give no such option: their settings files are
+  // read once, by the session.
+  if (!options.OverridesSettings()) return "";
   std::error_code error;
   if (!fs::is_regular_file(settingsPath, error)) return "";
   const IniFile settings(settingsPath);

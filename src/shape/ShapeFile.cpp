@@ -13,6 +13,16 @@ namespace quarvel {
 
 namespace fs = std::filesystem;
 
+std::optional<Message> WhyNoPlainFile(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  const TextValues named = {{"path", path}};
+  if (!fs::exists(status)) return Message{Text::FileNotFound, named};
+  if (fs::is_directory(status)) return Message{Text::IsFolderNotFile, named};
+  if (!fs::is_regular_file(status)) return Message{Text::NotRegularFile, named};
+  return std::nullopt;
+}
+
 namespace {
 
 // Both sources hand out the file's records: the bytes up to the next LF, with
@@ -46,13 +56,8 @@ Error CannotRead(const std::string& path) {
   return Error(Text::FileCannotBeRead, {{"path", path}});
 }
 
-// A device or pipe may never end; a shape is always a plain file.
 void RequirePlainFile(const std::string& path) {
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) throw Error(Text::FileNotFound, {{"path", path}});
-  if (fs::is_directory(status)) throw Error(Text::IsFolderNotFile, {{"path", path}});
-  if (!fs::is_regular_file(status)) throw Error(Text::NotRegularFile, {{"path", path}});
+  if (std::optional<Message> refusal = WhyNoPlainFile(path)) throw Error(std::move(*refusal));
 }
 
 class FileRecords {

@@ -25,6 +25,11 @@ struct ReadShapeCallbacks {
 
 enum class ReadOutcome { Read, Declined, Empty };
 
+// Why `path` (links followed) is no shape to read: missing, a folder, or not
+// a regular file (a device or pipe may never end, and a FIFO blocks whoever
+// opens it); nullopt for a regular file. Asks without opening it.
+std::optional<Message> WhyNoPlainFile(const std::string& path);
+
 // Whether a file that starts with `firstBytes` counts as Unicode text: it
 // starts with FF FE, the mark of UTF-16 little-endian. A file without the
 // mark is asked about, since it may be compressed.

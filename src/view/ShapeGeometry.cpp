@@ -248,17 +248,34 @@ bool ShapeGeometry::Empty() const {
   return true;
 }
 
+namespace {
+
+// Widens `box` by every corner of `level`.
+void Widen(std::array<Vec3, 2>& box, const GeometryLevel& level) {
+  for (std::size_t i = 0; i + 2 < level.positions.size(); i += 3)
+    for (std::size_t a = 0; a < 3; ++a) {
+      box[0][a] = std::min(box[0][a], level.positions[i + a]);
+      box[1][a] = std::max(box[1][a], level.positions[i + a]);
+    }
+}
+
+constexpr float kBig = std::numeric_limits<float>::max();
+constexpr std::array<Vec3, 2> kNothing = {Vec3{kBig, kBig, kBig}, Vec3{-kBig, -kBig, -kBig}};
+// What a view of nothing looks at.
+constexpr std::array<Vec3, 2> kUnitBox = {Vec3{-1, -1, -1}, Vec3{1, 1, 1}};
+
+}  // namespace
+
 std::array<Vec3, 2> ShapeGeometry::Bounds() const {
-  constexpr float big = std::numeric_limits<float>::max();
-  std::array<Vec3, 2> box = {Vec3{big, big, big}, Vec3{-big, -big, -big}};
-  for (const GeometryLevel& level : levels)
-    for (std::size_t i = 0; i + 2 < level.positions.size(); i += 3)
-      for (std::size_t a = 0; a < 3; ++a) {
-        box[0][a] = std::min(box[0][a], level.positions[i + a]);
-        box[1][a] = std::max(box[1][a], level.positions[i + a]);
-      }
-  if (Empty()) box = {Vec3{-1, -1, -1}, Vec3{1, 1, 1}};
-  return box;
+  std::array<Vec3, 2> box = kNothing;
+  for (const GeometryLevel& level : levels) Widen(box, level);
+  return Empty() ? kUnitBox : box;
+}
+
+std::array<Vec3, 2> BoundsOf(const GeometryLevel& level) {
+  std::array<Vec3, 2> box = kNothing;
+  Widen(box, level);
+  return level.Triangles() == 0 ? kUnitBox : box;
 }
 
 ShapeGeometry GeometryOfShape(const std::vector<std::string>& lines, const TextSource& texts) {

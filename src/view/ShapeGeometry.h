@@ -36,6 +36,9 @@ struct ShapeGeometry {
   std::array<Vec3, 2> Bounds() const;
 };
 
+// The box around the corners of one level.
+std::array<Vec3, 2> BoundsOf(const GeometryLevel& level);
+
 // Reads `lines` (a whole shape text) by the grammar. What the grammar
 // refuses is passed over as the walk passes over it; indices that name
 // nothing leave their triangle out instead of drawing it anywhere.
