@@ -5,7 +5,7 @@ PACKAGES := build-essential cmake qt6-base-dev zlib1g-dev libgtest-dev libgmock-
             libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 \
             qt6-translations-l10n \
             poppler-utils libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 \
-            libqt6opengl6-dev
+            libqt6opengl6-dev xvfb xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)

@@ -1,8 +1,10 @@
 #include "app/ShapeView.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -13,8 +15,29 @@
 
 namespace quarvel {
 
+namespace {
+
+// Frames slower than this (25 a second) make a moving camera jerky.
+constexpr double kSmoothFrameMilliseconds = 40;
+// A wheel sends no end of its turning: the full frame returns when it has
+// been still this long.
+constexpr int kWheelSettledMilliseconds = 250;
+
+}  // namespace
+
 ShapeView::ShapeView(QWidget* parent) : QOpenGLWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
+  settled_.setSingleShot(true);
+  settled_.setInterval(kWheelSettledMilliseconds);
+  connect(&settled_, &QTimer::timeout, this, [this] {
+    moving_ = false;
+    update();
+  });
+}
+
+void ShapeView::Moving() {
+  moving_ = true;
+  update();
 }
 
 ShapeView::~ShapeView() {
@@ -83,8 +106,18 @@ void ShapeView::paintGL() {
   if (!renderer_) return;
   Upload();
   const qreal scale = devicePixelRatioF();
+  const bool coarse = moving_ && fullFrameMilliseconds_ > kSmoothFrameMilliseconds;
+  QElapsedTimer clock;
+  clock.start();
   renderer_->Draw(camera_, box_, static_cast<int>(width() * scale),
-                  static_cast<int>(height() * scale), false);
+                  static_cast<int>(height() * scale), false,
+                  coarse ? render::GlRenderer::Detail::Preview : render::GlRenderer::Detail::Full);
+  if (!coarse) {
+    // The software renderer fills the pixels in threads of its own; the
+    // frame is done when they are.
+    context()->functions()->glFinish();
+    fullFrameMilliseconds_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  }
 }
 
 std::optional<int> ShapeView::ElementAt(QPoint point) {
@@ -125,10 +158,14 @@ void ShapeView::mouseMoveEvent(QMouseEvent* event) {
   } else {
     return;
   }
-  update();
+  Moving();
 }
 
 void ShapeView::mouseReleaseEvent(QMouseEvent* event) {
+  if (moving_) {
+    moving_ = false;
+    update();
+  }
   if (moved_ || event->button() != Qt::LeftButton) return;
   if (const std::optional<int> element = ElementAt(event->position().toPoint()); element && picked)
     picked(*element);
@@ -146,7 +183,8 @@ void ShapeView::wheelEvent(QWheelEvent* event) {
       static_cast<float>(height() / 2.0 - at.y()) / static_cast<float>(std::max(height(), 1));
   camera_.Pan(right * (1 - factor), up * (1 - factor));
   camera_.Zoom(factor);
-  update();
+  settled_.start();
+  Moving();
 }
 
 void ShapeView::keyPressEvent(QKeyEvent* event) {

@@ -3,6 +3,7 @@
 // tools and a click that picks an element by its pixels.
 #pragma once
 #include <QOpenGLWidget>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +47,8 @@ class ShapeView : public QOpenGLWidget {
   float Aspect() const;
   std::optional<int> ElementAt(QPoint point);
   void Upload();
+  // The camera is moving: the next frames may be drawn coarser.
+  void Moving();
 
   std::unique_ptr<render::GlRenderer> renderer_;
   view::GeometryLevel geometry_;
@@ -55,6 +58,11 @@ class ShapeView : public QOpenGLWidget {
   bool geometryChanged_ = false, looksChanged_ = false, fitted_ = false;
   QPoint pressedAt_, lastAt_;
   bool moved_ = false;
+  // While the camera moves, a model whose full frames take longer than a
+  // smooth motion allows is drawn coarser; `settled_` ends a wheel's motion.
+  bool moving_ = false;
+  double fullFrameMilliseconds_ = 0;
+  QTimer settled_;
   std::string failure_;
 };
 

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "common/Error.h"
+#include "view/PreviewMesh.h"
 
 namespace quarvel::render {
 
@@ -128,7 +129,7 @@ GlRenderer::GlRenderer() {
   idProgram_ = Link(kVertexShader, kIdFragmentShader);
   glGenVertexArrays(1, &vertexArray_);
   glGenBuffers(1, &buffer_);
-  glGenBuffers(1, &indexBuffer_);
+  glGenBuffers(2, indexBuffers_.data());
   glGenTextures(1, &lookTexture_);
   glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
@@ -145,7 +146,7 @@ GlRenderer::GlRenderer() {
 
 GlRenderer::~GlRenderer() {
   glDeleteTextures(1, &lookTexture_);
-  glDeleteBuffers(1, &indexBuffer_);
+  glDeleteBuffers(2, indexBuffers_.data());
   glDeleteBuffers(1, &buffer_);
   glDeleteVertexArrays(1, &vertexArray_);
   glDeleteProgram(idProgram_);
@@ -180,16 +181,35 @@ void GlRenderer::SetGeometry(const view::GeometryLevel& level) {
     if (added) corners.push_back(corner);
     indices[c] = at->second;
   }
+  std::vector<view::Vec3> positions(corners.size());
+  std::vector<std::uint64_t> keys(corners.size());
+  for (std::size_t i = 0; i < corners.size(); ++i) {
+    std::copy_n(corners[i].position, 3, positions[i].begin());
+    // The normal's rough direction: the top three of the ten bits of each
+    // coordinate, steps of a quarter.
+    const std::uint32_t n = corners[i].normal;
+    const std::uint32_t direction = ((n >> 7) & 7u) | ((n >> 14) & 070u) | ((n >> 21) & 0700u);
+    keys[i] = (std::uint64_t{corners[i].keys} << 9) | direction;
+  }
+  const std::vector<std::uint32_t> preview =
+      view::PreviewIndices(positions, keys, indices, view::BoundsOf(level));
   glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Corner)),
                corners.data(), GL_STATIC_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-               static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
-               GL_STATIC_DRAW);
+  const std::vector<std::uint32_t>* lists[2] = {&indices, &preview};
+  for (std::size_t d = 0; d < 2; ++d) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffers_[d]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                 static_cast<GLsizeiptr>(lists[d]->size() * sizeof(std::uint32_t)),
+                 lists[d]->data(), GL_STATIC_DRAW);
+    corners_[d] = lists[d]->size();
+  }
   glBindVertexArray(0);
-  corners_ = indices.size();
+}
+
+std::size_t GlRenderer::Triangles(Detail detail) const {
+  return corners_[static_cast<std::size_t>(detail)] / 3;
 }
 
 void GlRenderer::SetLooks(const view::LookTable& looks) {
@@ -217,7 +237,7 @@ void GlRenderer::SetLooks(const view::LookTable& looks) {
 }
 
 void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width,
-                      int height, bool flat) {
+                      int height, bool flat, Detail detail) {
   const auto background = view::kBackground;
   glViewport(0, 0, width, height);
   glClearColor(background[0] / 255.0f, background[1] / 255.0f, background[2] / 255.0f, 1);
@@ -233,7 +253,7 @@ void GlRenderer::Draw(const view::Camera& camera, const std::array<view::Vec3, 2
   glUniform3f(glGetUniformLocation(program_, "towardsEye"), towards[0], towards[1], towards[2]);
   glUniform3f(glGetUniformLocation(program_, "background"), background[0] / 255.0f,
               background[1] / 255.0f, background[2] / 255.0f);
-  DrawWith(program_, camera, box, width, height);
+  DrawWith(program_, camera, box, width, height, detail);
 }
 
 void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box,
@@ -242,11 +262,12 @@ void GlRenderer::DrawIds(const view::Camera& camera, const std::array<view::Vec3
   const GLuint none[4] = {0, 0, 0, 0};
   glClearBufferuiv(GL_COLOR, 0, none);
   glClear(GL_DEPTH_BUFFER_BIT);
-  DrawWith(idProgram_, camera, box, width, height);
+  DrawWith(idProgram_, camera, box, width, height, Detail::Full);
 }
 
 void GlRenderer::DrawWith(unsigned program, const view::Camera& camera,
-                          const std::array<view::Vec3, 2>& box, int width, int height) {
+                          const std::array<view::Vec3, 2>& box, int width, int height,
+                          Detail detail) {
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);  // the simulator draws both sides of many parts
   glUseProgram(program);
@@ -258,7 +279,9 @@ void GlRenderer::DrawWith(unsigned program, const view::Camera& camera,
   glBindTexture(GL_TEXTURE_2D, lookTexture_);
   glUniform1i(glGetUniformLocation(program, "looks"), 0);
   glBindVertexArray(vertexArray_);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_), GL_UNSIGNED_INT, nullptr);
+  const auto d = static_cast<std::size_t>(detail);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffers_[d]);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners_[d]), GL_UNSIGNED_INT, nullptr);
   glBindVertexArray(0);
 }
 

@@ -23,12 +23,17 @@ class GlRenderer {
   GlRenderer(const GlRenderer&) = delete;
   GlRenderer& operator=(const GlRenderer&) = delete;
 
+  // Every triangle, or the coarser drawing of PreviewIndices for frames
+  // while the camera moves.
+  enum class Detail { Full, Preview };
+
   void SetGeometry(const view::GeometryLevel& level);
   void SetLooks(const view::LookTable& looks);
   // Draws into the framebuffer bound now, `width` x `height` pixels. `flat`:
   // every triangle in exactly the colour of its look, without light.
   void Draw(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width, int height,
-            bool flat);
+            bool flat, Detail detail = Detail::Full);
+  std::size_t Triangles(Detail detail) const;
   // Draws every triangle's element number + 1 (0: nothing) into the bound
   // framebuffer, whose colour attachment is a one-channel unsigned integer.
   void DrawIds(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width,
@@ -43,11 +48,12 @@ class GlRenderer {
  private:
   // The triangles with `program` and the uniforms both programs share.
   void DrawWith(unsigned program, const view::Camera& camera, const std::array<view::Vec3, 2>& box,
-                int width, int height);
+                int width, int height, Detail detail);
 
-  unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, indexBuffer_ = 0,
-           lookTexture_ = 0;
-  std::size_t corners_ = 0;
+  unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, lookTexture_ = 0;
+  // The triangles' corners for each Detail.
+  std::array<unsigned, 2> indexBuffers_{};
+  std::array<std::size_t, 2> corners_{};
   bool bySubobject_ = false;
 };
 

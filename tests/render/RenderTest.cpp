@@ -40,11 +40,12 @@ class Render : public ::testing::Test {
     return plan;
   }
 
-  std::vector<Rgb> Draw(const view::LookTable& looks, bool flat = true) {
+  std::vector<Rgb> Draw(const view::LookTable& looks, bool flat = true,
+                        render::GlRenderer::Detail detail = render::GlRenderer::Detail::Full) {
     renderer.SetLooks(looks);
     const render::PictureTarget target(kWidth, kHeight);
     target.Bind();
-    renderer.Draw(camera, box, kWidth, kHeight, flat);
+    renderer.Draw(camera, box, kWidth, kHeight, flat, detail);
     const std::vector<std::uint8_t> bytes = target.ReadRgb();
     std::vector<Rgb> pixels(bytes.size() / 3);
     for (std::size_t i = 0; i < pixels.size(); ++i)
@@ -75,6 +76,14 @@ TEST_F(Render, FlatPicturesHoldTheLegendsColoursAndTheBackgroundAlone) {
   // With light, the same picture shades them.
   const std::vector<Rgb> lit = Draw(looks, false);
   EXPECT_GT(std::set<Rgb>(lit.begin(), lit.end()).size(), 4u);
+  // The coarser drawing while the camera moves differs from it in a seam of
+  // pixels at most.
+  const std::vector<Rgb> coarse = Draw(looks, true, render::GlRenderer::Detail::Preview);
+  EXPECT_LE(renderer.Triangles(render::GlRenderer::Detail::Preview),
+            renderer.Triangles(render::GlRenderer::Detail::Full));
+  std::size_t differ = 0;
+  for (std::size_t i = 0; i < pixels.size(); ++i) differ += pixels[i] != coarse[i];
+  EXPECT_LT(differ, pixels.size() / 50);
 }
 
 TEST_F(Render, AnElementPlannedNotForTheLodLeavesNoPixel) {

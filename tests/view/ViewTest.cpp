@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "SyntheticShape.h"
 #include "shape/ShapeFile.h"
 #include "support/ExportedShape.h"
 #include "support/FormFixture.h"
 #include "view/Camera.h"
+#include "view/PreviewMesh.h"
 #include "view/ShapeGeometry.h"
 #include "view/ViewLook.h"
 
@@ -128,6 +130,58 @@ TEST(ViewCamera, FitPutsEveryCornerInsideThePicture) {
       EXPECT_GT(widest, 0.4f);
     }
   }
+}
+
+// A fine plane of 160 x 160 squares, its halves two elements with corners of
+// their own, drawn coarser by cells of 1/40 of its side, and by cells so
+// small that no two corners share one.
+TEST(PreviewMesh, JoinsCornersByCellWithinAnElementAndKeepsTheSurface) {
+  constexpr int kSide = 160, kHalf = kSide / 2;
+  std::vector<view::Vec3> positions;
+  std::vector<std::uint32_t> indices;
+  std::vector<std::uint64_t> keys;
+  for (std::uint32_t element = 0; element < 2; ++element) {
+    const auto first = static_cast<std::uint32_t>(positions.size());
+    for (int y = 0; y <= kSide; ++y)
+      for (int x = 0; x <= kHalf; ++x) {
+        positions.push_back({static_cast<float>(element * kHalf + x), static_cast<float>(y), 0});
+        keys.push_back(element);
+      }
+    const auto at = [&](int x, int y) {
+      return first + static_cast<std::uint32_t>(y * (kHalf + 1) + x);
+    };
+    for (int y = 0; y < kSide; ++y)
+      for (int x = 0; x < kHalf; ++x)
+        indices.insert(indices.end(), {at(x, y), at(x + 1, y), at(x + 1, y + 1), at(x, y),
+                                       at(x + 1, y + 1), at(x, y + 1)});
+  }
+  const std::array<view::Vec3, 2> box = {view::Vec3{0, 0, 0},
+                                         view::Vec3{float{kSide}, float{kSide}, 0}};
+  const auto area = [&](const std::vector<std::uint32_t>& triangles) {
+    double sum = 0;
+    for (std::size_t t = 0; t < triangles.size(); t += 3) {
+      const view::Vec3 &a = positions[triangles[t]], &b = positions[triangles[t + 1]],
+                       &c = positions[triangles[t + 2]];
+      sum += std::fabs((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
+    }
+    return sum;
+  };
+
+  EXPECT_EQ(view::PreviewIndices(positions, keys, indices, box, 4 * kSide), indices);
+
+  const std::vector<std::uint32_t> coarse = view::PreviewIndices(positions, keys, indices, box, 40);
+  EXPECT_LT(coarse.size(), indices.size() / 10);
+  std::set<std::uint64_t> keysDrawn;
+  for (std::size_t t = 0; t < coarse.size(); t += 3) {
+    const std::uint32_t a = coarse[t], b = coarse[t + 1], c = coarse[t + 2];
+    ASSERT_TRUE(a != b && b != c && a != c);
+    // No corner of one element is drawn as one of the other.
+    ASSERT_TRUE(keys[a] == keys[b] && keys[b] == keys[c]) << t;
+    keysDrawn.insert(keys[a]);
+  }
+  EXPECT_EQ(keysDrawn, (std::set<std::uint64_t>{0, 1}));
+  // Without holes or folds over each other.
+  EXPECT_NEAR(area(coarse), area(indices), 1e-3 * area(indices));
 }
 
 }  // namespace
