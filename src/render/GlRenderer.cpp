@@ -1,9 +1,5 @@
 #include "render/GlRenderer.h"
 
-#define GL_GLEXT_PROTOTYPES
-#include <GL/gl.h>
-#include <GL/glext.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -11,6 +7,7 @@
 #include <unordered_map>
 
 #include "common/Error.h"
+#include "render/GlFunctions.h"
 #include "view/PreviewMesh.h"
 
 namespace quarvel::render {
@@ -125,6 +122,8 @@ GLuint Link(const char* vertex, const char* fragment) {
 }  // namespace
 
 GlRenderer::GlRenderer() {
+  if (!LoadGlFunctions())
+    throw Error(Text::NoOpenGl, {{"reason", "the driver lacks functions of OpenGL 3.3"}});
   program_ = Link(kVertexShader, kFragmentShader);
   idProgram_ = Link(kVertexShader, kIdFragmentShader);
   glGenVertexArrays(1, &vertexArray_);
