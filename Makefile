@@ -63,7 +63,7 @@ run: configure-release
 
 test: build-test deb
 	cd build/test && QT_QPA_PLATFORM=offscreen QUARVEL_CORPUS="$(CORPUS)" \
-	  QUARVEL_DEB="$(CURDIR)/$$(ls $(PACKAGE_BUILD)/quarvel_*.deb)" \
+	  QUARVEL_DEB="$$(ls $(CURDIR)/$(PACKAGE_BUILD)/quarvel_*.deb)" \
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: configure-release
@@ -86,7 +86,7 @@ uninstall:
 	@test -f $(PACKAGE_BUILD)/install_manifest.txt || { echo "Nothing was installed from here."; exit 1; }
 	@first=$$(head -1 $(PACKAGE_BUILD)/install_manifest.txt); \
 	  if [ -w "$$(dirname "$$first")" ]; then sudo=; else sudo="$(SUDO)"; fi; \
-	  while read -r file; do \
+	  while read -r file || [ -n "$$file" ]; do \
 	    $$sudo rm -fv "$$file"; \
 	    case "$$file" in */share/quarvel/*) data=$$(dirname "$$file");; esac; \
 	  done < $(PACKAGE_BUILD)/install_manifest.txt; \
