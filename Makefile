@@ -5,7 +5,7 @@ PACKAGES := build-essential cmake qt6-base-dev zlib1g-dev libgtest-dev libgmock-
             libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 \
             qt6-translations-l10n \
             poppler-utils libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 \
-            libqt6opengl6-dev xvfb xauth
+            libqt6opengl6-dev xvfb xauth help2man desktop-file-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 CORPUS ?= $(QUARVEL_CORPUS)
@@ -15,7 +15,15 @@ CORPUS ?= $(QUARVEL_CORPUS)
 # them; elsewhere that test is skipped unless `make deps-wine` was run once.
 WINE_PACKAGES := wine wine64 gcc-mingw-w64-x86-64-win32
 
-.PHONY: run test bench deps deps-wine format-check configure-release build-test clean
+# The installed programs and the Debian package come from a release build of
+# the programs alone. `make install` puts them under PREFIX, asking for the
+# password only when PREFIX is not the user's to write.
+PREFIX ?= /usr/local
+PACKAGE_BUILD := build/package
+SCREENSHOT_PACKAGES := xvfb xdotool imagemagick
+
+.PHONY: run test bench deps deps-wine format-check configure-release build-test clean \
+        build-package install uninstall deb screenshots
 
 # Installs those of the packages $(1) that are missing.
 define install-missing
@@ -53,13 +61,46 @@ run: configure-release
 	cmake --build build/release --target quarvel -j $(JOBS)
 	./build/release/src/quarvel
 
-test: build-test
+test: build-test deb
 	cd build/test && QT_QPA_PLATFORM=offscreen QUARVEL_CORPUS="$(CORPUS)" \
+	  QUARVEL_DEB="$$(ls $(CURDIR)/$(PACKAGE_BUILD)/quarvel_*.deb)" \
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: configure-release
 	cmake --build build/release --target quarvel-bench -j $(JOBS)
 	QUARVEL_CORPUS="$(CORPUS)" ./build/release/bench/quarvel-bench --benchmark_counters_tabular=true
+
+build-package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUARVEL_BUILD_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+
+install: build-package
+	@folder="$(PREFIX)"; while [ ! -d "$$folder" ]; do folder=$$(dirname "$$folder"); done; \
+	  if [ -w "$$folder" ]; then sudo=; else sudo="$(SUDO)"; fi; \
+	  echo "Installing into $(PREFIX)"; \
+	  $$sudo cmake --install $(PACKAGE_BUILD) --prefix "$(PREFIX)"
+
+# Removes the files the last `make install` installed, as CMake listed them,
+# and the program's own data folder; the prefix's folders stay.
+uninstall:
+	@test -f $(PACKAGE_BUILD)/install_manifest.txt || { echo "Nothing was installed from here."; exit 1; }
+	@first=$$(head -1 $(PACKAGE_BUILD)/install_manifest.txt); \
+	  if [ -w "$$(dirname "$$first")" ]; then sudo=; else sudo="$(SUDO)"; fi; \
+	  while read -r file || [ -n "$$file" ]; do \
+	    $$sudo rm -fv "$$file"; \
+	    case "$$file" in */share/quarvel/*) data=$$(dirname "$$file");; esac; \
+	  done < $(PACKAGE_BUILD)/install_manifest.txt; \
+	  if [ -n "$${data:-}" ]; then $$sudo rmdir --ignore-fail-on-non-empty "$$data"; fi
+
+deb: build-package
+	rm -f $(PACKAGE_BUILD)/quarvel_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	@ls $(PACKAGE_BUILD)/quarvel_*.deb
+
+# The README's pictures of the window, made under a virtual display.
+screenshots: build-package
+	$(call install-missing,$(SCREENSHOT_PACKAGES))
+	QUARVEL_CORPUS="$(CORPUS)" docs/screenshots.sh $(PACKAGE_BUILD)
 
 clean:
 	rm -rf build

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QSysInfo>
 
+#include "settings/ProgramFiles.h"
+
 namespace quarvel {
 
 int QtSystemInfo::ScreenWidth() const {
@@ -45,10 +47,9 @@ std::string QtSystemInfo::ExecutablePath() const {
 }
 
 std::string QtSystemInfo::UserConfigDir() const {
-  const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-  const QString base =
-      configHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configHome;
-  return (base + QStringLiteral("/quarvel")).toStdString();
+  const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+  return UserConfigFolder(configHome.isNull() ? nullptr : configHome.constData(),
+                          QDir::homePath().toStdString());
 }
 
 std::string QtSystemInfo::DateTimeText() const {

@@ -56,16 +56,17 @@ std::optional<std::locale> UserLocale() {
 
 class CliSystem : public SystemInfo {
  public:
-  explicit CliSystem(std::string executable) : executable_(std::move(executable)) {}
+  CliSystem(std::string executable, std::string userConfigDir)
+      : executable_(std::move(executable)), userConfigDir_(std::move(userConfigDir)) {}
   int ScreenWidth() const override { return 1920; }
   int ScreenHeight() const override { return 1080; }
   OsVersion OperatingSystem() const override {
     return {OsVersion::Platform::NonWindows, 0, 0, "Linux"};
   }
   std::string ExecutablePath() const override { return executable_; }
-  std::string UserConfigDir() const override {
-    return std::filesystem::temp_directory_path().string();
-  }
+  // The window's folder: a shared one like the temporary folder would let
+  // anybody set up the program INI that the command line reads.
+  std::string UserConfigDir() const override { return userConfigDir_; }
   std::string DateTimeText() const override {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -82,6 +83,7 @@ class CliSystem : public SystemInfo {
 
  private:
   std::string executable_;
+  std::string userConfigDir_;
 };
 
 // Why `path` cannot be opened as a shape; nullopt when it can. Asked before
@@ -558,7 +560,10 @@ class Batch {
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const std::string& executablePath, const PdfPrinterFactory& pdfPrinter,
            const Environment& environment, bool errIsTerminal) {
-  CliSystem system(executablePath);
+  const char* home = environment ? environment("HOME") : nullptr;
+  CliSystem system(executablePath,
+                   UserConfigFolder(environment ? environment("XDG_CONFIG_HOME") : nullptr,
+                                    home != nullptr ? home : ""));
   const TextSource texts =
       LanguageFileTexts(LanguageFilePath(system), LanguageCode(arguments, environment));
   CliOptions options;

@@ -156,6 +156,9 @@ void Form::FormCreate() {
   Caption = kProgramTitle;
   ProgramIni = std::make_unique<IniFile>(ProgramIniPath());
   LanguageFile = std::make_unique<IniFile>(quarvel::LanguageFilePath(ports_.system));
+  const std::string choicePath = LanguageChoicePath(ports_.system);
+  LanguageChoice =
+      choicePath == LanguageFile->Path() ? nullptr : std::make_unique<IniFile>(choicePath);
 
   SpracheComboBox.items.clear();
   for (int i = 1;; ++i) {
@@ -163,7 +166,7 @@ void Form::FormCreate() {
     if (name.empty()) break;
     SpracheComboBox.items.push_back(name);
   }
-  LanguageSection = ChosenLanguage(*LanguageFile);
+  LanguageSection = ChosenLanguage(*LanguageFile, LanguageChoiceFile());
   SpracheComboBox.itemIndex = -1;
   for (std::size_t i = 0; i < SpracheComboBox.items.size(); ++i) {
     if (SameTextIgnoringCase(SpracheComboBox.items[i], LanguageSection)) {
@@ -350,12 +353,13 @@ void Form::ApplyLanguage() {
 void Form::SpracheComboBoxSelect(int itemIndex) {
   if (itemIndex < 0 || static_cast<std::size_t>(itemIndex) >= SpracheComboBox.items.size()) return;
   const std::string language = SpracheComboBox.items[static_cast<std::size_t>(itemIndex)];
-  LanguageFile->WriteString("Languages", "Language", language);
+  IniFile& choice = LanguageChoiceFile();
+  choice.WriteString("Languages", "Language", language);
   try {
-    LanguageFile->Flush();
+    choice.Flush();
   } catch (const WriteError&) {
     // The choice did not reach the disk: the window keeps the language it had.
-    LanguageFile->Reload();
+    choice.Reload();
     throw;
   }
   SpracheComboBox.itemIndex = itemIndex;

@@ -167,11 +167,15 @@ class Form : public FormControls {
   bool persistProgramIni = true;
   std::unique_ptr<IniFile> ProgramIni;
   std::unique_ptr<IniFile> LanguageFile;
+  // Where the language chosen is kept when that is not the language file.
+  std::unique_ptr<IniFile> LanguageChoice;
   std::string LanguageSection = "Deutsch";
 
  private:
   // A value of the program INI's section "Dir" ("" when absent).
   std::string DirValue(const char* key) const;
+  // The file the language chosen is read from and written to.
+  IniFile& LanguageChoiceFile() { return LanguageChoice ? *LanguageChoice : *LanguageFile; }
   // The save dialog's name and form; none: cancelled.
   struct SaveChoice {
     std::string path;

@@ -12,17 +12,63 @@ namespace quarvel {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Where an installed program's shared data lies, seen from its executable's
+// folder; the build sets it from the install layout.
+#ifndef QUARVEL_DATA_FROM_BIN
+#define QUARVEL_DATA_FROM_BIN "../share/quarvel"
+#endif
+
+constexpr const char* kLanguageFileName = "Quarvel_L.INI";
+
+fs::path ExecutableFolder(const SystemInfo& system) {
+  const fs::path folder = fs::path(system.ExecutablePath()).parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+bool Writable(const fs::path& folder) {
+  return ::access(folder.c_str(), W_OK) == 0;
+}
+
+fs::path InstalledLanguageFile(const SystemInfo& system) {
+  return (ExecutableFolder(system) / QUARVEL_DATA_FROM_BIN / kLanguageFileName).lexically_normal();
+}
+
+}  // namespace
+
+bool IsInstalledProgram(const SystemInfo& system) {
+  std::error_code error;
+  return !fs::exists(ExecutableFolder(system) / kLanguageFileName, error) &&
+         fs::is_regular_file(InstalledLanguageFile(system), error);
+}
+
 std::string ProgramIniPath(const SystemInfo& system) {
-  const fs::path executable(system.ExecutablePath());
-  fs::path beside = executable;
+  fs::path beside(system.ExecutablePath());
   beside.replace_extension(".INI");
-  const fs::path folder = beside.parent_path().empty() ? fs::path(".") : beside.parent_path();
-  if (::access(folder.c_str(), W_OK) == 0) return beside.string();
-  return (fs::path(system.UserConfigDir()) / beside.filename()).string();
+  const fs::path user = fs::path(system.UserConfigDir()) / beside.filename();
+  // The folders of an installed program belong to its package, also when
+  // root could write them.
+  if (IsInstalledProgram(system) || !Writable(ExecutableFolder(system))) return user.string();
+  return beside.string();
 }
 
 std::string LanguageFilePath(const SystemInfo& system) {
-  return (fs::path(system.ExecutablePath()).parent_path() / "Quarvel_L.INI").string();
+  if (IsInstalledProgram(system)) return InstalledLanguageFile(system).string();
+  return (fs::path(system.ExecutablePath()).parent_path() / kLanguageFileName).string();
+}
+
+std::string LanguageChoicePath(const SystemInfo& system) {
+  if (IsInstalledProgram(system) || !Writable(ExecutableFolder(system)))
+    return (fs::path(system.UserConfigDir()) / kLanguageFileName).string();
+  return LanguageFilePath(system);
+}
+
+std::string UserConfigFolder(const char* xdgConfigHome, const std::string& home) {
+  // A relative XDG_CONFIG_HOME is invalid and to be ignored.
+  if (xdgConfigHome != nullptr && *xdgConfigHome == '/')
+    return (fs::path(xdgConfigHome) / "quarvel").string();
+  return (fs::path(home.empty() ? "/" : home) / ".config" / "quarvel").string();
 }
 
 ProgramSetup ReadProgramSetup(const IniFile& programIni) {
@@ -37,7 +83,9 @@ ProgramSetup ReadProgramSetup(const IniFile& programIni) {
   return setup;
 }
 
-std::string ChosenLanguage(const IniFile& languageFile) {
+std::string ChosenLanguage(const IniFile& languageFile, const IniFile& choice) {
+  if (choice.ValueExists("Languages", "Language"))
+    return choice.ReadString("Languages", "Language", "Deutsch");
   return languageFile.ReadString("Languages", "Language", "Deutsch");
 }
 

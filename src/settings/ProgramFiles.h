@@ -9,11 +9,25 @@
 
 namespace quarvel {
 
-// Beside the executable when that folder is writable, else in the user's
-// configuration folder.
+// A program installed under a prefix (no language file beside the
+// executable, one in the prefix's shared data folder) keeps the user's files
+// in the user's configuration folder. A program in one folder (the build
+// tree, an unpacked archive) keeps them beside the executable, unless that
+// folder is not writable.
+bool IsInstalledProgram(const SystemInfo& system);
+
+// The program INI, by the rule above.
 std::string ProgramIniPath(const SystemInfo& system);
-// Always beside the executable.
+// The language file: beside the executable, or in the shared data folder of
+// an installed program.
 std::string LanguageFilePath(const SystemInfo& system);
+// Where the window writes the language chosen: into the language file itself,
+// or, where the program's files are not the user's to write, into a file of
+// the same name in the user's configuration folder that holds only the
+// choice.
+std::string LanguageChoicePath(const SystemInfo& system);
+// $XDG_CONFIG_HOME/quarvel, else `home`/.config/quarvel.
+std::string UserConfigFolder(const char* xdgConfigHome, const std::string& home);
 
 // What the program INI starts a session with; hand-edited values outside the
 // ranges the settings page offers are brought into them.
@@ -24,8 +38,9 @@ struct ProgramSetup {
 };
 ProgramSetup ReadProgramSetup(const IniFile& programIni);
 
-// The language chosen in the language file, and its text number `number`.
-std::string ChosenLanguage(const IniFile& languageFile);
+// The language chosen (in `choice` when it holds one, else in the language
+// file), and its text number `number`.
+std::string ChosenLanguage(const IniFile& languageFile, const IniFile& choice);
 std::string LanguageText(const IniFile& languageFile, const std::string& language, int number);
 
 // The section of the language whose Locale is `code` ("de", "en"); empty when

@@ -529,6 +529,35 @@ TEST_F(Cli, ASubobjectAboveTheVertexLimitIsRefusedUnlessTheLimitIsLifted) {
   EXPECT_EQ(ReadBytes(dir.File("quarvel-cli.INI")), "[Limits]\r\nVertices=1000\r\n");
 }
 
+// Installed, the command line finds its language file in the shared data
+// folder and its INI in the user's configuration folder, never in a folder
+// that other users can write.
+TEST_F(Cli, AnInstalledCommandLineReadsItsIniFromTheConfigurationFolder) {
+  fs::create_directories(dir.File("usr/bin"));
+  fs::create_directories(dir.File("usr/share/quarvel"));
+  fs::rename(dir.File("Quarvel_L.INI"), dir.File("usr/share/quarvel/Quarvel_L.INI"));
+  const std::string big = dir.File("big.s");
+  WriteShapeLines(big, BuildExportedShape(ElementsWithOwnSets(3, 600)));
+  fs::create_directories(dir.File("config/quarvel"));
+  WriteBytes(dir.File("config/quarvel/quarvel-cli.INI"), "[Limits]\r\nVertices=1000\r\n");
+  locale["LANG"] = "de_DE.UTF-8";
+  const auto refusedByTheIniLimit = [&] {
+    err.str("");
+    const int status = cli::RunCli({big, "--do", "generate", "-o", dir.File("split.s")}, out, err,
+                                   dir.File("usr/bin/quarvel-cli"), {}, Locale());
+    return status == cli::kCommandFailed &&
+           ErrorSays("Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze von 1000");
+  };
+  locale["XDG_CONFIG_HOME"] = dir.File("config");
+  EXPECT_TRUE(refusedByTheIniLimit()) << err.str();
+  locale.erase("XDG_CONFIG_HOME");
+  locale["HOME"] = dir.File("home");
+  fs::create_directories(dir.File("home/.config"));
+  fs::rename(dir.File("config/quarvel"), dir.File("home/.config/quarvel"));
+  EXPECT_TRUE(refusedByTheIniLimit()) << err.str();
+  EXPECT_FALSE(fs::exists(dir.File("split.s")));
+}
+
 TEST_F(Cli, AutoSplitKeepsEveryLodWithinTheLimitBeforeTheCommands) {
   const std::string big = dir.File("big.s");
   WriteShapeLines(big, BuildExportedShape(ElementsWithOwnSets(3, 600)));

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "settings/ProgramFiles.h"
+#include "support/FileSystem.h"
 #include "support/FormFixture.h"
 #include "support/LanguageTexts.h"
 
@@ -150,6 +152,50 @@ TEST(Startup, ProgramIniMovesToTheConfigurationFolderWhenTheExecutableFolderIsNo
   EXPECT_EQ(f.form.SpeichernBitBtn.caption, "");
   EXPECT_EQ(f.form.Label21.caption, " L 1 =");
   EXPECT_EQ(f.form.Label3.caption, "Beta-Version! Benutzung auf eigene Gefahr!");
+}
+
+// An installed program: the language file in the shared data folder beside
+// the bin folder, and everything the user changes in the configuration
+// folder, also where the installed folders could be written (as by root).
+TEST(Startup, AnInstalledWindowLeavesItsInstalledFilesAsTheyWere) {
+  FormFixture f("", false);
+  fs::create_directories(f.dir.File("usr/bin"));
+  fs::create_directories(f.dir.File("usr/share/quarvel"));
+  const std::string shared = f.dir.File("usr/share/quarvel/Quarvel_L.INI");
+  fs::rename(f.dir.File("Quarvel_L.INI"), shared);
+  f.system.executablePath = f.dir.File("usr/bin/quarvel");
+  const FolderPicture installed = PictureOf(f.dir.File("usr"));
+
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.ProgramIniPath(), f.dir.File("config/quarvel.INI"));
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Speichern");
+  ASSERT_EQ(f.form.SpracheComboBox.items.at(1), "English");
+  ASSERT_TRUE(f.form.Run([&] { f.form.SpracheComboBoxSelect(1); }));
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Save");
+  f.form.FormDestroy();
+
+  EXPECT_EQ(PictureOf(f.dir.File("usr")), installed);
+  EXPECT_EQ(ReadBytes(f.dir.File("config/Quarvel_L.INI")), "[Languages]\r\nLanguage=English\r\n");
+  EXPECT_TRUE(fs::exists(f.dir.File("config/quarvel.INI")));
+  // The next start speaks the language chosen.
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.SpeichernBitBtn.caption, "Save");
+  EXPECT_EQ(f.form.SpracheComboBox.itemIndex, 1);
+
+  // A language file beside the executable makes it a program in one folder
+  // again, with its files beside it.
+  fs::copy_file(shared, f.dir.File("usr/bin/Quarvel_L.INI"));
+  EXPECT_EQ(LanguageFilePath(f.system), f.dir.File("usr/bin/Quarvel_L.INI"));
+  EXPECT_EQ(LanguageChoicePath(f.system), f.dir.File("usr/bin/Quarvel_L.INI"));
+  EXPECT_EQ(ProgramIniPath(f.system), f.dir.File("usr/bin/quarvel.INI"));
+}
+
+TEST(Startup, TheConfigurationFolderFollowsXdgWhereItIsAnAbsolutePath) {
+  EXPECT_EQ(UserConfigFolder("/x/config", "/home/u"), "/x/config/quarvel");
+  EXPECT_EQ(UserConfigFolder(nullptr, "/home/u"), "/home/u/.config/quarvel");
+  EXPECT_EQ(UserConfigFolder("", "/home/u"), "/home/u/.config/quarvel");
+  EXPECT_EQ(UserConfigFolder("config", "/home/u"), "/home/u/.config/quarvel");
+  EXPECT_EQ(UserConfigFolder(nullptr, ""), "/.config/quarvel");
 }
 
 // A form started with its own language file, whose "Languages" section holds
