@@ -45,6 +45,12 @@ std::string QtSystemInfo::ExecutablePath() const {
 }
 
 std::string QtSystemInfo::UserConfigDir() const {
+#ifdef _WIN32
+  // %APPDATA%\quarvel, where Windows programs keep what roams with the user.
+  const QString appData = qEnvironmentVariable("APPDATA");
+  if (!appData.isEmpty())
+    return QDir::toNativeSeparators(appData + QStringLiteral("/quarvel")).toStdString();
+#endif
   const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
   const QString base =
       configHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configHome;

@@ -1,28 +1,52 @@
 #include "settings/ProgramFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
 
 #include "assignment/VertexLimit.h"
 #include "common/Convert.h"
+#include "common/Utf8Path.h"
 
 namespace quarvel {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+#ifdef _WIN32
+// Windows answers for folders by their access rights only when a file is
+// made there ("Program Files" is read-only for users without looking so).
+bool FolderIsWritable(const fs::path& folder) {
+  wchar_t probe[MAX_PATH];
+  if (::GetTempFileNameW(folder.c_str(), L"qv", 0, probe) == 0) return false;
+  ::DeleteFileW(probe);
+  return true;
+}
+#else
+bool FolderIsWritable(const fs::path& folder) {
+  return ::access(folder.c_str(), W_OK) == 0;
+}
+#endif
+
+}  // namespace
+
 std::string ProgramIniPath(const SystemInfo& system) {
-  const fs::path executable(system.ExecutablePath());
+  const fs::path executable = PathOf(system.ExecutablePath());
   fs::path beside = executable;
   beside.replace_extension(".INI");
   const fs::path folder = beside.parent_path().empty() ? fs::path(".") : beside.parent_path();
-  if (::access(folder.c_str(), W_OK) == 0) return beside.string();
-  return (fs::path(system.UserConfigDir()) / beside.filename()).string();
+  if (FolderIsWritable(folder)) return Utf8Of(beside);
+  return Utf8Of(PathOf(system.UserConfigDir()) / beside.filename());
 }
 
 std::string LanguageFilePath(const SystemInfo& system) {
-  return (fs::path(system.ExecutablePath()).parent_path() / "Quarvel_L.INI").string();
+  return Utf8Of(PathOf(system.ExecutablePath()).parent_path() / "Quarvel_L.INI");
 }
 
 ProgramSetup ReadProgramSetup(const IniFile& programIni) {
