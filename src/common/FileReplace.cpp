@@ -481,20 +481,6 @@ void ReplacementFile::RemoveTemporary() {
   ReleaseTemporary(slot_);
 }
 
-bool ReplacementFile::Write(const char* data, std::size_t size) {
-  while (!failure_ && size > 0) {
-    const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
-    const int written = ::_write(descriptor_, data, chunk);
-    if (written < 0) {
-      Fail(WithReason(Text::NotWrittenCompletely, "path", target_, errno));
-      break;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return !failure_;
-}
-
 std::optional<Message> ReplacementFile::PutInPlace(const std::string& backup) {
   const DWORD attributes = ::GetFileAttributesW(Wide(target_).c_str());
   const bool hadTarget =
@@ -638,20 +624,6 @@ void ReplacementFile::RemoveTemporary() {
   ReleaseTemporary(slot_);
 }
 
-bool ReplacementFile::Write(const char* data, std::size_t size) {
-  while (!failure_ && size > 0) {
-    const ssize_t written = ::write(descriptor_, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      Fail(WithReason(Text::NotWrittenCompletely, "path", target_, errno));
-      break;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return !failure_;
-}
-
 std::optional<Message> ReplacementFile::PutInPlace(const std::string& backup) {
   struct stat old {};
   const bool hadTarget = ::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
@@ -735,6 +707,24 @@ std::optional<Message> ReplacementFile::PutInPlace(const std::string& backup) {
 
 ReplacementFile::~ReplacementFile() {
   RemoveTemporary();
+}
+
+bool ReplacementFile::Write(const char* data, std::size_t size) {
+  while (!failure_ && size > 0) {
+#ifdef _WIN32
+    const int written = ::_write(descriptor_, data, std::min<std::size_t>(size, 1u << 30));
+#else
+    const ssize_t written = ::write(descriptor_, data, size);
+#endif
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail(WithReason(Text::NotWrittenCompletely, "path", target_, errno));
+      break;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return !failure_;
 }
 
 void ReplacementFile::Fail(Message message) {
