@@ -30,6 +30,10 @@ find "$corpus" -name '*.s' -type f -exec cp {} "$work/shapes/" \;
 chmod -R u+w "$work/shapes"
 cd "$work/shapes"
 shapes=(*.s)
+# A name outside ASCII, folder and file, as a modeller's route may have.
+mkdir "Zürich Hbf"
+cp "${shapes[0]}" "Zürich Hbf/Güterwagen.s"
+shapes+=("Zürich Hbf/Güterwagen.s")
 
 # Both read the shapes by the same relative names; what still differs is how
 # each names a folder it made itself (Z:\...\ against /.../).
