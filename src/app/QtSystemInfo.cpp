@@ -47,7 +47,7 @@ std::string QtSystemInfo::ExecutablePath() const {
 }
 
 std::string QtSystemInfo::UserConfigDir() const {
-  const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+  const QByteArray configHome = qgetenv(kConfigHomeVariable);
   return UserConfigFolder(configHome.isNull() ? nullptr : configHome.constData(),
                           QDir::homePath().toStdString());
 }

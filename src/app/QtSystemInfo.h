@@ -12,7 +12,8 @@ class QtSystemInfo : public SystemInfo {
   int ScreenHeight() const override;
   OsVersion OperatingSystem() const override;
   std::string ExecutablePath() const override;
-  // $XDG_CONFIG_HOME/quarvel, else ~/.config/quarvel.
+  // $XDG_CONFIG_HOME/quarvel, else ~/.config/quarvel; on Windows
+  // %APPDATA%\quarvel.
   std::string UserConfigDir() const override;
   // The locale's short date and its long time, without the time zone that
   // Qt's long format adds: the page title of a printout has no use for it.

@@ -30,12 +30,22 @@ using detail::IsDigit;
 // The C library's conversion rounds correctly; the "C" locale keeps the
 // user's locale out of it.
 std::optional<long double> ParseSlowly(std::string_view text) {
+#ifdef _WIN32
+  // mingw-w64's own strtold (the system's C library has none for 80-bit
+  // values) rounds correctly; no part of the program leaves the C library's
+  // "C" locale there, and Windows has no locale_t to pass.
+  const std::string terminated(text);
+  char* end = nullptr;
+  errno = 0;
+  const long double value = strtold(terminated.c_str(), &end);
+#else
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   if (cLocale == static_cast<locale_t>(0)) return std::nullopt;
   const std::string terminated(text);
   char* end = nullptr;
   errno = 0;
   const long double value = strtold_l(terminated.c_str(), &end, cLocale);
+#endif
   if (end != terminated.c_str() + terminated.size()) return std::nullopt;
   if (errno == ERANGE && std::isinf(value)) return std::nullopt;
   return value;

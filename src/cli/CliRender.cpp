@@ -2,12 +2,20 @@
 
 #include "cli/CliDialogs.h"
 #include "common/Convert.h"
+#ifdef QUARVEL_CLI_RENDER
 #include "render/GlRenderer.h"
 #include "render/OffscreenContext.h"
+#endif
 #include "session/Session.h"
 #include "view/Png.h"
 
 namespace quarvel::cli {
+
+#ifdef QUARVEL_CLI_RENDER
+
+std::string WhyNoPictures() {
+  return "";
+}
 
 std::string RenderShapePicture(Session& session, const CliOptions& options, ShapeReport& report) {
   const view::ShapeGeometry geometry = view::GeometryOfShape(session.text.All(), session.Texts());
@@ -44,5 +52,17 @@ std::string RenderShapePicture(Session& session, const CliOptions& options, Shap
   }
   return view::EncodePng(rgb, width, height);
 }
+
+#else
+
+std::string WhyNoPictures() {
+  return "this quarvel-cli was built without an OpenGL context of its own and draws no pictures";
+}
+
+std::string RenderShapePicture(Session&, const CliOptions&, ShapeReport&) {
+  throw Error(Text::NoOpenGl, {{"reason", WhyNoPictures()}});
+}
+
+#endif
 
 }  // namespace quarvel::cli

@@ -17,4 +17,8 @@ class ShapeReport;
 // no such LOD).
 std::string RenderShapePicture(Session& session, const CliOptions& options, ShapeReport& report);
 
+// Why this build draws no pictures (one without an OpenGL context of its
+// own, as on Windows); empty where it does.
+std::string WhyNoPictures();
+
 }  // namespace quarvel::cli

@@ -1,7 +1,8 @@
 #include "cli/CliRun.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +28,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRender.h"
 #include "common/Convert.h"
+#include "common/Utf8Path.h"
 #include "document/DocumentPaths.h"
 #include "session/Session.h"
 #include "session/Verbs.h"
@@ -70,7 +72,11 @@ class CliSystem : public SystemInfo {
   std::string DateTimeText() const override {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     std::ostringstream text;
     if (const std::optional<std::locale> user = UserLocale()) {
       text.imbue(*user);
@@ -92,7 +98,7 @@ class CliSystem : public SystemInfo {
 // Unicode mark, which --force opens all the same.
 std::optional<Message> WhyNotReadable(const std::string& path, bool& markMissing) {
   if (std::optional<Message> refusal = WhyNoPlainFile(path)) return refusal;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) {
     Message message{Text::CliCannotReadBecause, {{"path", path}}};
     message.texts.emplace_back("reason", Text::ReasonPermission);
@@ -112,8 +118,14 @@ std::optional<Message> WhyNotReadable(const std::string& path, bool& markMissing
 
 // Whether something other than a regular file is at `path` (links followed).
 bool IsSpecialFile(const std::string& path) {
+#ifdef _WIN32
+  std::error_code error;
+  const fs::file_status status = fs::status(PathOf(path), error);
+  return !error && fs::exists(status) && !fs::is_regular_file(status);
+#else
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+#endif
 }
 
 // The file a shape's result is written to: "-" for standard output, "" for
@@ -123,7 +135,7 @@ std::string OutputFor(const CliOptions& options, const std::string& shape) {
   // With pictures, the folder gets the shapes only when they change.
   const bool changed = !options.commands.empty() || options.format || options.autoSplit;
   if (options.outDir && (!options.renderPng || changed))
-    return (fs::path(*options.outDir) / fs::path(shape).filename()).string();
+    return Utf8Of(PathOf(*options.outDir) / PathOf(shape).filename());
   if (options.inPlace) return shape;
   return "";
 }
@@ -131,8 +143,7 @@ std::string OutputFor(const CliOptions& options, const std::string& shape) {
 // The file the picture of `shape` goes to.
 std::string PictureFor(const CliOptions& options, const std::string& shape) {
   if (options.shapes.size() == 1 || !options.outDir) return options.renderPng.value_or("");
-  return (fs::path(*options.outDir) / fs::path(shape).filename().replace_extension(".png"))
-      .string();
+  return Utf8Of(PathOf(*options.outDir) / PathOf(shape).filename().replace_extension(".png"));
 }
 
 // The options of the command line that take the place of values `settings`
@@ -142,7 +153,7 @@ std::string OverriddenOptions(const CliOptions& options, const std::string& sett
   // read once, by the session.
   if (!options.OverridesSettings()) return "";
   std::error_code error;
-  if (!fs::is_regular_file(settingsPath, error)) return "";
+  if (!fs::is_regular_file(PathOf(settingsPath), error)) return "";
   const IniFile settings(settingsPath);
   std::vector<std::string> names;
   if (ReadLodCount(settings) > 0) {
@@ -214,7 +225,7 @@ int RunShape(const RunContext& context, ShapeReport& report) {
     report.Error(say(Text::CliPictureOverInput, {{"path", PictureFor(options, shape)}}));
     return kUsage;
   }
-  if (options.settingsFile && !fs::exists(*options.settingsFile)) {
+  if (options.settingsFile && !fs::exists(PathOf(*options.settingsFile))) {
     report.Error(say(Text::CliSettingsNotFound, {{"path", *options.settingsFile}}));
     return kCannotRead;
   }
@@ -239,6 +250,11 @@ int RunShape(const RunContext& context, ShapeReport& report) {
     return kCannotWrite;
   }
 
+  // Refused before anything is read or saved, as a missing printout is.
+  if (options.renderPng && !WhyNoPictures().empty()) {
+    report.Error(say(Text::NoOpenGl, {{"reason", WhyNoPictures()}}));
+    return kUsage;
+  }
   std::unique_ptr<Printer> pdf;
   if (options.printPdf) {
     if (!context.pdfPrinter) {
@@ -430,14 +446,14 @@ void CheckOutputFolder(const CliOptions& options) {
   const std::optional<FileIdentity> folder = IdentityOf(*options.outDir);
   std::set<std::string> names;
   for (const std::string& shape : options.shapes) {
-    const fs::path path(shape);
-    std::string parent = path.parent_path().string();
+    const fs::path path = PathOf(shape);
+    std::string parent = Utf8Of(path.parent_path());
     if (parent.empty()) parent = ".";
     if (folder && IdentityOf(parent) == folder)
       throw UsageError(Text::CliOutDirIsInputFolder,
                        {{"folder", *options.outDir}, {"path", shape}});
-    if (!names.insert(path.filename().string()).second)
-      throw UsageError(Text::CliSameNameTwice, {{"name", path.filename().string()}});
+    if (!names.insert(Utf8Of(path.filename())).second)
+      throw UsageError(Text::CliSameNameTwice, {{"name", Utf8Of(path.filename())}});
   }
 }
 
@@ -560,9 +576,9 @@ class Batch {
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            const std::string& executablePath, const PdfPrinterFactory& pdfPrinter,
            const Environment& environment, bool errIsTerminal) {
-  const char* home = environment ? environment("HOME") : nullptr;
+  const char* home = environment ? environment(kHomeVariable) : nullptr;
   CliSystem system(executablePath,
-                   UserConfigFolder(environment ? environment("XDG_CONFIG_HOME") : nullptr,
+                   UserConfigFolder(environment ? environment(kConfigHomeVariable) : nullptr,
                                     home != nullptr ? home : ""));
   const TextSource texts =
       LanguageFileTexts(LanguageFilePath(system), LanguageCode(arguments, environment));
@@ -586,7 +602,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     err << "quarvel-cli: warning: " << TextFrom(texts, Text::CliNothingWritten) << '\n';
   if (options.outDir) {
     std::error_code error;
-    fs::create_directories(*options.outDir, error);
+    fs::create_directories(PathOf(*options.outDir), error);
   }
 
   const RunContext context{options, texts, system, pdfPrinter};

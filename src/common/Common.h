@@ -6,3 +6,4 @@
 #include "common/Error.h"
 #include "common/FileReplace.h"
 #include "common/Text.h"
+#include "common/Utf8Path.h"

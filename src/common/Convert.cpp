@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -65,12 +66,23 @@ std::optional<std::string> NormaliseFloat(std::string_view text, char separator)
 std::optional<long double> ParseFloat(std::string_view text, char separator) {
   const auto normalised = NormaliseFloat(text, separator);
   if (!normalised) return std::nullopt;
+#ifdef _WIN32
+  // mingw's std::from_chars reads a long double only to the precision of a
+  // double; its strtold rounds correctly, and the text is plain decimal
+  // with "." here, which is what the "C" locale the program keeps reads.
+  char* end = nullptr;
+  errno = 0;
+  const long double value = std::strtold(normalised->c_str(), &end);
+  if (errno == ERANGE || end != normalised->c_str() + normalised->size()) return std::nullopt;
+  return value;
+#else
   long double value = 0;
   const char* first = normalised->data();
   const char* last = first + normalised->size();
   const auto [end, error] = std::from_chars(first, last, value);
   if (error != std::errc() || end != last) return std::nullopt;
   return value;
+#endif
 }
 
 }  // namespace

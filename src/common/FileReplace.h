@@ -39,7 +39,8 @@ std::optional<Message> RefusalToReplace(const std::string& path);
 // A new version of `target`, written into a temporary file in the same folder
 // and put in place only when complete. The temporary file is removed when the
 // version is abandoned and also when the program is stopped by SIGINT,
-// SIGTERM or SIGHUP while it exists.
+// SIGTERM or SIGHUP (on Windows: Ctrl-C, Ctrl-Break, the console closed)
+// while it exists.
 class ReplacementFile {
  public:
   explicit ReplacementFile(std::string target);
@@ -52,7 +53,8 @@ class ReplacementFile {
   // Appends bytes; false once anything failed.
   bool Write(const char* data, std::size_t size);
   // Puts the new version in place: its bytes reach the disk first, it gets
-  // the permissions (and, where allowed, the owner) of the file it replaces,
+  // the permissions (and, where allowed, the owner; on Windows the hidden,
+  // system and archive attributes) of the file it replaces,
   // the present file becomes `backup` (replacing that) when `backup` is not
   // empty, and the folder reaches the disk last. At every moment the target
   // holds either the old or the new version. On failure (returned) the

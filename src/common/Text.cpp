@@ -123,23 +123,41 @@ std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
-std::optional<std::string> Utf8ToAnsiCodePage(std::string_view utf8) {
 #ifdef _WIN32
+namespace {
+
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, UINT codePage) {
   if (utf8.empty()) return std::string();
   const int units =
       MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
   BOOL lossy = FALSE;
-  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
+  const int bytes = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
                                         0, nullptr, &lossy);
-  std::string ansi(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, ansi.data(), bytes, nullptr,
-                      &lossy);
+  std::string encoded(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), units, encoded.data(), bytes,
+                      nullptr, &lossy);
   if (lossy) return std::nullopt;
-  return ansi;
+  return encoded;
+}
+
+}  // namespace
+#endif
+
+std::optional<std::string> Utf8ToAnsiCodePage(std::string_view utf8) {
+#ifdef _WIN32
+  return Utf8ToCodePage(utf8, CP_ACP);
 #else
   return Utf8ToCp1252(utf8);
+#endif
+}
+
+std::optional<std::string> Utf8ToBatchCodePage(std::string_view utf8) {
+#ifdef _WIN32
+  return Utf8ToCodePage(utf8, CP_OEMCP);
+#else
+  return Utf8ToAnsiCodePage(utf8);
 #endif
 }
 

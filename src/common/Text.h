@@ -20,6 +20,11 @@ std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
 // UTF-8 to the system's ANSI code page (1252 on systems that have none);
 // nothing when a character has no place in it.
 std::optional<std::string> Utf8ToAnsiCodePage(std::string_view utf8);
+// UTF-8 to the code page the batch interpreter reads a batch file in: on
+// Windows the console's OEM code page (850 on a German system), in which cmd
+// reads a new console's batch files; elsewhere (Wine's cmd) as
+// Utf8ToAnsiCodePage. Nothing when a character has no place in it.
+std::optional<std::string> Utf8ToBatchCodePage(std::string_view utf8);
 bool IsValidUtf8(std::string_view text);
 
 // Lower-casing of the ANSI code page on Latin-1 bytes: A-Z and the accented

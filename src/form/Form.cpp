@@ -281,6 +281,19 @@ void Form::ResetWindow() {
     StringGrid3.SetCell(col, 1, "");
 }
 
+namespace {
+
+std::string ModernWindowsName(int major, int minor) {
+  if (major == 6 && minor == 0) return "Windows Vista";
+  if (major == 6 && minor == 1) return "Windows 7";
+  if (major == 6 && minor == 2) return "Windows 8";
+  if (major == 6 && minor == 3) return "Windows 8.1";
+  // Windows 11 still calls itself 10.0; only its build number tells.
+  return "Windows " + IntToStr(major) + (minor != 0 ? "." + IntToStr(minor) : "");
+}
+
+}  // namespace
+
 Form::WindowsVersionResult Form::WindowsVersion() const {
   const OsVersion os = ports_.system.OperatingSystem();
   WindowsVersionResult result;
@@ -297,7 +310,9 @@ Form::WindowsVersionResult Form::WindowsVersion() const {
       } else if (os.major == 5) {
         result = {2, "Windows XP"};
       } else {
-        result = {0, "Win32s"};
+        // Vista and every Windows since run the program as XP does; the
+        // version numbers alone would call them all "Win32s".
+        result = {2, os.name.empty() ? ModernWindowsName(os.major, os.minor) : os.name};
       }
       break;
     case Platform::Windows95:

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/Utf8Path.h"
 #include "form/Form.h"
 #include "simtools/CompressionScript.h"
 #include "simtools/SimulatorPath.h"
@@ -37,13 +38,13 @@ Outcome Form::CompressButtonClick() {
 
   // Beside the program, or where its INI file goes when the program's folder
   // cannot be written.
-  const fs::path folder = fs::path(ProgramIniPath()).parent_path();
+  const fs::path folder = PathOf(ProgramIniPath()).parent_path();
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  const std::string script = (folder / kScriptName).string();
-  WriteScript(script,
-              CompressionScriptLines(launcher().PathForScript(fs::absolute(utility).string()),
-                                     launcher().PathForScript(fs::absolute(*shape).string())));
+  const std::string script = Utf8Of(folder / kScriptName);
+  WriteScript(script, CompressionScriptLines(
+                          launcher().PathForScript(Utf8Of(fs::absolute(PathOf(utility)))),
+                          launcher().PathForScript(Utf8Of(fs::absolute(PathOf(*shape))))));
   RemoveStaleUtilityOutput(utility);
   if (!launcher().StartScript(script))
     return session.Refuse(BoxKind::Error, LangText(Text::ConverterNotStarted));

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/Convert.h"
+#include "common/Utf8Path.h"
 
 namespace quarvel::format {
 
@@ -161,8 +162,8 @@ std::string Deflate(std::string_view payload) {
 // could wait for ever, so those are left to the text reader to refuse.
 std::string FirstBytes(const std::string& path, std::size_t count) {
   std::error_code error;
-  if (!fs::is_regular_file(path, error)) return {};
-  std::ifstream in(path, std::ios::binary);
+  if (!fs::is_regular_file(PathOf(path), error)) return {};
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::string bytes(count, '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(count));
   bytes.resize(static_cast<std::size_t>(in.gcount()));

@@ -53,7 +53,7 @@ struct OsVersion {
   enum class Platform { WindowsNT, Windows95, Win32s, NonWindows } platform = Platform::NonWindows;
   int major = 0;
   int minor = 0;
-  std::string name;  // the system's own name, for NonWindows
+  std::string name;  // the system's own name, where it has one (Linux, Windows 10)
 };
 
 class SystemInfo {

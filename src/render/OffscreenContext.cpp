@@ -1,7 +1,9 @@
 #include "render/OffscreenContext.h"
 
+#ifndef _WIN32
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#endif
 
 #include "common/Error.h"
 
@@ -14,6 +16,18 @@ namespace {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+
+// Windows has no EGL without a display; a context there needs a (hidden)
+// window of its own, which only the window's view has.
+OffscreenContext::OffscreenContext() {
+  Fail("no OpenGL context without a window on Windows");
+}
+
+OffscreenContext::~OffscreenContext() = default;
+
+#else
 
 OffscreenContext::OffscreenContext() {
   const auto platformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -46,5 +60,7 @@ OffscreenContext::~OffscreenContext() {
   // The display is Mesa's one per process: terminating it would end every
   // other thread's context too.
 }
+
+#endif
 
 }  // namespace quarvel::render

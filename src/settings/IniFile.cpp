@@ -9,6 +9,7 @@
 #include "common/Error.h"
 #include "common/FileReplace.h"
 #include "common/Text.h"
+#include "common/Utf8Path.h"
 
 namespace quarvel {
 
@@ -56,13 +57,13 @@ void IniFile::Reload() {
   // regular file is opened. Anything else there is neither read nor
   // replaced (the save refuses it).
   std::error_code error;
-  const fs::file_status status = fs::status(path_, error);
+  const fs::file_status status = fs::status(PathOf(path_), error);
   std::ifstream in;
-  if (!fs::exists(status) || fs::is_regular_file(status)) in.open(path_, std::ios::binary);
+  if (!fs::exists(status) || fs::is_regular_file(status)) in.open(PathOf(path_), std::ios::binary);
   existed_ = static_cast<bool>(in);
   // A file that is there but cannot be read must not be replaced by the few
   // keys this run writes: its content would be lost.
-  unreadable_ = !existed_ && fs::exists(fs::symlink_status(path_, error));
+  unreadable_ = !existed_ && fs::exists(fs::symlink_status(PathOf(path_), error));
   std::string content;
   if (in) {
     std::ostringstream buffer;
@@ -229,7 +230,7 @@ void IniFile::Flush() {
   if (unreadable_) throw WriteError(path_);
   // Through a link the file it points to is written; the link stays.
   const std::string target = FollowLinks(path_);
-  const fs::path folder = fs::path(target).parent_path();
+  const fs::path folder = PathOf(target).parent_path();
   std::error_code error;
   if (!folder.empty() && !fs::exists(folder, error)) fs::create_directories(folder, error);
   WriteFileAtomically(path_, Serialise());

@@ -1,12 +1,17 @@
 #include "settings/ProgramFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
 
 #include "assignment/VertexLimit.h"
 #include "common/Convert.h"
+#include "common/Utf8Path.h"
 
 namespace quarvel {
 
@@ -23,13 +28,24 @@ namespace {
 constexpr const char* kLanguageFileName = "Quarvel_L.INI";
 
 fs::path ExecutableFolder(const SystemInfo& system) {
-  const fs::path folder = fs::path(system.ExecutablePath()).parent_path();
+  const fs::path folder = PathOf(system.ExecutablePath()).parent_path();
   return folder.empty() ? fs::path(".") : folder;
 }
 
+#ifdef _WIN32
+// Windows answers for folders by their access rights only when a file is
+// made there ("Program Files" is read-only for users without looking so).
+bool Writable(const fs::path& folder) {
+  wchar_t probe[MAX_PATH];
+  if (::GetTempFileNameW(folder.c_str(), L"qv", 0, probe) == 0) return false;
+  ::DeleteFileW(probe);
+  return true;
+}
+#else
 bool Writable(const fs::path& folder) {
   return ::access(folder.c_str(), W_OK) == 0;
 }
+#endif
 
 fs::path InstalledLanguageFile(const SystemInfo& system) {
   return (ExecutableFolder(system) / QUARVEL_DATA_FROM_BIN / kLanguageFileName).lexically_normal();
@@ -44,31 +60,31 @@ bool IsInstalledProgram(const SystemInfo& system) {
 }
 
 std::string ProgramIniPath(const SystemInfo& system) {
-  fs::path beside(system.ExecutablePath());
+  fs::path beside = PathOf(system.ExecutablePath());
   beside.replace_extension(".INI");
-  const fs::path user = fs::path(system.UserConfigDir()) / beside.filename();
+  const fs::path user = PathOf(system.UserConfigDir()) / beside.filename();
   // The folders of an installed program belong to its package, also when
   // root could write them.
-  if (IsInstalledProgram(system) || !Writable(ExecutableFolder(system))) return user.string();
-  return beside.string();
+  if (IsInstalledProgram(system) || !Writable(ExecutableFolder(system))) return Utf8Of(user);
+  return Utf8Of(beside);
 }
 
 std::string LanguageFilePath(const SystemInfo& system) {
-  if (IsInstalledProgram(system)) return InstalledLanguageFile(system).string();
-  return (fs::path(system.ExecutablePath()).parent_path() / kLanguageFileName).string();
+  if (IsInstalledProgram(system)) return Utf8Of(InstalledLanguageFile(system));
+  return Utf8Of(PathOf(system.ExecutablePath()).parent_path() / kLanguageFileName);
 }
 
 std::string LanguageChoicePath(const SystemInfo& system) {
   if (IsInstalledProgram(system) || !Writable(ExecutableFolder(system)))
-    return (fs::path(system.UserConfigDir()) / kLanguageFileName).string();
+    return Utf8Of(PathOf(system.UserConfigDir()) / kLanguageFileName);
   return LanguageFilePath(system);
 }
 
-std::string UserConfigFolder(const char* xdgConfigHome, const std::string& home) {
+std::string UserConfigFolder(const char* configHome, const std::string& home) {
   // A relative XDG_CONFIG_HOME is invalid and to be ignored.
-  if (xdgConfigHome != nullptr && *xdgConfigHome == '/')
-    return (fs::path(xdgConfigHome) / "quarvel").string();
-  return (fs::path(home.empty() ? "/" : home) / ".config" / "quarvel").string();
+  if (configHome != nullptr && *configHome != '\0' && PathOf(configHome).is_absolute())
+    return Utf8Of(PathOf(configHome) / "quarvel");
+  return Utf8Of(PathOf(home.empty() ? "/" : home) / ".config" / "quarvel");
 }
 
 ProgramSetup ReadProgramSetup(const IniFile& programIni) {

@@ -26,8 +26,18 @@ std::string LanguageFilePath(const SystemInfo& system);
 // the same name in the user's configuration folder that holds only the
 // choice.
 std::string LanguageChoicePath(const SystemInfo& system);
-// $XDG_CONFIG_HOME/quarvel, else `home`/.config/quarvel.
-std::string UserConfigFolder(const char* xdgConfigHome, const std::string& home);
+// The environment's say in where the user's files go: the folder of every
+// program's settings (%APPDATA% on Windows), and the home folder.
+#ifdef _WIN32
+inline constexpr const char* kConfigHomeVariable = "APPDATA";
+inline constexpr const char* kHomeVariable = "USERPROFILE";
+#else
+inline constexpr const char* kConfigHomeVariable = "XDG_CONFIG_HOME";
+inline constexpr const char* kHomeVariable = "HOME";
+#endif
+// `configHome`/quarvel where it names a folder by its whole path, else
+// `home`/.config/quarvel.
+std::string UserConfigFolder(const char* configHome, const std::string& home);
 
 // What the program INI starts a session with; hand-edited values outside the
 // ranges the settings page offers are brought into them.

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 
 namespace quarvel {
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 std::optional<Message> WhyNoPlainFile(const std::string& path) {
   std::error_code error;
-  const fs::file_status status = fs::status(path, error);
+  const fs::file_status status = fs::status(PathOf(path), error);
   const TextValues named = {{"path", path}};
   if (!fs::exists(status)) return Message{Text::FileNotFound, named};
   if (fs::is_directory(status)) return Message{Text::IsFolderNotFile, named};
@@ -64,7 +65,11 @@ class FileRecords {
  public:
   explicit FileRecords(const std::string& path) : path_(path) {
     RequirePlainFile(path);
+#ifdef _WIN32
+    file_ = ::_wfopen(PathOf(path).c_str(), L"rb");
+#else
     file_ = std::fopen(path.c_str(), "rb");
+#endif
     if (file_ == nullptr) throw CannotRead();
     buffer_.resize(kChunk);
   }
@@ -113,7 +118,9 @@ class FileRecords {
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
-  Error CannotRead() const { return quarvel::CannotRead(path_); }
+  Error CannotRead() const {
+    return quarvel::CannotRead(path_);
+  }
 
   std::string path_;
   std::FILE* file_ = nullptr;
@@ -321,8 +328,8 @@ bool EncodeInChunks(const std::vector<std::string>& lines, const std::string& fi
 std::string ReadShapeFileBytes(const std::string& path) {
   RequirePlainFile(path);
   std::error_code error;
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(static_cast<std::size_t>(fs::file_size(path, error)), '\0');
+  std::ifstream in(PathOf(path), std::ios::binary);
+  std::string bytes(static_cast<std::size_t>(fs::file_size(PathOf(path), error)), '\0');
   if (!in || error || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
     throw CannotRead(path);
   return bytes;
@@ -362,7 +369,7 @@ ReadOutcome ReadShapeText(const std::string& path, ShapeText& text, std::string&
   FileRecords records(path);
   std::vector<std::string> lines;
   std::error_code error;
-  const auto size = fs::file_size(path, error);
+  const auto size = fs::file_size(PathOf(path), error);
   if (!error) lines.reserve(static_cast<std::size_t>(size / 80));
   // The mark is taken over only when the whole file could be read, so a
   // failed read leaves the window's state as it was.
@@ -395,9 +402,9 @@ std::string EncodeShapeBytes(const std::vector<std::string>& lines, const std::s
 }
 
 std::string BackupPathFor(const std::string& path) {
-  fs::path backup(path);
+  fs::path backup = PathOf(path);
   backup.replace_extension(".BAK");
-  return backup.string();
+  return Utf8Of(backup);
 }
 
 namespace {
@@ -429,7 +436,7 @@ std::optional<Message> SaveUnderTheRule(const std::string& path,
                                         const std::optional<FileIdentity>& keep, Write&& write) {
   const std::string target = FollowLinks(path);
   const std::string backup = BackupPathFor(target);
-  const bool ownBackup = fs::path(backup) == fs::path(target);
+  const bool ownBackup = PathOf(backup) == PathOf(target);
   if (auto refusal = RefusalToSave(target, backup, ownBackup, keep)) return refusal;
   const bool hadFile = IdentityOf(target).has_value();
 

@@ -5,6 +5,7 @@
 
 #include "common/FileReplace.h"
 #include "common/Text.h"
+#include "common/Utf8Path.h"
 #include "simtools/SimulatorPath.h"
 
 namespace quarvel {
@@ -22,8 +23,8 @@ std::string Quoted(std::string_view text) {
 bool IsUtilityPath(const std::string& path) {
   if (path.empty()) return false;
   std::error_code error;
-  return SameTextIgnoringCase(fs::path(path).filename().string(), kUtilityName) &&
-         fs::is_regular_file(path, error);
+  return SameTextIgnoringCase(Utf8Of(PathOf(path).filename()), kUtilityName) &&
+         fs::is_regular_file(PathOf(path), error);
 }
 
 std::string DrivePart(std::string_view windowsPath) {
@@ -60,7 +61,7 @@ std::vector<std::string> CompressionScriptLines(std::string_view utility, std::s
 std::string EncodeScript(const std::vector<std::string>& lines, const std::string& scriptPath) {
   std::string bytes;
   for (const std::string& line : lines) {
-    const std::optional<std::string> encoded = Utf8ToAnsiCodePage(line);
+    const std::optional<std::string> encoded = Utf8ToBatchCodePage(line);
     if (!encoded) throw ScriptError(Text::ScriptNotAnsi, {{"path", scriptPath}, {"line", line}});
     bytes += *encoded;
     bytes += "\r\n";
@@ -76,11 +77,11 @@ void RemoveStaleUtilityOutput(const std::string& utility) {
   // The converter may find an output under another case of its name (Wine
   // does), so that one goes too.
   const fs::path output =
-      AppendIgnoringCase(fs::path(utility).parent_path(), std::string(kUtilityOutputName));
+      AppendIgnoringCase(PathOf(utility).parent_path(), std::string(kUtilityOutputName));
   std::error_code error;
   if (!fs::exists(fs::symlink_status(output, error))) return;
   fs::remove(output, error);
-  if (error) throw ScriptError(Text::OldOutputNotRemoved, {{"path", output.string()}});
+  if (error) throw ScriptError(Text::OldOutputNotRemoved, {{"path", Utf8Of(output)}});
 }
 
 }  // namespace quarvel

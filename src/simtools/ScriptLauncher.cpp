@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/Text.h"
+#include "common/Utf8Path.h"
 #include "simtools/WineRegistry.h"
 
 #ifdef _WIN32
@@ -29,11 +30,21 @@ std::string HostLauncher::PathForScript(const std::string& path) const {
 }
 
 bool HostLauncher::StartScript(const std::string& script) {
-  const std::optional<std::string> ansi = Utf8ToAnsiCodePage(PathForScript(script));
-  if (!ansi) return false;
-  // Quoted: a program folder with blanks would otherwise be cut at the first.
-  const std::string commandLine = "\"" + *ansi + "\"";
-  return WinExec(commandLine.c_str(), SW_SHOW) > 31;
+  // The wide call takes a program folder outside the ANSI code page too. The
+  // batch file gets a console window of its own, and the program does not
+  // wait for it; quoted twice, as cmd strips the outer quotes of /c.
+  std::wstring commandLine = L"cmd.exe /c \"\"" + PathOf(PathForScript(script)).wstring() + L"\"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                        nullptr, nullptr, &startup, &started))
+    return false;
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+  return true;
 }
 
 #else

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "common/Utf8Path.h"
 #include "simtools/WineRegistry.h"
 
 #ifdef _WIN32
@@ -38,7 +39,7 @@ fs::path ExistingEntry(const fs::path& folder, const std::string& name) {
   fs::directory_iterator entries(folder, error);
   if (error) return exact;
   for (const fs::directory_entry& entry : entries) {
-    const std::string candidate = entry.path().filename().string();
+    const std::string candidate = Utf8Of(entry.path().filename());
     if (SameNameIgnoringCase(candidate, name)) return entry.path();
   }
   return exact;

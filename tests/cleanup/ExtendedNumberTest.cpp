@@ -16,8 +16,12 @@ namespace quarvel {
 namespace {
 
 long double Reference(const std::string& text) {
+#ifdef _WIN32
+  return strtold(text.c_str(), nullptr);  // the tests keep the "C" locale
+#else
   static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   return strtold_l(text.c_str(), nullptr, c);
+#endif
 }
 
 // Equal to the last bit, the sign of zero included.

@@ -40,8 +40,15 @@ std::string ExpectedScript(const std::string& utility, const std::string& shape)
 struct CompressFixture : FormFixture {
   CompressFixture() : FormFixture("[Dir]\nInitialDir=/modelle/\nFilename=lok.s\n") {
     simulator = dir.path() / "Train Simulator";
-    fs::create_directories(simulator / "UTILS" / "FFEDIT");
-    utility = (simulator / "UTILS" / "FFEDIT" / "ffeditc_unicode.exe").string();
+#ifdef _WIN32
+    // Windows finds it in any case, and the batch file names it as the
+    // program joins the simulator's folder and the converter's.
+    const fs::path folder = simulator / "utils" / "ffedit";
+#else
+    const fs::path folder = simulator / "UTILS" / "FFEDIT";
+#endif
+    fs::create_directories(folder);
+    utility = (folder / "ffeditc_unicode.exe").string();
     WriteBytes(utility, "MZ");
     shape = dir.File("Meine Modelle/Lok 1.s");
     fs::create_directories(dir.path() / "Meine Modelle");
@@ -50,7 +57,9 @@ struct CompressFixture : FormFixture {
   void Compress() {
     EXPECT_TRUE(form.Run([&] { form.CompressButtonClick(); }));
   }
-  std::string FFEdit() const { return IniFile(ProgramIniPath()).ReadString("Dir", "FFEdit", "?"); }
+  std::string FFEdit() const {
+    return IniFile(ProgramIniPath()).ReadString("Dir", "FFEdit", "?");
+  }
 
   fs::path simulator;
   std::string utility;

@@ -118,12 +118,20 @@ TEST(Startup, SmallScreensAndOldSystemsGetANotice) {
     std::string name;
   };
   const Case cases[] = {
-      {{P::WindowsNT, 5, 1, ""}, 2, "Windows XP"},    {{P::WindowsNT, 5, 2, ""}, 2, "Windows XP"},
-      {{P::WindowsNT, 5, 0, ""}, 2, "Windows 2000"},  {{P::WindowsNT, 4, 0, ""}, 1, "Windows NT 4"},
-      {{P::WindowsNT, 3, 51, ""}, 1, "Windows NT 3"}, {{P::WindowsNT, 6, 0, ""}, 0, "Win32s"},
-      {{P::Windows95, 4, 10, ""}, 0, "Windows 98"},   {{P::Windows95, 4, 0, ""}, 0, "Windows 95"},
-      {{P::Windows95, 3, 95, ""}, 0, "Windows 95"},   {{P::Windows95, 4, 90, ""}, 0, "Windows ME"},
-      {{P::Win32s, 3, 1, ""}, 0, "Win32s"},           {{P::NonWindows, 6, 1, "Linux"}, 2, "Linux"},
+      {{P::WindowsNT, 5, 1, ""}, 2, "Windows XP"},
+      {{P::WindowsNT, 5, 2, ""}, 2, "Windows XP"},
+      {{P::WindowsNT, 5, 0, ""}, 2, "Windows 2000"},
+      {{P::WindowsNT, 4, 0, ""}, 1, "Windows NT 4"},
+      {{P::WindowsNT, 3, 51, ""}, 1, "Windows NT 3"},
+      {{P::WindowsNT, 6, 0, ""}, 2, "Windows Vista"},
+      {{P::Windows95, 4, 10, ""}, 0, "Windows 98"},
+      {{P::Windows95, 4, 0, ""}, 0, "Windows 95"},
+      {{P::Windows95, 3, 95, ""}, 0, "Windows 95"},
+      {{P::Windows95, 4, 90, ""}, 0, "Windows ME"},
+      {{P::Win32s, 3, 1, ""}, 0, "Win32s"},
+      {{P::NonWindows, 6, 1, "Linux"}, 2, "Linux"},
+      {{P::WindowsNT, 10, 0, ""}, 2, "Windows 10"},
+      {{P::WindowsNT, 10, 0, "Windows 11 Version 23H2"}, 2, "Windows 11 Version 23H2"},
   };
   for (const Case& c : cases) {
     FormFixture f("", false);
@@ -191,11 +199,24 @@ TEST(Startup, AnInstalledWindowLeavesItsInstalledFilesAsTheyWere) {
 }
 
 TEST(Startup, TheConfigurationFolderFollowsXdgWhereItIsAnAbsolutePath) {
-  EXPECT_EQ(UserConfigFolder("/x/config", "/home/u"), "/x/config/quarvel");
-  EXPECT_EQ(UserConfigFolder(nullptr, "/home/u"), "/home/u/.config/quarvel");
-  EXPECT_EQ(UserConfigFolder("", "/home/u"), "/home/u/.config/quarvel");
-  EXPECT_EQ(UserConfigFolder("config", "/home/u"), "/home/u/.config/quarvel");
+#ifdef _WIN32
+  const std::string root = "C:\\", separator = "\\";
+#else
+  const std::string root = "/", separator = "/";
+#endif
+  const auto folder = [&](std::initializer_list<const char*> names) {
+    std::string path = root;
+    for (const char* name : names) path += (path == root ? "" : separator) + name;
+    return path;
+  };
+  const std::string config = folder({"x", "config"}), home = folder({"home", "u"});
+  EXPECT_EQ(UserConfigFolder(config.c_str(), home), folder({"x", "config", "quarvel"}));
+  EXPECT_EQ(UserConfigFolder(nullptr, home), folder({"home", "u", ".config", "quarvel"}));
+  EXPECT_EQ(UserConfigFolder("", home), folder({"home", "u", ".config", "quarvel"}));
+  EXPECT_EQ(UserConfigFolder("config", home), folder({"home", "u", ".config", "quarvel"}));
+#ifndef _WIN32
   EXPECT_EQ(UserConfigFolder(nullptr, ""), "/.config/quarvel");
+#endif
 }
 
 // A form started with its own language file, whose "Languages" section holds

@@ -219,6 +219,7 @@ TEST(ShapeFileWriting, FailedSaveLeavesFileAndBackupAsTheyWere) {
   WriteBytes(path, "current");
   WriteBytes(dir.File("full.BAK"), "older");
   std::optional<std::string> failure;
+  SKIP_ON_WINDOWS("no limit on the size of the files a process writes");
   WithFullDisk(100000, [&] {
     failure = InGerman(WriteShapeFile(path, Lines(5000, std::string(100, 'q')), kMark));
   });
@@ -264,6 +265,7 @@ TEST(ShapeFileWriting, FoldersDevicesPipesAndSocketsAreNeverReplaced) {
   WriteBytes(dir.File("x.s"), "current");
   fs::create_directory(dir.File("x.BAK"));
   WriteBytes(dir.File("x.BAK/notes.txt"), "the modeller's notes");
+  SKIP_ON_WINDOWS("FIFOs and sockets in folders");
   MakeFifo(dir.File("pipe.s"));
   MakeSocket(dir.File("socket.s"));
   WriteBytes(dir.File("p.s"), "current");
@@ -314,6 +316,7 @@ TEST(ShapeFileWriting, ThroughALinkTheFileItPointsToIsWrittenAndBackedUpBesideIt
   TempDir dir;
   fs::create_directory(dir.File("real"));
   WriteBytes(dir.File("real/loco.s"), "old");
+  SKIP_ON_WINDOWS("symbolic links need a privilege there");
   fs::create_symlink("real/loco.s", dir.File("loco.s"));
   fs::create_symlink("real/fresh.s", dir.File("fresh.s"));  // nothing there yet
   FolderPicture expected = PictureOf(dir.path());

@@ -1,5 +1,6 @@
 #include "support/FileSystem.h"
 
+#ifndef _WIN32
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -7,17 +8,73 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
+#include "common/Utf8Path.h"
 #include "support/FormFixture.h"
 
 namespace quarvel::testing {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+
+namespace {
+
+// Windows knows of a file only whether it is read-only: 666 or 444.
+std::string Kind(const fs::path& path) {
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (error || !fs::exists(status)) return "missing";
+  char octal[16];
+  std::snprintf(octal, sizeof(octal), " %o", static_cast<unsigned>(status.permissions()) & 0777u);
+  const std::string mode = octal;
+  if (fs::is_directory(status)) return "folder" + mode;
+  return "file" + mode + ": " + ReadBytes(Utf8Of(path));
+}
+
+}  // namespace
+
+FolderPicture PictureOf(const fs::path& folder) {
+  FolderPicture picture;
+  for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator();
+       ++it) {
+    std::string name = Utf8Of(it->path().lexically_relative(folder));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    picture[name] = Kind(it->path());
+  }
+  return picture;
+}
+
+std::string EntryOf(const fs::path& folder, const std::string& path) {
+  return Kind(folder / PathOf(path));
+}
+
+void MakeFifo(const std::string&) {
+  throw std::runtime_error("Windows has no FIFOs in folders");
+}
+
+void MakeSocket(const std::string&) {
+  throw std::runtime_error("Windows has no socket nodes in folders");
+}
+
+void WithFullDisk(std::size_t, const std::function<void()>&) {
+  throw std::runtime_error("Windows has no limit on the size of files a process writes");
+}
+
+// Read-only attributes bind every user on Windows, administrators too.
+std::optional<std::string> RunUnprivileged(const fs::path&,
+                                           const std::function<std::string()>& body) {
+  return body();
+}
+
+#else
 
 namespace {
 
@@ -118,5 +175,7 @@ std::optional<std::string> RunUnprivileged(const fs::path& folder,
   if (result == "\x01") return std::nullopt;
   return result;
 }
+
+#endif
 
 }  // namespace quarvel::testing

@@ -8,6 +8,15 @@
 #include <optional>
 #include <string>
 
+// For a test of what only POSIX systems have (FIFOs, sockets and device
+// nodes in folders, symbolic links for every user, signals, a limit on the
+// size of the files a process writes): on Windows it is skipped, saying why.
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << "not on Windows: " << why
+#else
+#define SKIP_ON_WINDOWS(why) static_cast<void>(0)
+#endif
+
 namespace quarvel::testing {
 
 // Every entry under `folder` by its relative path: its kind, its permissions

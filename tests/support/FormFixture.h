@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Utf8Path.h"
 #include "form/Form.h"
 #include "support/FakePorts.h"
 
@@ -17,7 +18,10 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // With the system's separators, as the program names the files it makes.
+  std::string File(const std::string& name) const {
+    return Utf8Of((path_ / PathOf(name)).make_preferred());
+  }
 
  private:
   std::filesystem::path path_;

@@ -18,7 +18,12 @@ class ScopedEnvironment {
 
  private:
   void Apply(const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable there.
+    ::_putenv_s(name_, value ? value->c_str() : "");
+#else
     value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_);
+#endif
   }
   const char* name_;
   std::optional<std::string> old_;
