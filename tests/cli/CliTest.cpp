@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "cli/CliRun.h"
+#include "settings/ProgramFiles.h"
 #include "support/ExportedShape.h"
 #include "support/FileSystem.h"
 #include "support/FormFixture.h"
@@ -558,10 +559,10 @@ TEST_F(Cli, AnInstalledCommandLineReadsItsIniFromTheConfigurationFolder) {
     return status == cli::kCommandFailed &&
            ErrorSays("Subobjekt 1 von LOD 1 hat 1800 Vertices, mehr als die Grenze von 1000");
   };
-  locale["XDG_CONFIG_HOME"] = dir.File("config");
+  locale[kConfigHomeVariable] = dir.File("config");
   EXPECT_TRUE(refusedByTheIniLimit()) << err.str();
-  locale.erase("XDG_CONFIG_HOME");
-  locale["HOME"] = dir.File("home");
+  locale.erase(kConfigHomeVariable);
+  locale[kHomeVariable] = dir.File("home");
   fs::create_directories(dir.File("home/.config"));
   fs::rename(dir.File("config/quarvel"), dir.File("home/.config/quarvel"));
   EXPECT_TRUE(refusedByTheIniLimit()) << err.str();
