@@ -187,6 +187,25 @@ int RunShape(const RunContext& context, ShapeReport& report) {
         return Worded(texts, text, values);
       };
 
+  const std::string output = options.check ? std::string() : OutputFor(options, shape);
+  const std::string settingsPath = options.settingsFile.value_or(SettingsPathFor(shape));
+  // The run's turn at the files it saves, from before the shape is even
+  // looked at to after the save: a second run on them waits and then reads
+  // this one's result instead of overwriting it, and never opens the shape
+  // while the first one replaces it (which Windows refuses to either side).
+  std::vector<std::string> saved;
+  if (!output.empty() && output != "-") {
+    const std::string target = FollowLinks(output);
+    saved = {target, BackupPathFor(target)};
+    if (options.inPlace) saved.push_back(settingsPath);
+  }
+  const SaveLock lock(saved, std::chrono::seconds(options.lockWaitSeconds));
+  if (!lock.Held()) {
+    report.Error(say(Text::CliLockTimeout,
+                     {{"path", output}, {"seconds", std::to_string(options.lockWaitSeconds)}}));
+    return kCannotWrite;
+  }
+
   bool markMissing = false;
   if (const std::optional<Message> refusal = WhyNotReadable(shape, markMissing)) {
     report.Error(refusal->In(texts));
@@ -197,9 +216,6 @@ int RunShape(const RunContext& context, ShapeReport& report) {
     return kCannotRead;
   }
   if (options.check) return RunCheck(options.json, texts, report);
-
-  const std::string output = OutputFor(options, shape);
-  const std::string settingsPath = options.settingsFile.value_or(SettingsPathFor(shape));
   // An output that is the shape itself (by any spelling or link) would
   // destroy what the run reads; the printout may neither replace the files
   // kept beside it.
@@ -232,22 +248,6 @@ int RunShape(const RunContext& context, ShapeReport& report) {
   if (IsSpecialFile(settingsPath)) {
     report.Error(say(Text::SettingsNotRegular, {{"path", settingsPath}}));
     return kCannotRead;
-  }
-
-  // The run's turn at the files it saves, from before the shape is read to
-  // after the save: a second run on them waits and then reads this one's
-  // result instead of overwriting it.
-  std::vector<std::string> saved;
-  if (!output.empty() && output != "-") {
-    const std::string target = FollowLinks(output);
-    saved = {target, BackupPathFor(target)};
-    if (options.inPlace) saved.push_back(settingsPath);
-  }
-  const SaveLock lock(saved, std::chrono::seconds(options.lockWaitSeconds));
-  if (!lock.Held()) {
-    report.Error(say(Text::CliLockTimeout,
-                     {{"path", output}, {"seconds", std::to_string(options.lockWaitSeconds)}}));
-    return kCannotWrite;
   }
 
   // Refused before anything is read or saved, as a missing printout is.
