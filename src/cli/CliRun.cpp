@@ -274,8 +274,9 @@ int RunShape(const RunContext& context, ShapeReport& report) {
   };
   const bool started =
       run([&] {
-        // The program INI as the window reads it; the command line never
-        // writes it.
+        // The command line's own program INI (named after its executable,
+        // quarvel-cli.INI), read as the window reads quarvel.INI; the
+        // command line never writes it.
         const IniFile programIni(ProgramIniPath(context.system));
         const ProgramSetup setup = ReadProgramSetup(programIni);
         for (int lod = 1; lod <= setup.lods; ++lod)
