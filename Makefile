@@ -26,7 +26,7 @@ SCREENSHOT_PACKAGES := xvfb xdotool imagemagick
 # uses std::thread), zlib for Windows, GoogleTest's sources to compile with
 # the same compiler, the header-only JSON library, and Wine to run the tests.
 WINDOWS_PACKAGES := cmake g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest \
-                    nlohmann-json3-dev wine wine64
+                    nlohmann-json3-dev wine wine64 xvfb xauth
 WINDOWS_BUILD := build/windows
 # A Wine prefix of the build's own, so that the tests never touch the user's.
 WINDOWS_WINEPREFIX := $(abspath build/wine-prefix)
@@ -68,13 +68,16 @@ build-windows: deps-windows
 # The core's tests under Wine, then the Windows quarvel-cli.exe against the
 # Linux one on every corpus shape. Wine now and then fails to start a
 # process at all (no output, no time); a test that fails runs once more.
+# Wine's OpenGL (the pictures' hidden window) needs a display: a virtual
+# one, with a Wine server started under it.
 test-windows: build-windows
 	@[ -x "$(LINUX_CLI)" ] || $(MAKE) configure-release
 	@[ -x "$(LINUX_CLI)" ] || cmake --build build/release --target quarvel-cli -j $(JOBS)
 	mkdir -p $(WINDOWS_WINEPREFIX)
-	export WINEPREFIX=$(WINDOWS_WINEPREFIX) WINEDEBUG=-all; wineboot --init >/dev/null 2>&1; \
-	  cd $(WINDOWS_BUILD) && QUARVEL_CORPUS="$(CORPUS)" QUARVEL_LINUX_CLI="$(abspath $(LINUX_CLI))" \
-	    ctest --output-on-failure -j $(JOBS) --repeat until-pass:2; status=$$?; wineserver -k; exit $$status
+	export WINEPREFIX=$(WINDOWS_WINEPREFIX) WINEDEBUG=-all; wineserver -k 2>/dev/null; \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'wineboot --init >/dev/null 2>&1; \
+	    cd $(WINDOWS_BUILD) && QUARVEL_CORPUS="$(CORPUS)" QUARVEL_LINUX_CLI="$(abspath $(LINUX_CLI))" \
+	    ctest --output-on-failure -j $(JOBS) --repeat until-pass:2; status=$$?; wineserver -k; exit $$status'
 
 # Every source file as the repository's .clang-format lays it out.
 format-check:

@@ -1,6 +1,6 @@
-// An OpenGL context without any display: Mesa's EGL platform without
-// surfaces, drawing into framebuffers only (on a machine without a GPU, with
-// the software renderer).
+// An OpenGL context that draws into framebuffers only. On Linux it needs no
+// display at all: Mesa's EGL platform without surfaces (on a machine without
+// a GPU, with the software renderer). On Windows it hangs on a hidden window.
 #pragma once
 
 namespace quarvel::render {
@@ -15,8 +15,14 @@ class OffscreenContext {
   OffscreenContext& operator=(const OffscreenContext&) = delete;
 
  private:
+  // Windows: frees what the constructor made.
+  void Release();
+
   void* display_ = nullptr;
   void* context_ = nullptr;
+  // Windows: the hidden window and its device context.
+  void* window_ = nullptr;
+  void* deviceContext_ = nullptr;
 };
 
 }  // namespace quarvel::render

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # quarvel-cli.exe under Wine gives the Linux build's answers on every shape of
-# a corpus: the tables as JSON, the check's lines, and the bytes of the split
-# shapes (and their settings files), with the exit codes.
+# a corpus: the tables as JSON, the check's lines, the bytes of the split
+# shapes (and their settings files) and of the pictures, with the exit codes.
+# Wine needs a display for the pictures' OpenGL (make test-windows gives it
+# a virtual one).
 #   tests/windows/same_answers.sh WINDOWS_CLI [LINUX_CLI [CORPUS_DIR]]
 # LINUX_CLI defaults to $QUARVEL_LINUX_CLI, CORPUS_DIR to $QUARVEL_CORPUS.
 # Exits 77 (skipped) without a corpus or a Linux build to compare with, 1
@@ -78,6 +80,8 @@ ask split-plan --lods 3 --distances 100,500,2000 --auto-split --do generate \
   --out-dir @OUT@ "${shapes[@]}"
 ask merged --points-tolerance 0.001 --normals-tolerance 0.01 \
   --do merge-points,merge-normals,fix-materials --format text --out-dir @OUT@ "${shapes[@]}"
+# The pictures, drawn by the same software renderer through Wine's OpenGL.
+ask pictures --render-png x.png --size 240x160 --out-dir @OUT@ "${shapes[@]}"
 # A shape on standard output keeps its bytes (no CR before an LF byte).
 ask standard-output --format binary -o - "${shapes[0]}"
 
