@@ -133,25 +133,25 @@ class UploadedShape {
   view::Camera camera_;
 };
 
-void BM_ViewOrbitFrame30MB(benchmark::State& state) {
+// Frames while orbiting, drawn with every triangle or with the coarser
+// drawing the window uses while the camera moves where a full frame is slow.
+void OrbitFrames(benchmark::State& state, render::GlRenderer::Detail detail) {
   if (RealGeometry().Empty()) return state.SkipWithError("QUARVEL_CORPUS names no corpus");
   UploadedShape shape;
+  shape.detail_ = detail;
   for (auto _ : state) shape.Frame();
   state.counters["fps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["triangles"] = static_cast<double>(shape.Triangles());
 }
+
+void BM_ViewOrbitFrame30MB(benchmark::State& state) {
+  OrbitFrames(state, render::GlRenderer::Detail::Full);
+}
 BENCHMARK(BM_ViewOrbitFrame30MB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
-// What the window draws while the camera moves, where a full frame is slow.
 void BM_ViewOrbitPreviewFrame30MB(benchmark::State& state) {
-  if (RealGeometry().Empty()) return state.SkipWithError("QUARVEL_CORPUS names no corpus");
-  UploadedShape shape;
-  shape.detail_ = render::GlRenderer::Detail::Preview;
-  for (auto _ : state) shape.Frame();
-  state.counters["fps"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["triangles"] = static_cast<double>(shape.Triangles());
+  OrbitFrames(state, render::GlRenderer::Detail::Preview);
 }
 BENCHMARK(BM_ViewOrbitPreviewFrame30MB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 

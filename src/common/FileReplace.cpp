@@ -211,33 +211,40 @@ Message WithReason(Text text, std::string name, const std::string& path, int err
 
 #ifdef _WIN32
 
-// The message `text` about `path`, with why Windows refused (GetLastError).
-Message WithSystemReason(Text text, std::string name, const std::string& path, DWORD error) {
+// The POSIX error that says what the Windows one `error` says, where the
+// messages know it; 0 for the rest.
+int PosixErrorOf(DWORD error) {
   switch (error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return WithReason(text, std::move(name), path, ENOSPC);
+      return ENOSPC;
     case ERROR_FILE_TOO_LARGE:
-      return WithReason(text, std::move(name), path, EFBIG);
+      return EFBIG;
     case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
-      return WithReason(text, std::move(name), path, EACCES);
+      return EACCES;
     case ERROR_WRITE_PROTECT:
-      return WithReason(text, std::move(name), path, EROFS);
+      return EROFS;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_FILE_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
-      return WithReason(text, std::move(name), path, ENOENT);
+      return ENOENT;
     case ERROR_DIRECTORY:
-      return WithReason(text, std::move(name), path, ENOTDIR);
+      return ENOTDIR;
     case ERROR_CRC:
     case ERROR_IO_DEVICE:
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
-      return WithReason(text, std::move(name), path, EIO);
+      return EIO;
     default:
-      break;
+      return 0;
   }
+}
+
+// The message `text` about `path`, with why Windows refused (GetLastError).
+Message WithSystemReason(Text text, std::string name, const std::string& path, DWORD error) {
+  if (const int known = PosixErrorOf(error); known != 0)
+    return WithReason(text, std::move(name), path, known);
   Message message{text, {{std::move(name), path}}};
   wchar_t* words = nullptr;
   const DWORD length = ::FormatMessageW(

@@ -119,7 +119,22 @@ GLuint Link(const char* vertex, const char* fragment) {
   return program;
 }
 
+// Into the element buffer `buffer`, bound to the vertex array bound now.
+void UploadIndices(GLuint buffer, const std::vector<std::uint32_t>& indices) {
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+               static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
+               GL_STATIC_DRAW);
+}
+
 }  // namespace
+
+struct GlRenderer::PreviewSource {
+  std::vector<view::Vec3> positions;
+  std::vector<std::uint64_t> keys;
+  std::vector<std::uint32_t> indices;
+  std::array<view::Vec3, 2> box{};
+};
 
 GlRenderer::GlRenderer() {
   if (!LoadGlFunctions())
@@ -180,31 +195,39 @@ void GlRenderer::SetGeometry(const view::GeometryLevel& level) {
     if (added) corners.push_back(corner);
     indices[c] = at->second;
   }
-  std::vector<view::Vec3> positions(corners.size());
-  std::vector<std::uint64_t> keys(corners.size());
+  auto source = std::make_unique<PreviewSource>();
+  source->positions.resize(corners.size());
+  source->keys.resize(corners.size());
   for (std::size_t i = 0; i < corners.size(); ++i) {
-    std::copy_n(corners[i].position, 3, positions[i].begin());
+    std::copy_n(corners[i].position, 3, source->positions[i].begin());
     // The normal's rough direction: the top three of the ten bits of each
     // coordinate, steps of a quarter.
     const std::uint32_t n = corners[i].normal;
     const std::uint32_t direction = ((n >> 7) & 7u) | ((n >> 14) & 070u) | ((n >> 21) & 0700u);
-    keys[i] = (std::uint64_t{corners[i].keys} << 9) | direction;
+    source->keys[i] = (std::uint64_t{corners[i].keys} << 9) | direction;
   }
-  const std::vector<std::uint32_t> preview =
-      view::PreviewIndices(positions, keys, indices, view::BoundsOf(level));
+  source->box = view::BoundsOf(level);
   glBindVertexArray(vertexArray_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Corner)),
                corners.data(), GL_STATIC_DRAW);
-  const std::vector<std::uint32_t>* lists[2] = {&indices, &preview};
-  for (std::size_t d = 0; d < 2; ++d) {
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffers_[d]);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                 static_cast<GLsizeiptr>(lists[d]->size() * sizeof(std::uint32_t)),
-                 lists[d]->data(), GL_STATIC_DRAW);
-    corners_[d] = lists[d]->size();
-  }
+  UploadIndices(indexBuffers_[0], indices);
   glBindVertexArray(0);
+  corners_ = {indices.size(), 0};
+  source->indices = std::move(indices);
+  previewSource_ = std::move(source);
+}
+
+void GlRenderer::UploadPreview() {
+  if (!previewSource_) return;
+  const PreviewSource& source = *previewSource_;
+  const std::vector<std::uint32_t> preview =
+      view::PreviewIndices(source.positions, source.keys, source.indices, source.box);
+  glBindVertexArray(vertexArray_);
+  UploadIndices(indexBuffers_[1], preview);
+  glBindVertexArray(0);
+  corners_[1] = preview.size();
+  previewSource_.reset();
 }
 
 std::size_t GlRenderer::Triangles(Detail detail) const {
@@ -277,6 +300,7 @@ void GlRenderer::DrawWith(unsigned program, const view::Camera& camera,
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, lookTexture_);
   glUniform1i(glGetUniformLocation(program, "looks"), 0);
+  if (detail == Detail::Preview) UploadPreview();
   glBindVertexArray(vertexArray_);
   const auto d = static_cast<std::size_t>(detail);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffers_[d]);

@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ class GlRenderer {
   // every triangle in exactly the colour of its look, without light.
   void Draw(const view::Camera& camera, const std::array<view::Vec3, 2>& box, int width, int height,
             bool flat, Detail detail = Detail::Full);
+  // The triangles drawn; for the Preview, once it was first drawn.
   std::size_t Triangles(Detail detail) const;
   // Draws every triangle's element number + 1 (0: nothing) into the bound
   // framebuffer, whose colour attachment is a one-channel unsigned integer.
@@ -50,7 +52,14 @@ class GlRenderer {
   void DrawWith(unsigned program, const view::Camera& camera, const std::array<view::Vec3, 2>& box,
                 int width, int height, Detail detail);
 
+  // Makes the Preview's triangles, the first time a frame asks for them.
+  void UploadPreview();
+
   unsigned program_ = 0, idProgram_ = 0, vertexArray_ = 0, buffer_ = 0, lookTexture_ = 0;
+  // What the Preview is made from, until it is made: many models are never
+  // moved slowly enough to need it, and the command line never does.
+  struct PreviewSource;
+  std::unique_ptr<PreviewSource> previewSource_;
   // The triangles' corners for each Detail.
   std::array<unsigned, 2> indexBuffers_{};
   std::array<std::size_t, 2> corners_{};
